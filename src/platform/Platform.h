@@ -1,0 +1,98 @@
+// The seam between the film and the machine it runs on: clocks, the message
+// queue, the buffer swap, the cursor, message boxes and the window-system
+// steps the render window is built from. The demo runs on the SDL backend,
+// tests on a scripted one, the capture tool on a headless one.
+#pragma once
+
+#include <cstdint>
+
+// Window messages, with the values and meanings of the Win32 messages the
+// film was written against.
+enum : uint32_t {
+  WM_SIZE = 0x0005,
+  WM_ACTIVATE = 0x0006,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
+  WM_SYSKEYDOWN = 0x0104,
+  WM_SYSKEYUP = 0x0105,
+  WM_SYSCOMMAND = 0x0112,
+  WM_MOUSEMOVE = 0x0200,
+  WM_LBUTTONUP = 0x0202,
+};
+
+// System commands carried in WM_SYSCOMMAND's wParam.
+enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
+
+// Activation states in WM_ACTIVATE's wParam (low word) and the minimised flag
+// in its high word.
+enum : uintptr_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
+
+// Virtual-key codes used by the film.
+enum : uintptr_t { VK_ESCAPE = 27 };
+
+struct TMessage {
+  uint32_t Message = 0;
+  uintptr_t WParam = 0;
+  intptr_t LParam = 0;
+};
+
+enum class TMessageIcon { Error, Warning };
+enum class TMessageButtons { Ok, YesNo };
+enum class TMessageResult { Ok, Yes, No };
+
+class TPlatform {
+public:
+  virtual ~TPlatform() = default;
+
+  // Clocks.
+  virtual uint32_t GetTickCount() = 0;  // milliseconds, wraps at 2^32
+  virtual bool QueryPerformanceFrequency(int64_t &Frequency) = 0;
+  virtual bool QueryPerformanceCounter(int64_t &Counter) = 0;
+
+  // Message queue: PeekMessage takes exactly one pending message, or none,
+  // without waiting. DispatchMessage translates and delivers one to the
+  // render window's procedure. PostQuitMessage queues a WM_QUIT.
+  virtual bool PeekMessage(TMessage &Msg) = 0;
+  virtual void DispatchMessage(const TMessage &Msg) = 0;
+  virtual void PostQuitMessage(int ExitCode) = 0;
+
+  // Cursor.
+  virtual void SetCursorPos(int X, int Y) = 0;
+  virtual void ShowCursor(bool Show) = 0;
+
+  // A modal message box with no owner; returns the viewer's answer.
+  virtual TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
+                                    TMessageButtons Buttons) = 0;
+
+  // Window-system steps of the render window, in the order it takes them.
+  // Each returns false on failure.
+  virtual bool RegisterWindowClass() = 0;
+  virtual bool UnregisterWindowClass() = 0;
+  // True only when the display really runs the requested mode.
+  virtual bool ChangeDisplayMode(int Width, int Height, int Bits) = 0;
+  virtual bool RestoreDisplayMode() = 0;
+  // Creates the (hidden) window whose client area is Width x Height, at the
+  // screen's top-left corner.
+  virtual bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) = 0;
+  virtual bool GetDeviceContext() = 0;
+  // Returns a pixel-format index (0 on failure) for a double-buffered RGBA
+  // format with a 16-bit depth buffer and the given colour depth.
+  virtual int ChoosePixelFormat(int Bits) = 0;
+  virtual bool SetPixelFormat(int Format) = 0;
+  virtual bool CreateContext() = 0;
+  virtual bool MakeCurrent() = 0;
+  virtual void ShowWindow() = 0;  // shown, in front, with keyboard focus
+  virtual bool ReleaseCurrent() = 0;
+  virtual bool DeleteContext() = 0;
+  virtual bool ReleaseDeviceContext() = 0;
+  virtual bool DestroyWindow() = 0;
+
+  // Presents the back buffer.
+  virtual void SwapBuffers() = 0;
+};
+
+// The backend in use. Set once by the program's entry (or a test).
+TPlatform &Platform();
+void SetPlatform(TPlatform *Backend);

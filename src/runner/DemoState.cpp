@@ -1,0 +1,20 @@
+#include "runner/DemoState.h"
+
+#include <algorithm>
+#include <iterator>
+
+int64_t DemoTime = 0;
+int64_t StartCounter = 0;
+bool Keys[256] = {};
+bool Active = true;
+bool Done = false;
+bool Fullscreen = true;
+
+void ResetDemoState() {
+  DemoTime = 0;
+  StartCounter = 0;
+  std::fill(std::begin(Keys), std::end(Keys), false);
+  Active = true;
+  Done = false;
+  Fullscreen = true;
+}

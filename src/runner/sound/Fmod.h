@@ -1,0 +1,30 @@
+// The sound layer: the calls the runner and the organism scene make to play
+// "music.mp3" and read its output levels, over an SDL2 audio device with
+// libmpg123 decoding.
+#pragma once
+
+#include <cstdint>
+
+// A stream or DSP handle; 0 means none (a failed open).
+using FSOUND_HANDLE = uint32_t;
+
+float FSOUND_GetVersion();
+bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned Flags);
+int FSOUND_GetError();
+void FSOUND_Close();
+FSOUND_HANDLE FSOUND_Stream_Open(const char *Name, unsigned Mode, int Offset, int Length);
+FSOUND_HANDLE FSOUND_DSP_GetFFTUnit();
+bool FSOUND_DSP_SetActive(FSOUND_HANDLE Unit, bool Active);
+bool FSOUND_Stream_Play(int Channel, FSOUND_HANDLE Stream);
+bool FSOUND_SetVolume(int Channel, int Volume);
+// Left and right levels of channel 0 in [0, 1]; on failure they keep their
+// previous values.
+bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right);
+bool FSOUND_Stream_Stop(FSOUND_HANDLE Stream);
+bool FSOUND_Stream_Close(FSOUND_HANDLE Stream);
+
+// The text for an error code; "Unknown error" outside 0..18.
+const char *FmodErrorText(int Code);
+
+// The stream the runner opened; 0 before the open and after a failed one.
+extern FSOUND_HANDLE MusicStream;

@@ -1,0 +1,11 @@
+// The chaotic attractor seen from a spiralling camera.
+#pragma once
+
+#include <cstdint>
+
+extern uint32_t AttractorList;
+
+// Compiles the 60001-vertex attractor strip into AttractorList.
+void BuildAttractorList();
+// Window 3 of the timeline: perspective camera, replay, back to pixels.
+void DrawAttractorWindow();

@@ -1,0 +1,22 @@
+// Ten merging blobs over a 512 x 512 grid, shaded into FieldTex.
+#pragma once
+
+#include <vector>
+
+#include "UMMath.h"
+
+struct TBlob {
+  Single Radius = 0;
+  Single X[4] = {};
+  Single Y[4] = {};
+  bool Diamond = false;
+};
+
+extern std::vector<TBlob> Blobs;
+extern Single BlobPhase;
+extern Single PrevBlobPhase;
+
+// Seeds with 9191 and draws the ten blobs' paths and radii.
+void InitBlobs();
+// Rebuilds the grid, uploads it as FieldTex and stretches it over the view.
+void DrawBlobField(Single Alpha, Single Wipe);

@@ -1,0 +1,4 @@
+#include "scenes/DiscStamps.h"
+
+// Placeholder until the discs are built.
+void DrawDiscStamps() {}

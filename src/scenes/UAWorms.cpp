@@ -1,0 +1,5 @@
+#include "scenes/UAWorms.h"
+
+// Placeholders until the worms are built.
+void InitWormTracks() {}
+void DrawWorms(uint32_t, Single) {}

@@ -1,0 +1,4 @@
+#include "scenes/WaveStrands.h"
+
+// Placeholder until the strands are built.
+void DrawWaveStrands() {}
