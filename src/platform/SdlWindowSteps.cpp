@@ -68,8 +68,17 @@ int DesktopBits() {
 
 }  // namespace
 
+// SDL falls back to its offscreen driver when the display refuses the
+// connection. An X server can drop a connection that comes right after
+// another one closed, so a configured display gets a few more tries.
 bool TSdlPlatform::RegisterWindowClass() {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  const bool DisplayConfigured = SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY");
+  for (int Attempt = 0;; ++Attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!DisplayConfigured || !UnseenVideoDriver() || Attempt == 4) break;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Delay(20);
+  }
   Minimised = false;
   CloseDelivered = false;
   ApplyCursor();
