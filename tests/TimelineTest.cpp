@@ -339,11 +339,16 @@ TEST_F(TimelineTest, BlobFieldStartsFromTheSeedTheEarlierWindowsLeave) {
   DrawAt(50000);
   EXPECT_EQ(Only("DrawBlobField").Arg(0), 8181);
 
-  // Over the strands it sees the seed 8181 advanced by the strands' 1055 draws.
+  // Over the strands it sees the seed 8181 advanced by the strands' 1055 draws: the attractor
+  // drawn between them leaves the generator alone.
   RandSeed = 8181;
   for (int i = 0; i < 1055; ++i) Random(1);
   const uint32_t afterStrands = RandSeed;
-  TimelineEffects.DrawWaveStrands = ::DrawWaveStrands;
+  TimelineEffects.DrawWaveStrands = [] {
+    RandSeed = 8181;
+    for (int i = 0; i < 1055; ++i) Random(50);
+  };
+  TimelineEffects.DrawAttractorWindow = ::DrawAttractorWindow;
   for (const int64_t t : {28562, 30561}) {
     SCOPED_TRACE("t = " + std::to_string(t));
     RecordedGL().Reset();
