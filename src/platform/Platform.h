@@ -57,6 +57,9 @@ public:
   virtual bool PeekMessage(TMessage &Msg) = 0;
   virtual void DispatchMessage(const TMessage &Msg) = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
+  // The window system's own handling of a message the render window's
+  // procedure leaves alone. Most backends have nothing to do.
+  virtual intptr_t DefWindowProc(const TMessage &) { return 0; }
 
   // Cursor.
   virtual void SetCursorPos(int X, int Y) = 0;

@@ -1,4 +1,172 @@
 #include "runner/RunDemo.h"
 
-// Placeholder until the runner is built.
-int32_t RunDemo() { return 0; }
+#include <GL/gl.h>
+
+#include <string>
+
+#include "UMMath.h"
+#include "UMOgl.h"
+#include "platform/Platform.h"
+#include "runner/DemoState.h"
+#include "runner/RunnerCalls.h"
+#include "window/RenderWindow.h"
+
+namespace {
+
+// The oldest sound library the music stream works with, as the single nearest
+// to 3.74.
+constexpr Single RequiredSoundVersion = 3.74f;
+// The leader starts as if this much of it had already passed.
+constexpr uint32_t CountdownHeadStart = 700;
+constexpr uint32_t CountdownLength = 4000;
+constexpr int64_t FilmLength = 110000;
+
+void ShowSoundError(const std::string &Text, const char *Caption) {
+  Platform().MessageBox(Text.c_str(), Caption, TMessageIcon::Error, TMessageButtons::Ok);
+}
+
+// Steps 1 and 2: the version check and the initialisation of the sound
+// library. False after the viewer has been told why.
+bool StartSound() {
+  const Single Version = Sound.FSOUND_GetVersion();
+  // Written so that a NaN version also counts as too old.
+  if (!(Version >= RequiredSoundVersion)) {
+    ShowSoundError("FMOD error: wrong dll version", "Quillmoor");
+    return false;
+  }
+  if (!Sound.FSOUND_Init(44100, 32, 0)) {
+    const int Code = Sound.FSOUND_GetError();
+    ShowSoundError(std::string("Error initializing FMOD: ") + FmodErrorText(Code), "Quillmoor");
+    Sound.FSOUND_Close();
+    return false;
+  }
+  return true;
+}
+
+// Steps 17 and 18: the music stream and the FFT unit the level meter reads.
+bool OpenMusic() {
+  MusicStream = Sound.FSOUND_Stream_Open("music.mp3", 304, 0, 0);
+  if (MusicStream == 0) {
+    const int Code = Sound.FSOUND_GetError();
+    ShowSoundError(FmodErrorText(Code), "Load error");
+    Sound.FSOUND_Close();
+    return false;
+  }
+  Sound.FSOUND_DSP_SetActive(Sound.FSOUND_DSP_GetFFTUnit(), true);
+  return true;
+}
+
+// Takes one pending message into Last, or leaves Last alone when none waits.
+bool TakeMessage(TMessage &Last) {
+  TMessage Taken;
+  if (!Platform().PeekMessage(Taken)) return false;
+  Last = Taken;
+  return true;
+}
+
+// A quit message ends the run; anything else goes to the window procedure.
+void HandleMessage(const TMessage &Msg) {
+  if (Msg.Message == WM_QUIT)
+    Done = true;
+  else
+    Platform().DispatchMessage(Msg);
+}
+
+// Tick time since the countdown's start point, correct across the tick
+// count's wrap at 2^32.
+uint32_t CountdownElapsed() {
+  return Platform().GetTickCount() - static_cast<uint32_t>(StartCounter);
+}
+
+// Steps 19 and 20: the leader on the tick clock, one message or one leader
+// frame per pass, until more than 4000 ms have passed or the run is ended.
+void RunCountdown(TMessage &Last) {
+  StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
+  for (;;) {
+    if (TakeMessage(Last))
+      HandleMessage(Last);
+    else
+      Film.DrawCountdown(CountdownElapsed());
+    if (Keys[VK_ESCAPE]) Done = true;
+    if (CountdownElapsed() > CountdownLength || Done) return;
+  }
+}
+
+// Step 24: whole milliseconds of the performance counter since StartCounter.
+// The counter difference is an exact integer; only then does floating point
+// come in, in extended precision.
+int64_t MillisecondsSinceStart(int64_t Frequency) {
+  int64_t Current = 0;
+  Platform().QueryPerformanceCounter(Current);
+  const Extended Seconds =
+      static_cast<Extended>(Current - StartCounter) / static_cast<Extended>(Frequency);
+  return Trunc(Seconds * 1000);
+}
+
+// Steps 24 to 26: one message or one frame per pass, never sleeping, until
+// Escape, a quit message, or the pass in which the film has run its length.
+void RunMainLoop(int64_t Frequency, TMessage &Last) {
+  while (!Done) {
+    DemoTime = MillisecondsSinceStart(Frequency);
+    if (TakeMessage(Last))
+      HandleMessage(Last);
+    else if ((Active && !Film.DrawScene()) || Keys[VK_ESCAPE])
+      Done = true;
+    else
+      Platform().SwapBuffers();
+    if (DemoTime > FilmLength) Done = true;
+  }
+}
+
+}  // namespace
+
+int32_t RunDemo() {
+  TPlatform &P = Platform();
+
+  // Start-up.
+  if (!StartSound()) return 1;
+  Done = false;
+  Ogl->ViewWidth = Ogl->ModeWidth;
+  Ogl->ViewHeight = Ogl->ModeHeight;
+  P.SetCursorPos(0, 0);
+  if (!CreateRenderWindow("Quillmoor", static_cast<int32_t>(Ogl->ModeWidth),
+                          static_cast<int32_t>(Ogl->ModeHeight),
+                          static_cast<int32_t>(Ogl->ModeBits), Fullscreen))
+    return 0;
+  P.ShowCursor(false);
+
+  // Precomputation; a damaged bitmap has already been reported.
+  if (!Film.Precompute()) {
+    Sound.FSOUND_Close();
+    DestroyRenderWindow();
+    return 1;
+  }
+
+  // Music. The window stays up behind the message, then goes with the run.
+  if (!OpenMusic()) {
+    DestroyRenderWindow();
+    return 1;
+  }
+
+  TMessage Last;
+  RunCountdown(Last);
+
+  // Clock start: the counter is read just before playback, so DemoTime 0 is
+  // the instant the music begins. Playback starts even when the countdown
+  // was ended; the shutdown then stops it at once.
+  glLineWidth(2.1f);
+  int64_t Frequency = 0;
+  P.QueryPerformanceFrequency(Frequency);
+  P.QueryPerformanceCounter(StartCounter);
+  if (MusicStream != 0) Sound.FSOUND_Stream_Play(-1, MusicStream);
+  Sound.FSOUND_SetVolume(-3, 255);
+
+  RunMainLoop(Frequency, Last);
+
+  // Shutdown.
+  Sound.FSOUND_Stream_Stop(MusicStream);
+  Sound.FSOUND_Stream_Close(MusicStream);
+  Sound.FSOUND_Close();
+  DestroyRenderWindow();
+  return static_cast<int32_t>(Last.WParam);
+}

@@ -1,0 +1,218 @@
+#include "platform/ScriptedPlatform.h"
+
+#include "window/RenderWindow.h"
+
+const char *WindowStepName(TWindowStep Step) {
+  switch (Step) {
+    case TWindowStep::RegisterWindowClass:
+      return "RegisterWindowClass";
+    case TWindowStep::UnregisterWindowClass:
+      return "UnregisterWindowClass";
+    case TWindowStep::ChangeDisplayMode:
+      return "ChangeDisplayMode";
+    case TWindowStep::RestoreDisplayMode:
+      return "RestoreDisplayMode";
+    case TWindowStep::CreateWindow:
+      return "CreateWindow";
+    case TWindowStep::GetDeviceContext:
+      return "GetDeviceContext";
+    case TWindowStep::ChoosePixelFormat:
+      return "ChoosePixelFormat";
+    case TWindowStep::SetPixelFormat:
+      return "SetPixelFormat";
+    case TWindowStep::CreateContext:
+      return "CreateContext";
+    case TWindowStep::MakeCurrent:
+      return "MakeCurrent";
+    case TWindowStep::ReleaseCurrent:
+      return "ReleaseCurrent";
+    case TWindowStep::DeleteContext:
+      return "DeleteContext";
+    case TWindowStep::ReleaseDeviceContext:
+      return "ReleaseDeviceContext";
+    case TWindowStep::DestroyWindow:
+      return "DestroyWindow";
+  }
+  return "?";
+}
+
+void TScriptedPlatform::Post(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
+  Queue.push_back(TMessage{Message, WParam, LParam});
+}
+
+std::vector<std::string> TScriptedPlatform::LogStartingWith(const std::string &Prefix) const {
+  std::vector<std::string> Found;
+  for (const auto &Entry : Log)
+    if (Entry.compare(0, Prefix.size(), Prefix) == 0) Found.push_back(Entry);
+  return Found;
+}
+
+uint32_t TScriptedPlatform::GetTickCount() {
+  const uint32_t Now = TickCount;
+  TickCount += TickStep;
+  return Now;
+}
+
+bool TScriptedPlatform::QueryPerformanceFrequency(int64_t &Value) {
+  Value = Frequency;
+  return true;
+}
+
+bool TScriptedPlatform::QueryPerformanceCounter(int64_t &Value) {
+  Value = Counter;
+  Counter += CounterStep;
+  return true;
+}
+
+bool TScriptedPlatform::PeekMessage(TMessage &Msg) {
+  ++PeekCount;
+  if (OnPeek) OnPeek();
+  if (Queue.empty()) return false;
+  Msg = Queue.front();
+  Queue.pop_front();
+  return true;
+}
+
+void TScriptedPlatform::DispatchMessage(const TMessage &Msg) {
+  Dispatched.push_back(Msg);
+  RenderWndProc(Msg.Message, Msg.WParam, Msg.LParam);
+}
+
+void TScriptedPlatform::PostQuitMessage(int ExitCode) {
+  Note("PostQuitMessage " + std::to_string(ExitCode));
+  Post(WM_QUIT, static_cast<uintptr_t>(ExitCode));
+}
+
+intptr_t TScriptedPlatform::DefWindowProc(const TMessage &Msg) {
+  Note("DefWindowProc " + std::to_string(Msg.Message));
+  return 0;
+}
+
+void TScriptedPlatform::SetCursorPos(int X, int Y) {
+  Note("SetCursorPos " + std::to_string(X) + "," + std::to_string(Y));
+  CursorPositions.emplace_back(X, Y);
+}
+
+void TScriptedPlatform::ShowCursor(bool Show) {
+  Note(Show ? "ShowCursor true" : "ShowCursor false");
+  CursorCounter += Show ? 1 : -1;
+}
+
+TMessageResult TScriptedPlatform::MessageBox(const char *Text, const char *Caption,
+                                             TMessageIcon Icon, TMessageButtons Buttons) {
+  Note(std::string("MessageBox ") + Text);
+  MessageBoxes.push_back(TRecordedMessageBox{Text, Caption, Icon, Buttons});
+  if (!Answers.empty()) {
+    const TMessageResult Answer = Answers.front();
+    Answers.pop_front();
+    return Answer;
+  }
+  return Buttons == TMessageButtons::YesNo ? TMessageResult::No : TMessageResult::Ok;
+}
+
+bool TScriptedPlatform::Step(TWindowStep Which, const std::string &Detail) {
+  const bool Succeeds = Failing.count(Which) == 0;
+  std::string Entry = WindowStepName(Which);
+  if (!Detail.empty()) Entry += " " + Detail;
+  if (!Succeeds) Entry += " failed";
+  Note(Entry);
+  return Succeeds;
+}
+
+bool TScriptedPlatform::RegisterWindowClass() {
+  if (!Step(TWindowStep::RegisterWindowClass)) return false;
+  ClassRegistered = true;
+  return true;
+}
+
+bool TScriptedPlatform::UnregisterWindowClass() {
+  if (!Step(TWindowStep::UnregisterWindowClass)) return false;
+  ClassRegistered = false;
+  return true;
+}
+
+bool TScriptedPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
+  const std::string Mode =
+      std::to_string(Width) + "x" + std::to_string(Height) + "x" + std::to_string(Bits);
+  if (!Step(TWindowStep::ChangeDisplayMode, Mode)) return false;
+  DisplayModeChanged = true;
+  return true;
+}
+
+bool TScriptedPlatform::RestoreDisplayMode() {
+  if (!Step(TWindowStep::RestoreDisplayMode)) return false;
+  DisplayModeChanged = false;
+  return true;
+}
+
+bool TScriptedPlatform::CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) {
+  const std::string Detail = std::string(Title) + " " + std::to_string(Width) + "x" +
+                             std::to_string(Height) + (Fullscreen ? " fullscreen" : " windowed");
+  if (!Step(TWindowStep::CreateWindow, Detail)) return false;
+  WindowExists = true;
+  return true;
+}
+
+bool TScriptedPlatform::GetDeviceContext() {
+  if (!Step(TWindowStep::GetDeviceContext)) return false;
+  DeviceContextHeld = true;
+  return true;
+}
+
+int TScriptedPlatform::ChoosePixelFormat(int Bits) {
+  return Step(TWindowStep::ChoosePixelFormat, std::to_string(Bits)) ? 1 : 0;
+}
+
+bool TScriptedPlatform::SetPixelFormat(int Format) {
+  if (!Step(TWindowStep::SetPixelFormat, std::to_string(Format))) return false;
+  PixelFormat = Format;
+  return true;
+}
+
+bool TScriptedPlatform::CreateContext() {
+  if (!Step(TWindowStep::CreateContext)) return false;
+  ContextExists = true;
+  return true;
+}
+
+bool TScriptedPlatform::MakeCurrent() {
+  if (!Step(TWindowStep::MakeCurrent)) return false;
+  ContextCurrent = true;
+  return true;
+}
+
+void TScriptedPlatform::ShowWindow() {
+  Note("ShowWindow");
+  WindowShown = true;
+}
+
+bool TScriptedPlatform::ReleaseCurrent() {
+  if (!Step(TWindowStep::ReleaseCurrent)) return false;
+  ContextCurrent = false;
+  return true;
+}
+
+bool TScriptedPlatform::DeleteContext() {
+  if (!Step(TWindowStep::DeleteContext)) return false;
+  ContextExists = false;
+  return true;
+}
+
+bool TScriptedPlatform::ReleaseDeviceContext() {
+  if (!Step(TWindowStep::ReleaseDeviceContext)) return false;
+  DeviceContextHeld = false;
+  return true;
+}
+
+bool TScriptedPlatform::DestroyWindow() {
+  if (!Step(TWindowStep::DestroyWindow)) return false;
+  WindowExists = false;
+  WindowShown = false;
+  return true;
+}
+
+void TScriptedPlatform::SwapBuffers() {
+  ++SwapCount;
+  Note("SwapBuffers");
+  if (OnSwap) OnSwap();
+}

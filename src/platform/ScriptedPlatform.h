@@ -1,0 +1,138 @@
+// A scripted backend of the platform seam for tests: clocks the test sets (and
+// optionally lets advance by a fixed step on every query), a message queue the
+// test fills, message boxes that are recorded and answered from a script, and
+// window-system steps that succeed unless the test makes one fail.
+//
+// Everything that reaches the machine is appended to Log in call order, so a
+// test can check the order of a whole run; fakes of other layers may append
+// their own entries with Note().
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+// The window-system steps a test can make fail.
+enum class TWindowStep {
+  RegisterWindowClass,
+  UnregisterWindowClass,
+  ChangeDisplayMode,
+  RestoreDisplayMode,
+  CreateWindow,
+  GetDeviceContext,
+  ChoosePixelFormat,
+  SetPixelFormat,
+  CreateContext,
+  MakeCurrent,
+  ReleaseCurrent,
+  DeleteContext,
+  ReleaseDeviceContext,
+  DestroyWindow,
+};
+
+const char *WindowStepName(TWindowStep Step);
+
+struct TRecordedMessageBox {
+  std::string Text;
+  std::string Caption;
+  TMessageIcon Icon = TMessageIcon::Error;
+  TMessageButtons Buttons = TMessageButtons::Ok;
+};
+
+class TScriptedPlatform : public TPlatform {
+public:
+  // Tick clock: GetTickCount returns TickCount, then adds TickStep (wrapping
+  // at 2^32 like the real count).
+  uint32_t TickCount = 0;
+  uint32_t TickStep = 0;
+  // Performance counter: QueryPerformanceCounter returns Counter, then adds
+  // CounterStep.
+  int64_t Frequency = 1000000;
+  int64_t Counter = 0;
+  int64_t CounterStep = 0;
+
+  // Pending messages, taken one per PeekMessage from the front.
+  std::deque<TMessage> Queue;
+  void Post(uint32_t Message, uintptr_t WParam = 0, intptr_t LParam = 0);
+  // Called at the start of every PeekMessage, before the queue is looked at:
+  // lets a test post messages or move the clocks at a chosen pass.
+  std::function<void()> OnPeek;
+  int PeekCount = 0;
+  std::vector<TMessage> Dispatched;
+
+  // Message boxes shown, and the answers to give, in order. With no scripted
+  // answer left an OK box answers Ok and a Yes/No question answers No.
+  std::vector<TRecordedMessageBox> MessageBoxes;
+  std::deque<TMessageResult> Answers;
+
+  // Cursor calls, and the display counter ShowCursor moves (0 = shown).
+  std::vector<std::pair<int, int>> CursorPositions;
+  int CursorCounter = 0;
+
+  // Buffer swaps; OnSwap runs on every swap.
+  int SwapCount = 0;
+  std::function<void()> OnSwap;
+
+  // Window-system steps that fail when called.
+  std::set<TWindowStep> Failing;
+  void Fail(TWindowStep Step) { Failing.insert(Step); }
+  // What exists on the scripted machine right now.
+  bool ClassRegistered = false;
+  bool DisplayModeChanged = false;
+  bool WindowExists = false;
+  bool WindowShown = false;
+  bool DeviceContextHeld = false;
+  bool ContextExists = false;
+  bool ContextCurrent = false;
+  int PixelFormat = 0;
+
+  // Every call that reaches the machine, e.g. "RegisterWindowClass",
+  // "ChangeDisplayMode 800x600x16", "ShowCursor false", "SwapBuffers",
+  // "MessageBox Good bye.".
+  std::vector<std::string> Log;
+  void Note(const std::string &Entry) { Log.push_back(Entry); }
+  // Log entries that start with Prefix, in order.
+  std::vector<std::string> LogStartingWith(const std::string &Prefix) const;
+
+  uint32_t GetTickCount() override;
+  bool QueryPerformanceFrequency(int64_t &Frequency) override;
+  bool QueryPerformanceCounter(int64_t &Counter) override;
+
+  bool PeekMessage(TMessage &Msg) override;
+  void DispatchMessage(const TMessage &Msg) override;
+  void PostQuitMessage(int ExitCode) override;
+  intptr_t DefWindowProc(const TMessage &Msg) override;
+
+  void SetCursorPos(int X, int Y) override;
+  void ShowCursor(bool Show) override;
+
+  TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
+                            TMessageButtons Buttons) override;
+
+  bool RegisterWindowClass() override;
+  bool UnregisterWindowClass() override;
+  bool ChangeDisplayMode(int Width, int Height, int Bits) override;
+  bool RestoreDisplayMode() override;
+  bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) override;
+  bool GetDeviceContext() override;
+  int ChoosePixelFormat(int Bits) override;
+  bool SetPixelFormat(int Format) override;
+  bool CreateContext() override;
+  bool MakeCurrent() override;
+  void ShowWindow() override;
+  bool ReleaseCurrent() override;
+  bool DeleteContext() override;
+  bool ReleaseDeviceContext() override;
+  bool DestroyWindow() override;
+
+  void SwapBuffers() override;
+
+private:
+  // Logs the step and reports whether the test lets it succeed.
+  bool Step(TWindowStep Step, const std::string &Detail = "");
+};

@@ -1,0 +1,22 @@
+#include "runner/RunnerCalls.h"
+
+#include "runner/Precompute.h"
+#include "scenes/Countdown.h"
+#include "scenes/Timeline.h"
+
+namespace {
+constexpr TSoundCalls RealSound = {
+    &::FSOUND_GetVersion,  &::FSOUND_Init,           &::FSOUND_GetError,      &::FSOUND_Close,
+    &::FSOUND_Stream_Open, &::FSOUND_DSP_GetFFTUnit, &::FSOUND_DSP_SetActive, &::FSOUND_Stream_Play,
+    &::FSOUND_SetVolume,   &::FSOUND_Stream_Stop,    &::FSOUND_Stream_Close,
+};
+constexpr TFilmCalls RealFilm = {&::Precompute, &::DrawCountdown, &::DrawScene};
+}  // namespace
+
+TSoundCalls Sound = RealSound;
+TFilmCalls Film = RealFilm;
+
+void UseRealSoundAndFilm() {
+  Sound = RealSound;
+  Film = RealFilm;
+}

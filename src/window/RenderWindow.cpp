@@ -1,0 +1,149 @@
+#include "window/RenderWindow.h"
+
+#include "UMOgl.h"
+#include "platform/Platform.h"
+#include "runner/DemoState.h"
+
+bool WindowHandle = false;
+bool DeviceContext = false;
+bool RenderContext = false;
+
+namespace {
+
+constexpr const char *Caption = "Quillmoor";
+
+void ShowError(const char *Text) {
+  Platform().MessageBox(Text, Caption, TMessageIcon::Error, TMessageButtons::Ok);
+}
+
+void ShowWarning(const char *Text) {
+  Platform().MessageBox(Text, Caption, TMessageIcon::Warning, TMessageButtons::Ok);
+}
+
+// Tears down what exists, then tells the viewer why the window failed.
+bool FailCreation(const char *Text) {
+  DestroyRenderWindow();
+  ShowWarning(Text);
+  return false;
+}
+
+// Asks whether a refused fullscreen mode may be replaced by a window. True
+// when the run goes on windowed.
+bool AcceptWindowInsteadOfFullscreen() {
+  const TMessageResult Answer = Platform().MessageBox(
+      "Selected fullscreen mode is not supported. Click \"Yes\" to switch to window mode, or "
+      "\"No\" to exit.",
+      Caption, TMessageIcon::Warning, TMessageButtons::YesNo);
+  return Answer == TMessageResult::Yes;
+}
+
+// The window-system steps from the window to a current context, each with
+// the text the viewer sees when it fails.
+bool CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height, int32_t Bits) {
+  TPlatform &P = Platform();
+  WindowHandle = P.CreateWindow(Title, Width, Height, Fullscreen);
+  if (!WindowHandle) return FailCreation("Window could not be created for some reason.");
+  DeviceContext = P.GetDeviceContext();
+  if (!DeviceContext) return FailCreation("Could not create a GL device context.");
+  const int Format = P.ChoosePixelFormat(Bits);
+  if (Format == 0) return FailCreation("Could not find any suitable pixel format.");
+  if (!P.SetPixelFormat(Format)) return FailCreation("Could not set a pixel format.");
+  RenderContext = P.CreateContext();
+  if (!RenderContext) return FailCreation("Could not create a GL rendering context.");
+  if (!P.MakeCurrent()) return FailCreation("Could not activate the GL rendering context.");
+  return true;
+}
+
+}  // namespace
+
+bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
+                        bool FullscreenFlag) {
+  TPlatform &P = Platform();
+  Fullscreen = FullscreenFlag;
+
+  if (!P.RegisterWindowClass()) {
+    ShowError("Could not register the window class.");
+    return false;
+  }
+
+  if (Fullscreen && !P.ChangeDisplayMode(Width, Height, Bits)) {
+    if (!AcceptWindowInsteadOfFullscreen()) {
+      ShowError("Good bye.");
+      // Nothing but the class exists yet; release it so no window-system
+      // state outlives the refusal.
+      P.UnregisterWindowClass();
+      return false;
+    }
+    Fullscreen = false;
+  }
+
+  if (Fullscreen) P.ShowCursor(false);
+
+  if (!CreateWindowAndContext(Title, Width, Height, Bits)) return false;
+
+  P.ShowWindow();
+  Ogl->Resize(Width, Height);
+  if (!Ogl->InitGL()) return FailCreation("Unexpected error.");
+  return true;
+}
+
+void DestroyRenderWindow() {
+  TPlatform &P = Platform();
+  if (Fullscreen) {
+    P.RestoreDisplayMode();
+    P.ShowCursor(true);
+  }
+  // Each handle is forgotten once its release has been attempted, so a
+  // second teardown never releases anything twice.
+  if (RenderContext) {
+    if (!P.ReleaseCurrent()) ShowError("Release of DC and RC failed.");
+    if (!P.DeleteContext()) ShowError("Could not relase RC.");
+    RenderContext = false;
+  }
+  if (DeviceContext) {
+    if (!P.ReleaseDeviceContext()) ShowError("Could not relase DC.");
+    DeviceContext = false;
+  }
+  if (WindowHandle) {
+    if (!P.DestroyWindow()) ShowError("Could not release hWnd.");
+    WindowHandle = false;
+  }
+  if (!P.UnregisterWindowClass()) ShowError("Could not unregister class.");
+}
+
+namespace {
+uint32_t LowWord(uintptr_t Value) { return static_cast<uint32_t>(Value & 0xFFFF); }
+uint32_t HighWord(uintptr_t Value) { return static_cast<uint32_t>((Value >> 16) & 0xFFFF); }
+}  // namespace
+
+intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
+  switch (Message) {
+    case WM_SYSCOMMAND:
+      // The screen saver and monitor power-down would hide the film.
+      if (WParam == SC_SCREENSAVE || WParam == SC_MONITORPOWER) return 0;
+      break;
+    case WM_ACTIVATE:
+      // The high word is non-zero while the window is minimised.
+      Active = HighWord(WParam) == 0;
+      return 0;
+    case WM_SIZE: {
+      const auto Size = static_cast<uintptr_t>(LParam);
+      Ogl->Resize(static_cast<int32_t>(LowWord(Size)), static_cast<int32_t>(HighWord(Size)));
+      return 0;
+    }
+    case WM_CLOSE:
+      // The window itself stays until the runner's teardown.
+      Platform().PostQuitMessage(0);
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      // Codes outside the table are never delivered for these messages;
+      // ignore them rather than write past it.
+      if (WParam < 256) Keys[WParam] = Message == WM_KEYDOWN;
+      return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      return 0;
+  }
+  return Platform().DefWindowProc(TMessage{Message, WParam, LParam});
+}

@@ -1,0 +1,29 @@
+// The render window: one top-level window with a double-buffered RGBA GL
+// context, its creation and teardown, and the procedure that turns its
+// messages into the runner's flags.
+#pragma once
+
+#include <cstdint>
+
+// What exists of the window right now (the backend holds the real handles):
+// true from the step that created each until the teardown released it.
+extern bool WindowHandle;
+extern bool DeviceContext;
+extern bool RenderContext;
+
+// Switches the display to Width x Height x Bits when FullscreenFlag is set,
+// creates the window and its current GL context, shows it, and sets the view
+// and the initial GL state. On failure it has told the viewer, released what
+// it created, and returns false. Sets Fullscreen; clears it when the viewer
+// accepts a window in place of a refused mode.
+bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
+                        bool FullscreenFlag);
+
+// Restores the desktop mode (when fullscreen), then releases the context, the
+// device context, the window and the class. A step that fails is reported and
+// the teardown goes on.
+void DestroyRenderWindow();
+
+// The window's message handler: keys, activation, size and close. Runs only
+// inside the runner's message dispatch.
+intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam);

@@ -1,0 +1,426 @@
+// RunDemo over the scripted platform with a recording sound layer and film:
+// the order of a whole run, the countdown on the wrapping tick clock, one
+// message or one frame per pass, the ways a run ends, and the sound failures.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "RecordingGL.h"
+#include "UMOgl.h"
+#include "platform/ScriptedPlatform.h"
+#include "runner/DemoState.h"
+#include "runner/RunDemo.h"
+#include "runner/RunnerCalls.h"
+#include "window/RenderWindow.h"
+
+namespace {
+
+using Steps = std::vector<std::string>;
+
+// What the fakes answer, and where they write what they were asked.
+struct TFakeScript {
+  TScriptedPlatform *Machine = nullptr;
+  float Version = 3.74f;
+  bool InitSucceeds = true;
+  bool OpenSucceeds = true;
+  bool PrecomputeSucceeds = true;
+  int ErrorCode = 0;
+  bool Playing = false;  // the music started: the film clock runs
+  uint32_t TicksPerLeaderFrame = 50;
+  std::vector<uint32_t> LeaderFrames;  // the ms each leader frame was drawn for
+  std::vector<int64_t> Frames;         // DemoTime of each film frame
+  std::vector<float> FrameLineWidths;  // the line width each film frame starts from
+};
+TFakeScript Fake;
+
+void Note(const std::string &Entry) { Fake.Machine->Note(Entry); }
+std::string Text(int Value) { return std::to_string(Value); }
+
+float FakeGetVersion() {
+  Note("FSOUND_GetVersion");
+  return Fake.Version;
+}
+bool FakeInit(int Rate, int Channels, unsigned Flags) {
+  Note("FSOUND_Init " + Text(Rate) + " " + Text(Channels) + " " + Text(int(Flags)));
+  return Fake.InitSucceeds;
+}
+int FakeGetError() {
+  Note("FSOUND_GetError");
+  return Fake.ErrorCode;
+}
+void FakeClose() { Note("FSOUND_Close"); }
+FSOUND_HANDLE FakeOpen(const char *Name, unsigned Mode, int Offset, int Length) {
+  Note(std::string("FSOUND_Stream_Open ") + Name + " " + Text(int(Mode)) + " " + Text(Offset) +
+       " " + Text(Length));
+  return Fake.OpenSucceeds ? 7 : 0;
+}
+FSOUND_HANDLE FakeGetFFTUnit() {
+  Note("FSOUND_DSP_GetFFTUnit");
+  return 9;
+}
+bool FakeSetActive(FSOUND_HANDLE Unit, bool On) {
+  Note("FSOUND_DSP_SetActive " + Text(int(Unit)) + (On ? " true" : " false"));
+  return true;
+}
+bool FakePlay(int Channel, FSOUND_HANDLE Stream) {
+  Fake.Playing = true;
+  Note("FSOUND_Stream_Play " + Text(Channel) + " " + Text(int(Stream)));
+  return true;
+}
+bool FakeSetVolume(int Channel, int Volume) {
+  Note("FSOUND_SetVolume " + Text(Channel) + " " + Text(Volume));
+  return true;
+}
+bool FakeStop(FSOUND_HANDLE Stream) {
+  Note("FSOUND_Stream_Stop " + Text(int(Stream)));
+  return true;
+}
+bool FakeStreamClose(FSOUND_HANDLE Stream) {
+  Note("FSOUND_Stream_Close " + Text(int(Stream)));
+  return true;
+}
+
+bool FakePrecompute() {
+  Note("Precompute");
+  return Fake.PrecomputeSucceeds;
+}
+// Time passes while a leader frame is drawn; the leader also changes the line
+// width, which the runner must set again before the film.
+void FakeDrawCountdown(uint32_t Ms) {
+  Fake.LeaderFrames.push_back(Ms);
+  Fake.Machine->TickCount += Fake.TicksPerLeaderFrame;
+  glLineWidth(5);
+}
+bool FakeDrawScene() {
+  Fake.Frames.push_back(DemoTime);
+  Fake.FrameLineWidths.push_back(RecordedGL().LineWidth);
+  Note("DrawScene");
+  return true;
+}
+
+class RunnerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    P = TScriptedPlatform();
+    Fake = TFakeScript();
+    Fake.Machine = &P;
+    Sound = TSoundCalls{&FakeGetVersion, &FakeInit,       &FakeGetError,   &FakeClose,
+                        &FakeOpen,       &FakeGetFFTUnit, &FakeSetActive,  &FakePlay,
+                        &FakeSetVolume,  &FakeStop,       &FakeStreamClose};
+    Film = TFilmCalls{&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene};
+    SetPlatform(&P);
+    View.ModeWidth = 800;
+    View.ModeHeight = 600;
+    View.ModeBits = 32;
+    Ogl = &View;
+    ResetDemoState();
+    Fullscreen = false;
+    MusicStream = 0;
+    RecordedGL().Reset();
+    RecordedGL().Recording = false;  // only the tracked state is needed
+    // The film clock: a millisecond counter that moves CounterPerPass
+    // between one pass's reading and the next.
+    P.Frequency = 1000;
+    P.Counter = 5000000;
+    P.TickCount = 123456;
+    CounterPerPass = 100;
+    Timed.clear();
+    EachPass = nullptr;
+    P.OnPeek = [this]() {
+      P.Counter += CounterPerPass;
+      if (Fake.Playing) PostDueMessages();
+      if (EachPass) EachPass();
+    };
+  }
+  void TearDown() override {
+    UseRealSoundAndFilm();
+    RecordedGL().Recording = true;
+    Ogl = nullptr;
+    SetPlatform(nullptr);
+  }
+
+  // Posts Msg in the first pass of the film whose DemoTime has reached Ms.
+  void PostAtFilmTime(int64_t Ms, TMessage Msg) { Timed.push_back({Ms, Msg}); }
+  void PostDueMessages() {
+    while (!Timed.empty() && DemoTime >= Timed.front().first) {
+      P.Queue.push_back(Timed.front().second);
+      Timed.erase(Timed.begin());
+    }
+  }
+
+  // Log entries of the machine and the sound layer, without the per-pass
+  // frames and swaps.
+  Steps Outline() const {
+    Steps Result;
+    for (const auto &Entry : P.Log)
+      if (Entry != "DrawScene" && Entry != "SwapBuffers") Result.push_back(Entry);
+    return Result;
+  }
+
+  TScriptedPlatform P;
+  TOgl View;
+  int64_t CounterPerPass = 100;
+  std::vector<std::pair<int64_t, TMessage>> Timed;
+  std::function<void()> EachPass;
+};
+
+TEST_F(RunnerTest, ACompleteRunTakesEveryStepInOrder) {
+  EXPECT_EQ(RunDemo(), 0);
+  EXPECT_EQ(Outline(), (Steps{"FSOUND_GetVersion",
+                              "FSOUND_Init 44100 32 0",
+                              "SetCursorPos 0,0",
+                              "RegisterWindowClass",
+                              "CreateWindow Quillmoor 800x600 windowed",
+                              "GetDeviceContext",
+                              "ChoosePixelFormat 32",
+                              "SetPixelFormat 1",
+                              "CreateContext",
+                              "MakeCurrent",
+                              "ShowWindow",
+                              "ShowCursor false",
+                              "Precompute",
+                              "FSOUND_Stream_Open music.mp3 304 0 0",
+                              "FSOUND_DSP_GetFFTUnit",
+                              "FSOUND_DSP_SetActive 9 true",
+                              "FSOUND_Stream_Play -1 7",
+                              "FSOUND_SetVolume -3 255",
+                              "FSOUND_Stream_Stop 7",
+                              "FSOUND_Stream_Close 7",
+                              "FSOUND_Close",
+                              "ReleaseCurrent",
+                              "DeleteContext",
+                              "ReleaseDeviceContext",
+                              "DestroyWindow",
+                              "UnregisterWindowClass"}));
+  EXPECT_EQ(View.ViewWidth, 800u);
+  EXPECT_EQ(View.ViewHeight, 600u);
+  EXPECT_TRUE(P.MessageBoxes.empty());
+  // Every film frame was shown, and each starts from the film's line width.
+  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.Frames.size()));
+  for (float Width : Fake.FrameLineWidths) ASSERT_EQ(Width, 2.1f);
+}
+
+TEST_F(RunnerTest, TheFilmRunsFromZeroUntilThePassPastItsLength) {
+  CounterPerPass = 1000;  // DemoTime steps 0, 1000, ... and hits 110000 exactly
+  RunDemo();
+  ASSERT_GE(Fake.Frames.size(), 2u);
+  EXPECT_EQ(Fake.Frames.front(), 0);
+  // 110000 does not end the run; the first pass past it still shows its frame.
+  EXPECT_EQ(Fake.Frames[Fake.Frames.size() - 2], 110000);
+  EXPECT_EQ(Fake.Frames.back(), 111000);
+  EXPECT_EQ(P.Log.back(), "UnregisterWindowClass");
+}
+
+TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
+  const struct {
+    int64_t Frequency;
+    int64_t Step;
+    std::vector<int64_t> Expected;  // first frames
+  } Cases[] = {
+      {3, 1, {0, 333, 666, 1000, 1333}},  // truncated, never rounded up
+      {1000000000, 999999, {0, 0, 1, 2, 3}},
+      {10000000, 123456789, {0, 12345, 24691, 37037, 49382}},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Frequency);
+    SetUp();
+    P.Frequency = Case.Frequency;
+    CounterPerPass = Case.Step;
+    P.Counter = int64_t{1} << 40;  // a large start reading: only the difference counts
+    EachPass = [this]() {
+      if (Fake.Frames.size() == 5) P.Post(WM_QUIT);
+    };
+    RunDemo();
+    ASSERT_GE(Fake.Frames.size(), 5u);
+    EXPECT_EQ(std::vector<int64_t>(Fake.Frames.begin(), Fake.Frames.begin() + 5), Case.Expected);
+  }
+}
+
+TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {
+  const uint32_t StartTicks[] = {123456, 0, 300, 0xFFFFFFFFu - 1000, 0xFFFFFFFFu};
+  for (const uint32_t Start : StartTicks) {
+    SCOPED_TRACE(Start);
+    SetUp();
+    P.TickCount = Start;
+    RunDemo();
+    ASSERT_FALSE(Fake.LeaderFrames.empty());
+    EXPECT_EQ(Fake.LeaderFrames.front(), 700u);
+    EXPECT_EQ(Fake.LeaderFrames.back(), 4000u);
+    EXPECT_EQ(Fake.LeaderFrames.size(), (4000u - 700u) / 50u + 1u);
+    for (size_t i = 1; i < Fake.LeaderFrames.size(); ++i)
+      ASSERT_EQ(Fake.LeaderFrames[i], Fake.LeaderFrames[i - 1] + 50u);
+  }
+}
+
+TEST_F(RunnerTest, EscapeDuringTheCountdownStartsAndStopsTheMusicWithoutAFrame) {
+  EachPass = [this]() {
+    if (Fake.LeaderFrames.size() == 10 && !Keys[VK_ESCAPE]) P.Post(WM_KEYDOWN, VK_ESCAPE);
+  };
+  EXPECT_EQ(RunDemo(), VK_ESCAPE);  // the wParam of the last message taken
+  EXPECT_EQ(Fake.LeaderFrames.size(), 10u);
+  EXPECT_TRUE(Fake.Frames.empty());
+  EXPECT_EQ(P.SwapCount, 0);
+  const Steps Tail(P.Log.end() - 10, P.Log.end());
+  EXPECT_EQ(Tail,
+            (Steps{"FSOUND_Stream_Play -1 7", "FSOUND_SetVolume -3 255", "FSOUND_Stream_Stop 7",
+                   "FSOUND_Stream_Close 7", "FSOUND_Close", "ReleaseCurrent", "DeleteContext",
+                   "ReleaseDeviceContext", "DestroyWindow", "UnregisterWindowClass"}));
+}
+
+TEST_F(RunnerTest, ClosingTheWindowEndsTheRunWithResultZero) {
+  // During the countdown.
+  EachPass = [this]() {
+    if (Fake.LeaderFrames.size() == 5 && P.LogStartingWith("PostQuit").empty()) P.Post(WM_CLOSE);
+  };
+  EXPECT_EQ(RunDemo(), 0);
+  EXPECT_EQ(Fake.LeaderFrames.size(), 5u);
+  EXPECT_TRUE(Fake.Frames.empty());
+  EXPECT_EQ(P.Log.back(), "UnregisterWindowClass");
+
+  // During the film: the close message, then the quit message it posts, each
+  // take a pass of their own.
+  SetUp();
+  PostAtFilmTime(50000, TMessage{WM_CLOSE, 0, 0});
+  EXPECT_EQ(RunDemo(), 0);
+  ASSERT_FALSE(Fake.Frames.empty());
+  EXPECT_EQ(Fake.Frames.back(), 49900);
+  EXPECT_EQ(Outline().back(), "UnregisterWindowClass");
+  EXPECT_EQ(P.LogStartingWith("FSOUND_Stream_Stop").size(), 1u);
+}
+
+TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
+  PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
+  EXPECT_EQ(RunDemo(), VK_ESCAPE);
+  // The key-down pass draws nothing; the next pass draws, sees Escape and
+  // ends without a swap.
+  EXPECT_EQ(Fake.Frames.back(), 30100);
+  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.Frames.size()) - 1);
+}
+
+TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
+  // Mouse moves arrive on every pass from 20000 ms on; Escape is pressed
+  // inside the storm at 30000 ms.
+  EachPass = [this]() {
+    if (DemoTime >= 20000) P.Post(WM_MOUSEMOVE);
+    if (DemoTime == 30000) P.Post(WM_KEYDOWN, VK_ESCAPE);
+  };
+  EXPECT_EQ(RunDemo(), 0);
+  EXPECT_TRUE(Keys[VK_ESCAPE]);  // dispatched, but never acted on
+  EXPECT_EQ(Fake.Frames.back(), 19900);
+  // The clock went on through the storm and the run ended past its length.
+  EXPECT_GT(DemoTime, 110000);
+  EXPECT_LE(DemoTime, 110100);
+}
+
+TEST_F(RunnerTest, AMinimisedWindowDrawsNothingButKeepsSwappingAndTheClockRuns) {
+  PostAtFilmTime(30000, TMessage{WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0});
+  PostAtFilmTime(60000, TMessage{WM_ACTIVATE, WA_ACTIVE, 0});
+  int SwapsWhileMinimised = 0;
+  P.OnSwap = [&]() {
+    if (!Active) ++SwapsWhileMinimised;
+  };
+  RunDemo();
+  for (int64_t Time : Fake.Frames) ASSERT_TRUE(Time < 30000 || Time > 60000) << Time;
+  EXPECT_GT(SwapsWhileMinimised, 250);
+  EXPECT_GT(Fake.Frames.back(), 110000);
+}
+
+TEST_F(RunnerTest, SoundStartFailuresAreReportedAndEndTheRunWithResultOne) {
+  const struct {
+    const char *Name;
+    float Version;
+    bool InitSucceeds;
+    int ErrorCode;
+    std::string Message;
+    Steps SoundCalls;
+  } Cases[] = {
+      {"old version", 3.73f, true, 0, "FMOD error: wrong dll version", {"FSOUND_GetVersion"}},
+      {"not a number",
+       std::numeric_limits<float>::quiet_NaN(),
+       true,
+       0,
+       "FMOD error: wrong dll version",
+       {"FSOUND_GetVersion"}},
+      {"init fails",
+       3.74f,
+       false,
+       3,
+       std::string("Error initializing FMOD: ") + FmodErrorText(3),
+       {"FSOUND_GetVersion", "FSOUND_Init 44100 32 0", "FSOUND_GetError", "FSOUND_Close"}},
+      {"unknown init error",
+       9.0f,
+       false,
+       -1,
+       std::string("Error initializing FMOD: ") + FmodErrorText(-1),
+       {"FSOUND_GetVersion", "FSOUND_Init 44100 32 0", "FSOUND_GetError", "FSOUND_Close"}},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    SetUp();
+    Fake.Version = Case.Version;
+    Fake.InitSucceeds = Case.InitSucceeds;
+    Fake.ErrorCode = Case.ErrorCode;
+    EXPECT_EQ(RunDemo(), 1);
+    ASSERT_EQ(P.MessageBoxes.size(), 1u);
+    EXPECT_EQ(P.MessageBoxes[0].Text, Case.Message);
+    EXPECT_EQ(P.MessageBoxes[0].Caption, "Quillmoor");
+    EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);
+    EXPECT_EQ(P.MessageBoxes[0].Buttons, TMessageButtons::Ok);
+    Steps Expected = Case.SoundCalls;
+    Expected.insert(Expected.end() - (Case.InitSucceeds ? 0 : 1), "MessageBox " + Case.Message);
+    EXPECT_EQ(P.Log, Expected);  // no window, no cursor, nothing else
+  }
+}
+
+TEST_F(RunnerTest, AMissingMusicFileIsALoadErrorAfterTheWindowOpened) {
+  Fake.OpenSucceeds = false;
+  Fake.ErrorCode = 9;
+  EXPECT_EQ(RunDemo(), 1);
+  ASSERT_EQ(P.MessageBoxes.size(), 1u);
+  EXPECT_EQ(P.MessageBoxes[0].Text, FmodErrorText(9));
+  EXPECT_EQ(P.MessageBoxes[0].Caption, "Load error");
+  EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);
+  // The window stays up behind the message, then the run leaves nothing.
+  const Steps Outlined = Outline();
+  const Steps Tail(Outlined.end() - 9, Outlined.end());
+  EXPECT_EQ(Tail, (Steps{"FSOUND_Stream_Open music.mp3 304 0 0", "FSOUND_GetError",
+                         "MessageBox " + std::string(FmodErrorText(9)), "FSOUND_Close",
+                         "ReleaseCurrent", "DeleteContext", "ReleaseDeviceContext", "DestroyWindow",
+                         "UnregisterWindowClass"}));
+  EXPECT_TRUE(Fake.LeaderFrames.empty());
+  EXPECT_FALSE(P.WindowExists);
+}
+
+TEST_F(RunnerTest, AWindowFailureEndsTheRunWithResultZeroAndNoSoundShutdown) {
+  P.Fail(TWindowStep::CreateContext);
+  EXPECT_EQ(RunDemo(), 0);
+  ASSERT_EQ(P.MessageBoxes.size(), 1u);  // the window's own message only
+  EXPECT_TRUE(P.LogStartingWith("FSOUND_Close").empty());
+  EXPECT_TRUE(P.LogStartingWith("Precompute").empty());
+  EXPECT_TRUE(P.LogStartingWith("ShowCursor").empty());
+}
+
+TEST_F(RunnerTest, AFailedPrecomputeClosesTheSoundAndTheWindow) {
+  Fake.PrecomputeSucceeds = false;
+  EXPECT_EQ(RunDemo(), 1);
+  EXPECT_TRUE(P.LogStartingWith("FSOUND_Stream").empty());
+  const Steps Tail(P.Log.end() - 7, P.Log.end());
+  EXPECT_EQ(Tail, (Steps{"Precompute", "FSOUND_Close", "ReleaseCurrent", "DeleteContext",
+                         "ReleaseDeviceContext", "DestroyWindow", "UnregisterWindowClass"}));
+  EXPECT_TRUE(Fake.LeaderFrames.empty());
+}
+
+TEST_F(RunnerTest, FullscreenRunRestoresTheDesktopAndTheCursorBalances) {
+  Fullscreen = true;
+  RunDemo();
+  EXPECT_FALSE(P.DisplayModeChanged);
+  EXPECT_EQ(P.LogStartingWith("ShowCursor"),
+            (Steps{"ShowCursor false", "ShowCursor false", "ShowCursor true"}));
+  // The entry shows the pointer once more after the run.
+  EXPECT_EQ(P.CursorCounter, -1);
+}
+
+}  // namespace

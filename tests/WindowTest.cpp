@@ -1,0 +1,245 @@
+// The render window over the scripted platform: creation order, every failure
+// with its message and teardown, the refused fullscreen question, and the
+// window procedure's flags.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "RecordingGL.h"
+#include "UMOgl.h"
+#include "platform/ScriptedPlatform.h"
+#include "runner/DemoState.h"
+#include "window/RenderWindow.h"
+
+namespace {
+
+using Steps = std::vector<std::string>;
+
+class WindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SetPlatform(&P);
+    Ogl = &View;
+    ResetDemoState();
+    RecordedGL().Reset();
+    WindowHandle = DeviceContext = RenderContext = false;
+  }
+  void TearDown() override {
+    Ogl = nullptr;
+    SetPlatform(nullptr);
+  }
+
+  // Nothing of the window is left on the machine.
+  void ExpectNothingLeft() {
+    EXPECT_FALSE(P.ClassRegistered);
+    EXPECT_FALSE(P.DisplayModeChanged);
+    EXPECT_FALSE(P.WindowExists);
+    EXPECT_FALSE(P.DeviceContextHeld);
+    EXPECT_FALSE(P.ContextExists);
+    EXPECT_FALSE(P.ContextCurrent);
+    EXPECT_EQ(P.CursorCounter, 0);
+  }
+
+  TScriptedPlatform P;
+  TOgl View;
+};
+
+TEST_F(WindowTest, WindowedCreationTakesItsStepsInOrderAndSetsTheView) {
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 16, false));
+  EXPECT_EQ(P.Log, (Steps{"RegisterWindowClass", "CreateWindow Quillmoor 640x480 windowed",
+                          "GetDeviceContext", "ChoosePixelFormat 16", "SetPixelFormat 1",
+                          "CreateContext", "MakeCurrent", "ShowWindow"}));
+  EXPECT_FALSE(Fullscreen);
+  EXPECT_TRUE(P.MessageBoxes.empty());
+
+  // Resize before InitGL: the light position is given under the identity.
+  const auto &Calls = RecordedGL().Calls;
+  ASSERT_FALSE(Calls.empty());
+  EXPECT_STREQ(Calls.front().Name, "glViewport");
+  EXPECT_EQ(Calls.front().Arg(2), 640);
+  EXPECT_EQ(Calls.front().Arg(3), 480);
+  EXPECT_STREQ(Calls.back().Name, "glLineWidth");
+
+  P.Log.clear();
+  DestroyRenderWindow();
+  EXPECT_EQ(P.Log, (Steps{"ReleaseCurrent", "DeleteContext", "ReleaseDeviceContext",
+                          "DestroyWindow", "UnregisterWindowClass"}));
+  ExpectNothingLeft();
+}
+
+TEST_F(WindowTest, FullscreenChangesTheModeHidesTheCursorAndRestoresBoth) {
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 1024, 768, 32, true));
+  EXPECT_TRUE(Fullscreen);
+  EXPECT_EQ(P.Log[1], "ChangeDisplayMode 1024x768x32");
+  EXPECT_EQ(P.Log[2], "ShowCursor false");
+  EXPECT_EQ(P.Log[3], "CreateWindow Quillmoor 1024x768 fullscreen");
+
+  P.Log.clear();
+  DestroyRenderWindow();
+  EXPECT_EQ(P.Log,
+            (Steps{"RestoreDisplayMode", "ShowCursor true", "ReleaseCurrent", "DeleteContext",
+                   "ReleaseDeviceContext", "DestroyWindow", "UnregisterWindowClass"}));
+  ExpectNothingLeft();
+}
+
+TEST_F(WindowTest, RefusedFullscreenAnsweredYesRunsInAWindow) {
+  P.Fail(TWindowStep::ChangeDisplayMode);
+  P.Answers = {TMessageResult::Yes};
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 800, 600, 32, true));
+  ASSERT_EQ(P.MessageBoxes.size(), 1u);
+  const auto &Question = P.MessageBoxes[0];
+  EXPECT_EQ(Question.Text,
+            "Selected fullscreen mode is not supported. Click \"Yes\" to switch to window mode, "
+            "or \"No\" to exit.");
+  EXPECT_EQ(Question.Caption, "Quillmoor");
+  EXPECT_EQ(Question.Icon, TMessageIcon::Warning);
+  EXPECT_EQ(Question.Buttons, TMessageButtons::YesNo);
+  EXPECT_FALSE(Fullscreen);
+  EXPECT_EQ(P.LogStartingWith("CreateWindow"), Steps{"CreateWindow Quillmoor 800x600 windowed"});
+  EXPECT_TRUE(P.LogStartingWith("ShowCursor").empty());
+
+  // The desktop mode was never changed, so the teardown leaves it alone.
+  DestroyRenderWindow();
+  EXPECT_TRUE(P.LogStartingWith("RestoreDisplayMode").empty());
+  ExpectNothingLeft();
+}
+
+TEST_F(WindowTest, RefusedFullscreenAnsweredNoSaysGoodByeAndLeavesNothing) {
+  P.Fail(TWindowStep::ChangeDisplayMode);
+  P.Answers = {TMessageResult::No};
+  EXPECT_FALSE(CreateRenderWindow("Quillmoor", 1600, 1200, 16, true));
+  ASSERT_EQ(P.MessageBoxes.size(), 2u);
+  EXPECT_EQ(P.MessageBoxes[1].Text, "Good bye.");
+  EXPECT_EQ(P.MessageBoxes[1].Caption, "Quillmoor");
+  EXPECT_EQ(P.MessageBoxes[1].Icon, TMessageIcon::Error);
+  EXPECT_TRUE(P.LogStartingWith("CreateWindow").empty());
+  EXPECT_TRUE(P.LogStartingWith("RestoreDisplayMode").empty());
+  ExpectNothingLeft();
+}
+
+TEST_F(WindowTest, RegisterFailureReportsAndCreatesNothing) {
+  P.Fail(TWindowStep::RegisterWindowClass);
+  EXPECT_FALSE(CreateRenderWindow("Quillmoor", 640, 480, 32, true));
+  ASSERT_EQ(P.MessageBoxes.size(), 1u);
+  EXPECT_EQ(P.MessageBoxes[0].Text, "Could not register the window class.");
+  EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);
+  EXPECT_EQ(P.Log.size(), 2u);  // the failed step and its message
+  ExpectNothingLeft();
+}
+
+// Each step from the window on: its message comes after a full teardown, in
+// both modes, so the desktop is back before the viewer reads it.
+TEST_F(WindowTest, EveryCreationStepFailureTearsDownThenReports) {
+  const struct {
+    TWindowStep Step;
+    const char *Text;
+  } Cases[] = {
+      {TWindowStep::CreateWindow, "Window could not be created for some reason."},
+      {TWindowStep::GetDeviceContext, "Could not create a GL device context."},
+      {TWindowStep::ChoosePixelFormat, "Could not find any suitable pixel format."},
+      {TWindowStep::SetPixelFormat, "Could not set a pixel format."},
+      {TWindowStep::CreateContext, "Could not create a GL rendering context."},
+      {TWindowStep::MakeCurrent, "Could not activate the GL rendering context."},
+  };
+  for (const auto &Case : Cases) {
+    for (const bool AskFullscreen : {false, true}) {
+      SCOPED_TRACE(std::string(WindowStepName(Case.Step)) +
+                   (AskFullscreen ? " fullscreen" : " windowed"));
+      SetUp();
+      P = TScriptedPlatform();
+      P.Fail(Case.Step);
+      EXPECT_FALSE(CreateRenderWindow("Quillmoor", 640, 480, 32, AskFullscreen));
+      ASSERT_EQ(P.MessageBoxes.size(), 1u);
+      EXPECT_EQ(P.MessageBoxes[0].Text, Case.Text);
+      EXPECT_EQ(P.MessageBoxes[0].Caption, "Quillmoor");
+      EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Warning);
+      EXPECT_EQ(P.Log.back(), std::string("MessageBox ") + Case.Text);
+      EXPECT_EQ(P.Log[P.Log.size() - 2], "UnregisterWindowClass");
+      EXPECT_TRUE(P.LogStartingWith("ShowWindow").empty());
+      ExpectNothingLeft();
+    }
+  }
+}
+
+TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
+  const struct {
+    TWindowStep Step;
+    const char *Text;
+  } Cases[] = {
+      {TWindowStep::ReleaseCurrent, "Release of DC and RC failed."},
+      {TWindowStep::DeleteContext, "Could not relase RC."},
+      {TWindowStep::ReleaseDeviceContext, "Could not relase DC."},
+      {TWindowStep::DestroyWindow, "Could not release hWnd."},
+      {TWindowStep::UnregisterWindowClass, "Could not unregister class."},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(WindowStepName(Case.Step));
+    SetUp();
+    P = TScriptedPlatform();
+    ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+    P.Fail(Case.Step);
+    DestroyRenderWindow();
+    ASSERT_EQ(P.MessageBoxes.size(), 1u);
+    EXPECT_EQ(P.MessageBoxes[0].Text, Case.Text);
+    EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);
+    // The last step of the teardown always runs.
+    EXPECT_EQ(P.LogStartingWith("UnregisterWindowClass").size(), 1u);
+    EXPECT_EQ(P.LogStartingWith("DestroyWindow").size(), 1u);
+    EXPECT_FALSE(WindowHandle || DeviceContext || RenderContext);
+  }
+}
+
+TEST_F(WindowTest, KeysFollowKeyDownAndUpButNotSystemKeys) {
+  RenderWndProc(WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(Keys[27]);
+  RenderWndProc(WM_KEYUP, VK_ESCAPE, 0);
+  EXPECT_FALSE(Keys[27]);
+
+  RenderWndProc(WM_SYSKEYDOWN, 'X', 0);  // Alt+X takes the default handling
+  EXPECT_FALSE(Keys['X']);
+  EXPECT_EQ(P.LogStartingWith("DefWindowProc").size(), 1u);
+
+  RenderWndProc(WM_KEYDOWN, 256, 0);  // outside the table: ignored
+  RenderWndProc(WM_KEYDOWN, ~uintptr_t{0}, 0);
+}
+
+TEST_F(WindowTest, ActivationFollowsTheMinimisedFlag) {
+  RenderWndProc(WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0);  // minimised
+  EXPECT_FALSE(Active);
+  RenderWndProc(WM_ACTIVATE, WA_ACTIVE, 0);  // restored
+  EXPECT_TRUE(Active);
+  RenderWndProc(WM_ACTIVATE, WA_INACTIVE | (1u << 16), 0);
+  EXPECT_FALSE(Active);
+  RenderWndProc(WM_ACTIVATE, WA_INACTIVE, 0);  // lost the focus, still visible
+  EXPECT_TRUE(Active);
+}
+
+TEST_F(WindowTest, SizeMessageResizesTheView) {
+  RenderWndProc(WM_SIZE, 0, (600 << 16) | 800);
+  const auto Viewport = RecordedGL().CallsNamed("glViewport");
+  ASSERT_EQ(Viewport.size(), 1u);
+  EXPECT_EQ(Viewport[0].Arg(2), 800);
+  EXPECT_EQ(Viewport[0].Arg(3), 600);
+}
+
+TEST_F(WindowTest, CloseQueuesAQuitMessageAndKeepsTheWindow) {
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  EXPECT_EQ(RenderWndProc(WM_CLOSE, 0, 0), 0);
+  ASSERT_EQ(P.Queue.size(), 1u);
+  EXPECT_EQ(P.Queue[0].Message, WM_QUIT);
+  EXPECT_EQ(P.Queue[0].WParam, 0u);
+  EXPECT_TRUE(P.WindowExists);
+  DestroyRenderWindow();
+}
+
+TEST_F(WindowTest, ScreenSaverAndPowerDownAreRefusedOtherCommandsAreNot) {
+  EXPECT_EQ(RenderWndProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+  EXPECT_EQ(RenderWndProc(WM_SYSCOMMAND, SC_MONITORPOWER, 0), 0);
+  EXPECT_TRUE(P.LogStartingWith("DefWindowProc").empty());
+  RenderWndProc(WM_SYSCOMMAND, 0xF020, 0);  // minimise
+  RenderWndProc(WM_MOUSEMOVE, 0, 0);
+  EXPECT_EQ(P.LogStartingWith("DefWindowProc").size(), 1u);
+}
+
+}  // namespace
