@@ -112,6 +112,8 @@ void ResetSoundTestControls() {
   ForcedInitError = kNone;
 }
 
+uint64_t StreamFramesPlayedForTesting() { return Sound.Stream ? Sound.Stream->PlayedFrames() : 0; }
+
 float FSOUND_GetVersion() { return ReportedVersion; }
 
 int FSOUND_GetError() { return LastError; }
