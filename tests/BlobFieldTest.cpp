@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "RecordingGL.h"
@@ -13,6 +14,7 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "runner/DemoState.h"
+#include "scenes/BlobColumn.h"
 #include "scenes/BlobField.h"
 
 namespace {
@@ -248,13 +250,62 @@ TEST_F(BlobFieldTest, FieldBytesMatchThePlainReference) {
   // Fading in, full, three wipe stages (reach 0 included), the last frame.
   const Frame Frames[] = {{29000, 0},       {33999, 0},       {34000, 0},       {40000, 0},
                           {46689, 0.0002f}, {47000, 0.0624f}, {50500, 0.7624f}, {51688, 1}};
-  for (const Frame &f : Frames) {
-    Draw(f.t, 1, f.Wipe);
-    const std::vector<uint8_t> Expected = ReferenceField(Blobs, BlobPhase, f.Wipe);
-    size_t Mismatches = 0;
-    for (size_t i = 0; i < Expected.size(); ++i) Mismatches += Expected[i] != FieldTex.Data[i];
-    EXPECT_EQ(Mismatches, 0u) << "t = " << f.t;
+  // The fast loops run four cells at a time where the processor allows and
+  // two otherwise: both must give the reference's bytes.
+  const bool Avx2 = BlobColumnsUseAvx2;
+  for (bool Wide : {false, Avx2}) {
+    BlobColumnsUseAvx2 = Wide;
+    InitBlobs();
+    for (const Frame &f : Frames) {
+      Draw(f.t, 1, f.Wipe);
+      const std::vector<uint8_t> Expected = ReferenceField(Blobs, BlobPhase, f.Wipe);
+      size_t Mismatches = 0;
+      for (size_t i = 0; i < Expected.size(); ++i) Mismatches += Expected[i] != FieldTex.Data[i];
+      EXPECT_EQ(Mismatches, 0u) << "t = " << f.t << (Wide ? " (AVX2)" : " (SSE2)");
+    }
   }
+  BlobColumnsUseAvx2 = Avx2;
+}
+
+TEST_F(BlobFieldTest, CellsAtRoundingEdgesMatchTheExtendedFormulas) {
+  // Centres off the half-integers and radii whose edges pass close to cell
+  // centres exercise the fallbacks; a centre within 1/64 of zero takes the
+  // plain loop. Compared value for value with one blob merged into a
+  // prepared grid.
+  static TFieldValues Grid;
+  const Single Centres[][2] = {
+      {100.3f, 200.7f}, {0.001f, 300}, {255.5f, 255.5f}, {-50.25f, 520.125f}};
+  const Single Radii[] = {51.2f, 100, 133.33333f, 220.2f};
+  const bool Avx2 = BlobColumnsUseAvx2;
+  for (bool Wide : {false, Avx2}) {
+    BlobColumnsUseAvx2 = Wide;
+    for (const auto &c : Centres)
+      for (Single r : Radii)
+        for (bool Diamond : {false, true}) {
+          for (int X = 0; X < 512; ++X)
+            for (int Y = 0; Y < 512; ++Y) Grid[X][Y] = ((X * 7 + Y * 13) % 101) / 100.0f;
+          AddBlob(Grid, c[0], c[1], r, Diamond);
+          size_t Mismatches = 0;
+          for (int X = 0; X < 512; ++X)
+            for (int Y = 0; Y < 512; ++Y) {
+              const Single Before = ((X * 7 + Y * 13) % 101) / 100.0f;
+              const Extended dx = Extended(c[0]) - X, dy = Extended(c[1]) - Y;
+              Single H = 0;
+              if (Diamond) {
+                const Extended d = std::fabs(dx) + std::fabs(dy);
+                if (d < r) H = static_cast<Single>(1 - d / r);
+              } else if (dx * dx + dy * dy < Extended(r) * r) {
+                H = static_cast<Single>(1 - std::sqrt(dx * dx + dy * dy) / r);
+              }
+              const Single s = static_cast<Single>(1 - (1 - Extended(H)) * (1 - Extended(Before)));
+              const Single Expected = std::clamp<Single>(LinearInterpolate(Before, s, H), 0, 1);
+              Mismatches += std::memcmp(&Expected, &Grid[X][Y], sizeof(Single)) != 0;
+            }
+          EXPECT_EQ(Mismatches, 0u) << "centre " << c[0] << ", " << c[1] << " r " << r
+                                    << (Diamond ? " diamond" : " circle") << (Wide ? " AVX2" : "");
+        }
+  }
+  BlobColumnsUseAvx2 = Avx2;
 }
 
 TEST_F(BlobFieldTest, QuadShowsGridRowZeroAtTheBottom) {

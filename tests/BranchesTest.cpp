@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <utility>
 
 #include "RecordingGL.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "scenes/Branches.h"
+#include "scenes/CurlArc.h"
 
 namespace {
 class BranchesTest : public ::testing::Test {
@@ -128,4 +132,34 @@ TEST_F(BranchesTest, UnrollingEaseMeetsBothNeighbours) {
     EXPECT_EQ(CosineInterpolate(Start, End, static_cast<Single>(std::pow(1.0L, 1.5L))), End)
         << Height;
   }
+}
+
+TEST(CurlArcTest, OffsetsEqualTheExtendedFormulaBitForBit) {
+  // Log-uniform radii from far below to far above the lengths, covering the
+  // tree's tight deep curls (sweeps of 10^5 radians and more) and its wide
+  // top arcs, plus the radii of the film's own trees.
+  std::mt19937 Generator(5);
+  std::uniform_real_distribution<double> LogRadius(-11, 3), LengthDraw(5, 800);
+  std::vector<std::pair<Single, Single>> Cases;
+  for (int n = 0; n < 40000; ++n)
+    Cases.push_back({static_cast<Single>(LengthDraw(Generator)),
+                     static_cast<Single>(std::pow(10.0, LogRadius(Generator)))});
+  for (Single H : {480.0f, 768.0f, 1200.0f})
+    for (Single R : {0.1f * H, 0.4f * H}) Cases.push_back({0.65f * H, R});
+  size_t Mismatches = 0;
+  for (const auto &[Length, R] : Cases) {
+    Single cx[ArcSegments + 1], sy[ArcSegments + 1];
+    ArcOffsets(Length, R, cx, sy);
+    for (int i = 0; i <= ArcSegments; ++i) {
+      const Extended Theta = (Extended(i) / ArcSegments) / R * Length + Pi;
+      const Single PlainX = static_cast<Single>(std::cos(Theta) * R);
+      const Single PlainY = static_cast<Single>(std::sin(Theta) * R);
+      if (std::memcmp(&PlainX, &cx[i], sizeof(Single)) != 0 ||
+          std::memcmp(&PlainY, &sy[i], sizeof(Single)) != 0) {
+        if (++Mismatches < 5)
+          ADD_FAILURE() << "Length " << Length << " radius " << R << " point " << i;
+      }
+    }
+  }
+  EXPECT_EQ(Mismatches, 0u);
 }

@@ -344,10 +344,7 @@ TEST_F(TimelineTest, BlobFieldStartsFromTheSeedTheEarlierWindowsLeave) {
   RandSeed = 8181;
   for (int i = 0; i < 1055; ++i) Random(1);
   const uint32_t afterStrands = RandSeed;
-  TimelineEffects.DrawWaveStrands = [] {
-    RandSeed = 8181;
-    for (int i = 0; i < 1055; ++i) Random(50);
-  };
+  TimelineEffects.DrawWaveStrands = ::DrawWaveStrands;
   TimelineEffects.DrawAttractorWindow = ::DrawAttractorWindow;
   for (const int64_t t : {28562, 30561}) {
     SCOPED_TRACE("t = " + std::to_string(t));

@@ -6,16 +6,13 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/CurlArc.h"
 
 uint32_t BranchList = 0;
 
 namespace {
-constexpr int ArcSegments = 20;
-
 struct TArcEnd {
   Single X, Y;
 };
@@ -25,14 +22,13 @@ struct TArcEnd {
 // clockwise on screen through Length / CurlRadius radians. Returns the last
 // vertex exactly as drawn, where the sub-branch starts.
 TArcEnd DrawArc(Single StartX, Single StartY, Single Length, Single CurlRadius) {
+  Single cx[ArcSegments + 1], sy[ArcSegments + 1];
+  ArcOffsets(Length, CurlRadius, cx, sy);
   TArcEnd End{StartX, StartY};
   glBegin(GL_LINE_STRIP);
   for (int i = 0; i <= ArcSegments; ++i) {
-    const Extended Theta = (Extended(i) / ArcSegments) / CurlRadius * Length + Pi;
-    const Single cx = static_cast<Single>(std::cos(Theta) * CurlRadius);
-    const Single sy = static_cast<Single>(std::sin(Theta) * CurlRadius);
-    End.X = static_cast<Single>(Extended(StartX) + cx + CurlRadius);
-    End.Y = static_cast<Single>(Extended(StartY) + sy);
+    End.X = static_cast<Single>(Extended(StartX) + cx[i] + CurlRadius);
+    End.Y = static_cast<Single>(Extended(StartY) + sy[i]);
     glVertex2f(End.X, End.Y);
   }
   glEnd();

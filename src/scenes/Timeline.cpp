@@ -136,14 +136,14 @@ bool DrawScene() {
   const int64_t t = DemoTime;
   ClearFrame(t);
 
+  // The ten windows in drawing order. The disc stamps test their second disc's bound themselves.
   if (t <= 22147) TimelineEffects.DrawOpening();
   if (t > 22147 && t <= 30561) TimelineEffects.DrawWaveStrands();
   if (t > 20000 && t <= 30561) TimelineEffects.DrawAttractorWindow();
   if (t > 49688 && t <= 59096) DrawGrowingBranches(t);
   if (t > 28561 && t <= 51688) DrawBlobFieldWindow(t);
   if (t > 59096 && t <= 63096) DrawGrownBranchesAndFade(t);
-  if (t > 59097 && t < 65000)
-    TimelineEffects.DrawDiscStamps();  // the second disc's bound is inside
+  if (t > 59097 && t < 65000) TimelineEffects.DrawDiscStamps();
   if (t > 60787 && t <= 78000) TimelineEffects.DrawOrganismWindow();
   if (t > 73000 && t <= 90000) DrawWormsWindow(t);
   if (t > 90000) DrawFinaleWindow(t);
