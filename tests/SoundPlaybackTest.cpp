@@ -78,7 +78,7 @@ TEST_F(SoundPlayback, RunsTheDemoSequenceTwiceInOneProcess) {
     // Volume 0 silences everything playing; what is audible follows within
     // the device's latency and the meter's window.
     EXPECT_TRUE(FSOUND_SetVolume(-3, 0));
-    std::this_thread::sleep_for(150ms);
+    std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
     EXPECT_EQ(Left, 0.0f);
     EXPECT_TRUE(FSOUND_SetVolume(-3, 255));
@@ -176,8 +176,10 @@ TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
   std::vector<float> Samples(Frames * 2);
   std::memcpy(Samples.data(), Bytes.data(), Samples.size() * sizeof(float));
 
-  // The device ran at real-time pace, give or take its buffering.
-  EXPECT_NEAR(Frames / 44100.0, Wall, 0.1 + Wall * 0.03);
+  // The disk device paces itself by sleeping after each buffer: never ahead of
+  // real time by more than its buffering, but it falls behind on a busy machine.
+  EXPECT_LE(Frames / 44100.0, Wall + 0.1);
+  EXPECT_GE(Frames / 44100.0, Wall * 0.75);
 
   size_t First = Frames, Last = 0;
   int Crossings = 0;
