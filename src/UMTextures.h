@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "BitmapResource.h"
 #include "UMTypes.h"
 
 extern TTexture CountdownTex;
@@ -16,12 +17,16 @@ extern TTexture FieldTex;
 
 // Loads bitmap ResId (2..6) as a white RGBA texture whose alpha is the grey
 // level (or, with AlphaResId >= 0, colour from ResId and alpha from
-// AlphaResId) and uploads it. Returns false, with Tex left empty, when the
-// bitmap is missing or cannot be decoded.
+// AlphaResId) and uploads it. Returns false, with Tex left empty, when a
+// bitmap is missing or cannot be decoded, after telling the viewer in a
+// "Quillmoor" message box.
 bool LoadResourceTexture(int32_t ResId, int32_t AlphaResId, TTexture &Tex, bool Clamp);
+// Upload Tex's pixels (3 or 4 bytes each) under a new texture name, which
+// becomes Tex.TexId and stays bound. Clamp sets both wrap modes to GL_CLAMP.
 void UploadRGB(TTexture &Tex, bool Clamp);
 void UploadRGBA(TTexture &Tex, bool Clamp);
-// Fills the already-sized Data of a square texture with the radial glow.
+// Fills the Data of a square texture (Width x Width pixels) with the radial
+// glow: 255 at the centre, fading to 0 at half the width.
 void MakeGlowTexture(TTexture &Tex);
 
 // The start-up set-up of all seven textures, in the film's order. Returns
@@ -29,3 +34,8 @@ void MakeGlowTexture(TTexture &Tex);
 bool SetUpTextures();
 // Empties every texture's Data, in the film's release order.
 void ReleaseTextures();
+
+// Where LoadResourceTexture takes a bitmap's PNG bytes from: the embedded
+// bitmaps unless a test substitutes its own; null restores the embedded ones.
+using TBitmapSource = TBitmapBytes (*)(int32_t ResId);
+void SetBitmapSource(TBitmapSource Source);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "UMMath.h"
+#include "scenes/BlobGrid.h"
 
 struct TBlob {
   Single Radius = 0;
@@ -15,6 +16,7 @@ struct TBlob {
 extern std::vector<TBlob> Blobs;
 extern Single BlobPhase;
 extern Single PrevBlobPhase;
+extern TFieldValues FieldValues;
 
 // Seeds with 9191 and draws the ten blobs' paths and radii.
 void InitBlobs();

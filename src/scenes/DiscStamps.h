@@ -1,5 +1,12 @@
 // Two black discs that spring up over the fading branches.
 #pragma once
 
-// Window 7 of the timeline (59097 < t < 65000).
+#include "UMMath.h"
+
+// Half-sizes of the two discs at time t (the visible radius of each disc).
+Single Disc1HalfSize(int64_t t, Extended W);
+Single Disc2HalfSize(int64_t t, Extended W);
+
+// Window 7 of the timeline (59097 < t < 65000): disc 1 from 59098 on, disc 2
+// from 59333 on, both gone at 65000.
 void DrawDiscStamps();

@@ -1,4 +1,154 @@
+// One frame of the film from DemoTime alone: the clear with the background of the moment, ten
+// time windows tested in a fixed order (a later window draws over an earlier one), the vignette
+// overlay and the flush. Every bound is an exact comparison of the 64-bit millisecond clock.
 #include "scenes/Timeline.h"
 
-// Placeholder until the timeline is built: draws nothing.
-bool DrawScene() { return true; }
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "UMOgl.h"
+#include "UMTextures.h"
+#include "UMTypes.h"
+#include "runner/DemoState.h"
+
+TTimelineEffects TimelineEffects;
+
+namespace {
+// The seed of the branch tree and the wave strands: every frame draws the same layout.
+constexpr uint32_t LayoutSeed = 8181;
+
+// (t - Start) / Span, formed as an integer difference first, then divided in floating point.
+Single Ramp(int64_t t, int64_t Start, int64_t Span) {
+  return static_cast<Single>(Extended(t - Start) / Extended(Span));
+}
+
+// The background is black from 63096 up to 78000 and white otherwise (the finale clears black
+// again on its own). It is set on every frame so a frame never depends on the one before it.
+void ClearFrame(int64_t t) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+  const Single background = (t >= 63096 && t < 78000) ? 0 : 1;
+  glClearColor(background, background, background, 0.5f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glLoadIdentity();
+}
+
+// An untextured quad over the whole view in the current colour.
+void DrawFullScreenQuad() {
+  const Single W = static_cast<Single>(Ogl->ViewWidth);
+  const Single H = static_cast<Single>(Ogl->ViewHeight);
+  glBegin(GL_QUADS);
+  glVertex2f(0, 0);
+  glVertex2f(W, 0);
+  glVertex2f(W, H);
+  glVertex2f(0, H);
+  glEnd();
+}
+
+// A black quad eased in from transparent (Progress 0) to opaque (Progress 1).
+void DrawBlackFade(Single Progress) {
+  glColor4f(0, 0, 0, CosineInterpolate(0, 1, Progress));
+  DrawFullScreenQuad();
+}
+
+// The branch tree from the left edge; only its curl radius changes over the scene.
+void DrawBranchTree(Single CurlRadius) {
+  const Extended H = Ogl->ViewHeight;
+  const Single length = static_cast<Single>(0.65L * H);
+  TimelineEffects.DrawBranches(0, static_cast<Single>(0.8L * H), length, length, CurlRadius);
+}
+
+// The curl radius at its final size, 0.4 H (written as the film forms it).
+Single FullCurlRadius() {
+  const Extended H = Ogl->ViewHeight;
+  return static_cast<Single>(0.2L * H + 0.2L * H);
+}
+
+// Window 4: the start-up list for 2 s, then the live tree unrolling from a curl radius of 0.1 H
+// to 0.4 H, reached exactly at 59096.
+void DrawGrowingBranches(int64_t t) {
+  RandSeed = LayoutSeed;
+  if (t <= 51688) {
+    glCallList(BranchList);
+    return;
+  }
+  const Extended H = Ogl->ViewHeight;
+  const Single ease = static_cast<Single>(std::pow(Extended(t - 51688) / 7408, 1.5L));
+  DrawBranchTree(CosineInterpolate(static_cast<Single>(0.1L * H), FullCurlRadius(), ease));
+}
+
+// Window 5: fades in over 2 s, whitens from the bottom over its last 5 s and fades out over its
+// last 2 s, revealing the branch list beneath.
+void DrawBlobFieldWindow(int64_t t) {
+  Single alpha = 1;
+  Single wipe = 0;
+  if (t < 30561) alpha = Ramp(t, 28561, 2000);
+  if (t > 46688) wipe = Ramp(t, 46688, 5000);
+  if (t > 49688) alpha = static_cast<Single>(1 - Extended(t - 49688) / 2000);
+  TimelineEffects.DrawBlobField(alpha, wipe);
+}
+
+// Window 6: the grown tree under the first fade to black, opaque at 63096.
+void DrawGrownBranchesAndFade(int64_t t) {
+  RandSeed = LayoutSeed;
+  DrawBranchTree(FullCurlRadius());
+  DrawBlackFade(Ramp(t, 59096, 4000));
+}
+
+// Window 9: the worms, the mosaic after 87000 and the second fade to black, opaque at 90000.
+void DrawWormsWindow(int64_t t) {
+  const Single fade = t < 83000 ? Ramp(t, 73000, 10000) : Single(1);
+  TimelineEffects.DrawWorms(static_cast<uint32_t>(t), fade);
+  if (t > 87000) TimelineEffects.DrawMosaicFade(Ramp(t, 87000, 3000));
+  if (t > 89000) DrawBlackFade(Ramp(t, 89000, 1000));
+}
+
+// Window 10: the finale's progress holds at 1 for a last frame past 110000.
+void DrawFinaleWindow(int64_t t) {
+  TimelineEffects.DrawFinale(t <= 110000 ? Ramp(t, 90000, 20000) : Single(1));
+}
+
+// The darkening frame over every picture.
+void DrawVignette() {
+  const Single W = static_cast<Single>(Ogl->ViewWidth);
+  const Single H = static_cast<Single>(Ogl->ViewHeight);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, VignetteTex.TexId);
+  glColor4f(0, 0, 0, 1);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0);
+  glVertex2f(0, 0);
+  glTexCoord2f(1, 0);
+  glVertex2f(W, 0);
+  glTexCoord2f(1, 1);
+  glVertex2f(W, H);
+  glTexCoord2f(0, 1);
+  glVertex2f(0, H);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+}
+}  // namespace
+
+// Relies on the pixel projection with the model-view stack selected, blending on, depth test,
+// lighting and texturing off; returns with the same state.
+bool DrawScene() {
+  const int64_t t = DemoTime;
+  ClearFrame(t);
+
+  // The ten windows in drawing order. The disc stamps test their second disc's bound themselves.
+  if (t <= 22147) TimelineEffects.DrawOpening();
+  if (t > 22147 && t <= 30561) TimelineEffects.DrawWaveStrands();
+  if (t > 20000 && t <= 30561) TimelineEffects.DrawAttractorWindow();
+  if (t > 49688 && t <= 59096) DrawGrowingBranches(t);
+  if (t > 28561 && t <= 51688) DrawBlobFieldWindow(t);
+  if (t > 59096 && t <= 63096) DrawGrownBranchesAndFade(t);
+  if (t > 59097 && t < 65000) TimelineEffects.DrawDiscStamps();
+  if (t > 60787 && t <= 78000) TimelineEffects.DrawOrganismWindow();
+  if (t > 73000 && t <= 90000) DrawWormsWindow(t);
+  if (t > 90000) DrawFinaleWindow(t);
+
+  DrawVignette();
+  glFlush();
+  return true;
+}

@@ -1,0 +1,60 @@
+#include "scenes/CurlArc.h"
+
+#include <cmath>
+
+// The extended-precision sine and cosine cost far more than the rest of the
+// tree, so the angles are stepped by a rotation in double precision instead.
+// A point is taken from the rotation only when its rounding to Single is
+// certain: the rotation's error bound around it must not reach a rounding
+// boundary of Single. Otherwise (near a zero of the cosine or sine, or for
+// very long sweeps) the point is computed in extended precision, so the
+// Single results are exactly those of the extended formula.
+
+namespace {
+// The first point's angle is exactly pi, whatever the arc.
+const Extended CosPi = std::cos(Pi);
+const Extended SinPi = std::sin(Pi);
+
+// Beyond this many radians the rotation's error grows too large to be useful.
+constexpr double LongestRotatedSweep = 1e6;
+
+void ExtendedOffsets(int i, Single Length, Single CurlRadius, Single &cx, Single &sy) {
+  const Extended Theta = (Extended(i) / ArcSegments) / CurlRadius * Length + Pi;
+  cx = static_cast<Single>(std::cos(Theta) * CurlRadius);
+  sy = static_cast<Single>(std::sin(Theta) * CurlRadius);
+}
+
+// Rounds p to Single when every value within Bound of it rounds alike.
+inline bool RoundsSafely(double p, double Bound, Single &Out) {
+  const Single Low = static_cast<Single>(p - Bound);
+  const Single High = static_cast<Single>(p + Bound);
+  Out = Low;
+  return Low == High;
+}
+}  // namespace
+
+void ArcOffsets(Single Length, Single CurlRadius, Single (&cx)[ArcSegments + 1],
+                Single (&sy)[ArcSegments + 1]) {
+  cx[0] = static_cast<Single>(CosPi * CurlRadius);
+  sy[0] = static_cast<Single>(SinPi * CurlRadius);
+  const double R = CurlRadius;
+  const double Step = double(Length) / (ArcSegments * R);
+  const double Sweep = std::fabs(Step) * ArcSegments;
+  if (!(R > 0) || !std::isfinite(R) || !(Sweep < LongestRotatedSweep)) {
+    for (int i = 1; i <= ArcSegments; ++i) ExtendedOffsets(i, Length, CurlRadius, cx[i], sy[i]);
+    return;
+  }
+  const double StepCos = std::cos(Step), StepSin = std::sin(Step);
+  double c = -1, s = 0;  // at angle pi
+  for (int i = 1; i <= ArcSegments; ++i) {
+    const double NextC = c * StepCos - s * StepSin;
+    s = s * StepCos + c * StepSin;
+    c = NextC;
+    // The rotated point differs from the extended one by the rounding of the
+    // step (relative 2^-53 per radian of angle), of its cosine and sine and
+    // of each rotation (a few 2^-53 per step): bounded generously here.
+    const double Bound = R * ((i * std::fabs(Step) + 4) * 0x1p-50 + 0x1p-45);
+    if (!RoundsSafely(c * R, Bound, cx[i]) || !RoundsSafely(s * R, Bound, sy[i]))
+      ExtendedOffsets(i, Length, CurlRadius, cx[i], sy[i]);
+  }
+}

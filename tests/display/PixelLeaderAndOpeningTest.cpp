@@ -1,0 +1,62 @@
+// The leader and the opening as real Mesa draws them, headless, probed at points that no
+// rasterisation detail can move.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "FilmSetup.h"
+#include "HeadlessGL.h"
+#include "HeadlessPlatform.h"
+#include "runner/DemoState.h"
+#include "scenes/Countdown.h"
+#include "scenes/Timeline.h"
+
+namespace {
+
+class PixelLeaderAndOpening : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    SetPlatform(&Headless);
+    std::string Error;
+    Gl = THeadlessGL::Create(800, 600, Error).release();
+    ASSERT_NE(Gl, nullptr) << Error;
+    ASSERT_TRUE(SetUpFilm(800, 600));
+  }
+  static void TearDownTestSuite() {
+    TearDownFilm();
+    delete Gl;
+    Gl = nullptr;
+    SetPlatform(nullptr);
+    DemoTime = 0;
+  }
+
+  static int Red(int X, int Y) { return Gl->ReadPixel(X, Y).R; }
+
+  static THeadlessPlatform Headless;
+  static THeadlessGL *Gl;
+};
+
+THeadlessPlatform PixelLeaderAndOpening::Headless;
+THeadlessGL *PixelLeaderAndOpening::Gl = nullptr;
+
+}  // namespace
+
+TEST_F(PixelLeaderAndOpening, OpeningStartsWithAFlatWaveThroughTheMiddle) {
+  DemoTime = 0;
+  DrawScene();
+  for (const int X : {100, 400, 700}) {
+    EXPECT_LT(Red(X, 299), 60) << X;  // the line is centred on y = 300
+    EXPECT_LT(Red(X, 300), 60) << X;
+    EXPECT_GT(Red(X, 290), 240) << X;  // white ground, under the vignette's edge
+    EXPECT_GT(Red(X, 310), 240) << X;
+  }
+}
+
+TEST_F(PixelLeaderAndOpening, LeaderShowsItsLastDigitUntil4000AndNoneAfter) {
+  // A point on the bottom stroke of the 2, below the rings and above the bottom band.
+  const int X = 440, Y = 408;
+  DrawCountdown(3999);
+  EXPECT_LT(Red(X, Y), 60);
+  DrawCountdown(4000);
+  EXPECT_EQ(Red(X, Y), 255);
+  EXPECT_NEAR(Red(200, 0), 153, 3);  // the top band, 0.4 black at the edge
+}
