@@ -81,6 +81,10 @@ protected:
   void SetUp() override {
     RecordedGL().Reset();
     SetPlatform(&Messages);
+    // Other tests in this process may have left the globals filled.
+    for (TTexture *Tex :
+         {&FieldTex, &GlowTex, &TitleTex, &DiscTex, &CreditsTex, &VignetteTex, &CountdownTex})
+      *Tex = TTexture();
   }
   void TearDown() override {
     SetBitmapSource(nullptr);

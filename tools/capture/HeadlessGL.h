@@ -13,6 +13,21 @@
 // The context comes from EGL on Mesa's surfaceless platform (no X, no
 // Wayland, no GPU needed: llvmpipe renders on the processor). Only one
 // context should exist at a time; it stays current until it is destroyed.
+//
+// The rest of the library quillmoor_headless, for a whole film frame:
+//   HeadlessPlatform.h  THeadlessPlatform, the platform backend (synthetic
+//                       clocks, no messages, message boxes to stderr)
+//   FilmSetup.h         SetUpFilm(W, H) / TearDownFilm(): the runner's set-up
+//   PngFile.h           WritePng(): a frame to a PNG file
+//   CaptureRun.h        RunCapture(): all of the above for one frame
+// A typical use:
+//   THeadlessPlatform Headless;
+//   SetPlatform(&Headless);
+//   auto Gl = THeadlessGL::Create(1024, 768, Error);
+//   SetUpFilm(1024, 768);
+//   DemoTime = 8000;
+//   DrawScene();
+//   WritePng("frame.png", Gl->ReadFrame(), 1024, 768, Error);
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,13 @@
+// Decides whether a file is MPEG audio. libmpg123 resynchronises eagerly and
+// will "find" frame headers inside random bytes, PCM or text, so a file is
+// only accepted when it starts with a run of frames that follow each other
+// byte for byte and agree on version, layer, rate and channel count.
+#pragma once
+
+#include "runner/sound/Mp3Source.h"
+
+// Probes the open file Fd from its start; leaves the file offset undefined.
+Mp3OpenResult ProbeMp3(int Fd);
+
+// How many consecutive consistent frames make a file MPEG audio.
+constexpr int kProbeFrames = 4;

@@ -1,0 +1,96 @@
+#include "runner/sound/Mp3Source.h"
+
+#include <fcntl.h>
+#include <mpg123.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "runner/sound/Mp3Probe.h"
+
+namespace {
+
+// A decode call that returns nothing this many times in a row is stuck.
+constexpr int kMaxEmptyReads = 64;
+
+Mp3OpenResult OpenFile(const char *Path, int &Fd) {
+  // O_NONBLOCK keeps a FIFO named like the music from hanging the open; it
+  // has no effect on the regular files accepted below.
+  Fd = open(Path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (Fd < 0) {
+    return (errno == ENOENT || errno == ENOTDIR) ? Mp3OpenResult::NotFound
+                                                 : Mp3OpenResult::LoadError;
+  }
+  struct stat Info;
+  if (fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) return Mp3OpenResult::LoadError;
+  return Mp3OpenResult::Ok;
+}
+
+// Asks the decoder for float stereo at whatever rate the file has.
+bool ConfigureOutput(mpg123_handle *Handle) {
+  if (mpg123_param(Handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_STEREO, 0) != MPG123_OK)
+    return false;
+  if (mpg123_format_none(Handle) != MPG123_OK) return false;
+  const long *Rates = nullptr;
+  size_t RateCount = 0;
+  mpg123_rates(&Rates, &RateCount);
+  for (size_t i = 0; i < RateCount; ++i) {
+    if (mpg123_format(Handle, Rates[i], MPG123_STEREO, MPG123_ENC_FLOAT_32) != MPG123_OK)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Mp3Source::~Mp3Source() { Release(); }
+
+void Mp3Source::Release() {
+  if (Handle != nullptr) {
+    mpg123_close(Handle);
+    mpg123_delete(Handle);
+    Handle = nullptr;
+  }
+  if (Fd >= 0) close(Fd);
+  Fd = -1;
+  CurrentRate = 0;
+  Ended = false;
+}
+
+Mp3OpenResult Mp3Source::Open(const char *Path) {
+  Release();
+  Mp3OpenResult Result = OpenFile(Path, Fd);
+  if (Result == Mp3OpenResult::Ok) Result = ProbeMp3(Fd);
+  if (Result == Mp3OpenResult::Ok) {
+    Handle = mpg123_new(nullptr, nullptr);
+    if (Handle == nullptr) Result = Mp3OpenResult::OutOfMemory;
+  }
+  if (Result == Mp3OpenResult::Ok && (!ConfigureOutput(Handle) || lseek(Fd, 0, SEEK_SET) != 0 ||
+                                      mpg123_open_fd(Handle, Fd) != MPG123_OK))
+    Result = Mp3OpenResult::LoadError;
+  if (Result != Mp3OpenResult::Ok) Release();
+  return Result;
+}
+
+size_t Mp3Source::Read(float *Out, size_t MaxFrames) {
+  if (Handle == nullptr || Ended) return 0;
+  unsigned char *Bytes = reinterpret_cast<unsigned char *>(Out);
+  const size_t Wanted = MaxFrames * 2 * sizeof(float);
+  for (int Attempt = 0; Attempt < kMaxEmptyReads; ++Attempt) {
+    size_t Done = 0;
+    const int Result = mpg123_read(Handle, Bytes, Wanted, &Done);
+    if (Result == MPG123_NEW_FORMAT || CurrentRate == 0) {
+      long Rate = 0;
+      int Channels = 0, Encoding = 0;
+      if (mpg123_getformat(Handle, &Rate, &Channels, &Encoding) == MPG123_OK)
+        CurrentRate = static_cast<int>(Rate);
+    }
+    if (Done > 0) return Done / (2 * sizeof(float));
+    // Nothing came out: a format change or an input hiccup is retried, the
+    // end of the stream and any hard decoder fault end it.
+    if (Result != MPG123_NEW_FORMAT && Result != MPG123_NEED_MORE && Result != MPG123_OK) break;
+  }
+  Ended = true;
+  return 0;
+}

@@ -1,0 +1,36 @@
+// An MP3 file decoded a chunk at a time with libmpg123, always as interleaved
+// stereo float frames at the file's own rate (mono is doubled to both sides).
+// Opening checks that the file really is MPEG audio before accepting it.
+#pragma once
+
+#include <cstddef>
+
+struct mpg123_handle_struct;
+
+enum class Mp3OpenResult { Ok, NotFound, LoadError, UnknownFormat, OutOfMemory };
+
+class Mp3Source {
+public:
+  Mp3Source() = default;
+  Mp3Source(const Mp3Source &) = delete;
+  Mp3Source &operator=(const Mp3Source &) = delete;
+  ~Mp3Source();
+
+  Mp3OpenResult Open(const char *Path);
+
+  // Decodes up to MaxFrames frames into Out. Returns the frames written; 0
+  // only at the end of the stream or after a fault the decoder cannot pass.
+  size_t Read(float *Out, size_t MaxFrames);
+
+  // The sample rate of the frames the last Read returned (it can change
+  // mid-stream when a file joins parts of different rates).
+  int Rate() const { return CurrentRate; }
+
+private:
+  void Release();
+
+  mpg123_handle_struct *Handle = nullptr;
+  int Fd = -1;
+  int CurrentRate = 0;
+  bool Ended = false;
+};

@@ -1,0 +1,30 @@
+// A single-producer, single-consumer ring of interleaved stereo float frames.
+// The decoder thread writes, the audio callback reads; neither side locks,
+// allocates or waits, so the callback can never be held up by the decoder.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class SampleRing {
+public:
+  // The capacity is rounded up to a power of two frames.
+  explicit SampleRing(size_t CapacityFrames);
+
+  // Producer side: copies up to Count frames in; returns how many fitted.
+  size_t Write(const float *Frames, size_t Count);
+  // Consumer side: copies up to Count frames out; returns how many there were.
+  size_t Read(float *Frames, size_t Count);
+
+  size_t Available() const;  // frames ready to read
+  size_t Space() const;      // frames that can be written
+  size_t Capacity() const { return Mask + 1; }
+
+private:
+  std::vector<float> Data;
+  size_t Mask;
+  std::atomic<uint64_t> WriteCount{0};  // frames ever written
+  std::atomic<uint64_t> ReadCount{0};   // frames ever read
+};

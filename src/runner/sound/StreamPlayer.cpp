@@ -1,0 +1,117 @@
+#include "runner/sound/StreamPlayer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "runner/sound/LevelMeter.h"
+
+namespace {
+
+constexpr size_t kDecodeChunkFrames = 4096;
+constexpr size_t kReadyFrames = 16384;    // about 0.37 s ahead at 44.1 kHz
+constexpr size_t kHistoryFrames = 32768;  // power of two, well over latency + window
+constexpr int kLowestMp3Rate = 8000;
+constexpr auto kDecoderNap = std::chrono::milliseconds(5);
+
+int64_t NowNanos() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+StreamPlayer::StreamPlayer(int Rate, int Latency)
+    : OutputRate(Rate),
+      LatencyFrames(Latency),
+      Ready(kReadyFrames),
+      DecodeBuffer(kDecodeChunkFrames * 2),
+      ConvertBuffer((kDecodeChunkFrames * Rate / kLowestMp3Rate + 2) * 2),
+      History(kHistoryFrames * 2) {}
+
+StreamPlayer::~StreamPlayer() {
+  StopDecoding.store(true);
+  if (Decoder.joinable()) Decoder.join();
+}
+
+Mp3OpenResult StreamPlayer::Open(const char *Path) {
+  const Mp3OpenResult Result = Source.Open(Path);
+  if (Result == Mp3OpenResult::Ok) Decoder = std::thread([this] { DecodeLoop(); });
+  return Result;
+}
+
+bool StreamPlayer::WaitForSpace(size_t Frames) {
+  while (Ready.Space() < Frames) {
+    if (StopDecoding.load(std::memory_order_relaxed)) return false;
+    std::this_thread::sleep_for(kDecoderNap);
+  }
+  return !StopDecoding.load(std::memory_order_relaxed);
+}
+
+void StreamPlayer::DecodeLoop() {
+  while (!StopDecoding.load(std::memory_order_relaxed)) {
+    const size_t Decoded = Source.Read(DecodeBuffer.data(), kDecodeChunkFrames);
+    if (Decoded == 0) break;
+    Converter.SetRates(Source.Rate(), OutputRate);
+    size_t Consumed = 0;
+    const size_t Converted = Converter.Process(DecodeBuffer.data(), Decoded, Consumed,
+                                               ConvertBuffer.data(), ConvertBuffer.size() / 2);
+    if (!WaitForSpace(Converted)) break;
+    Ready.Write(ConvertBuffer.data(), Converted);
+  }
+  Finished.store(true, std::memory_order_release);
+}
+
+void StreamPlayer::Render(float *Out, size_t Frames) {
+  if (!Playing()) {
+    std::memset(Out, 0, Frames * 2 * sizeof(float));
+    return;
+  }
+  const bool Ended = DecodingFinished();  // read before the ring: no false underrun
+  const size_t Got = Ready.Read(Out, Frames);
+  std::memset(Out + Got * 2, 0, (Frames - Got) * 2 * sizeof(float));
+  if (Got < Frames && !Ended) UnderrunCount.fetch_add(1, std::memory_order_relaxed);
+
+  const float Gain = Volume.load(std::memory_order_relaxed);
+  const uint64_t Start = Played.load(std::memory_order_relaxed);
+  for (size_t i = 0; i < Frames * 2; ++i) {
+    Out[i] *= Gain;
+    History[((Start + i / 2) & (kHistoryFrames - 1)) * 2 + (i & 1)] = Out[i];
+  }
+  LastRenderNanos.store(NowNanos(), std::memory_order_relaxed);
+  Played.store(Start + Frames, std::memory_order_release);
+}
+
+int64_t StreamPlayer::AudibleFrame() const {
+  const int64_t RenderedAt = LastRenderNanos.load(std::memory_order_relaxed);
+  const int64_t Rendered = static_cast<int64_t>(PlayedFrames());
+  // The frames handed over last are heard LatencyFrames later; in between,
+  // the device plays on at its own rate. Never run ahead of what was handed over.
+  const int64_t Since = std::max<int64_t>(NowNanos() - RenderedAt, 0);
+  const int64_t Elapsed = Since * OutputRate / 1000000000;
+  return std::max<int64_t>(Rendered - LatencyFrames + std::min<int64_t>(Elapsed, LatencyFrames), 0);
+}
+
+bool StreamPlayer::CurrentLevels(float &Left, float &Right) const {
+  return LevelsAt(AudibleFrame(), Left, Right);
+}
+
+bool StreamPlayer::LevelsAt(int64_t Audible, float &Left, float &Right) const {
+  if (!Playing()) return false;
+  // Copy the window out of the history first: the callback writes only ahead
+  // of what it has published, so these frames are stable.
+  const int64_t Window = LevelWindowFrames(OutputRate);
+  const int64_t End = std::min<int64_t>(Audible, static_cast<int64_t>(PlayedFrames()));
+  const int64_t From = std::max<int64_t>(End - Window, 0);
+  float Copy[2 * 48000 * kLevelWindowMs / 1000 * 4];
+  const int64_t Count = std::min<int64_t>(End - From, sizeof Copy / sizeof Copy[0] / 2);
+  for (int64_t i = 0; i < Count; ++i) {
+    const size_t Slot = static_cast<size_t>((From + i) & (kHistoryFrames - 1)) * 2;
+    Copy[i * 2] = History[Slot];
+    Copy[i * 2 + 1] = History[Slot + 1];
+  }
+  const StereoSamples Samples{Copy, From, static_cast<size_t>(Count), OutputRate};
+  MeasureLevels(Samples, static_cast<double>(Audible) * 1000.0 / OutputRate, Left, Right);
+  return true;
+}

@@ -1,0 +1,196 @@
+// The sound layer as the runner and the organism use it, on SDL's dummy
+// audio driver (real-time pace, no sound card) and its disk driver, whose
+// output file shows exactly what was played.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "SoundFixtures.h"
+#include "WavWriter.h"
+#include "runner/sound/Fmod.h"
+#include "runner/sound/FmodTesting.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+ToneOptions Tone(int Rate, double Seconds) {
+  ToneOptions Options;
+  Options.Rate = Rate;
+  Options.Seconds = Seconds;
+  Options.Frequency = 1000.0;
+  Options.Amplitude = 0.5f;
+  return Options;
+}
+
+class SoundPlayback : public ::testing::Test {
+protected:
+  void SetUp() override {
+    const char *Driver = getenv("SDL_AUDIODRIVER");
+    SavedDriver = Driver ? Driver : "";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ResetSoundTestControls();
+  }
+  void TearDown() override {
+    FSOUND_Close();
+    ResetSoundTestControls();
+    if (SavedDriver.empty())
+      unsetenv("SDL_AUDIODRIVER");
+    else
+      setenv("SDL_AUDIODRIVER", SavedDriver.c_str(), 1);
+  }
+  std::string SavedDriver;
+  ScratchFolder Folder;
+};
+
+}  // namespace
+
+TEST_F(SoundPlayback, RunsTheDemoSequenceTwiceInOneProcess) {
+  const std::string Music = Folder.Write("music.mp3", ToneMp3(Tone(44100, 3.0)));
+  for (int Run = 0; Run < 2; ++Run) {
+    SCOPED_TRACE(Run);
+    ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+    const FSOUND_HANDLE Stream = FSOUND_Stream_Open(Music.c_str(), 304, 0, 0);
+    ASSERT_NE(Stream, 0u);
+    EXPECT_TRUE(FSOUND_DSP_SetActive(FSOUND_DSP_GetFFTUnit(), true));
+
+    // Nothing plays yet: the query fails and the levels stay as they were.
+    float Left = 0.25f, Right = 0.75f;
+    EXPECT_FALSE(FSOUND_GetCurrentLevels(0, &Left, &Right));
+    EXPECT_EQ(Left, 0.25f);
+    EXPECT_EQ(Right, 0.75f);
+
+    EXPECT_TRUE(FSOUND_Stream_Play(-1, Stream));
+    EXPECT_TRUE(FSOUND_SetVolume(-3, 255));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
+    EXPECT_NEAR(Left, 0.5f, 0.05f);
+    EXPECT_NEAR(Right, 0.5f, 0.05f);
+    EXPECT_FALSE(FSOUND_GetCurrentLevels(1, &Left, &Right));  // nothing on channel 1
+
+    // Volume 0 silences everything playing; what is audible follows within
+    // the device's latency and the meter's window.
+    EXPECT_TRUE(FSOUND_SetVolume(-3, 0));
+    std::this_thread::sleep_for(150ms);
+    EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
+    EXPECT_EQ(Left, 0.0f);
+    EXPECT_TRUE(FSOUND_SetVolume(-3, 255));
+
+    EXPECT_TRUE(FSOUND_Stream_Stop(Stream));
+    Left = Right = 0.5f;
+    EXPECT_FALSE(FSOUND_GetCurrentLevels(0, &Left, &Right));
+    EXPECT_EQ(Left, 0.5f);
+    EXPECT_TRUE(FSOUND_Stream_Close(Stream));
+    EXPECT_FALSE(FSOUND_Stream_Play(-1, Stream));  // a closed handle is dead
+    FSOUND_Close();
+  }
+}
+
+TEST_F(SoundPlayback, OpenFailuresReportTheirCodes) {
+  EXPECT_EQ(FSOUND_Stream_Open(Folder.Path("music.mp3").c_str(), 304, 0, 0), 0u);
+  EXPECT_EQ(FSOUND_GetError(), 2);  // before FSOUND_Init
+
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+  const std::string Text = "not music";
+  mkdir(Folder.Path("folder.mp3").c_str(), 0755);
+  const struct {
+    std::string Path;
+    int Code;
+  } Cases[] = {
+      {Folder.Path("music.mp3"), 9},
+      {Folder.Write("text.mp3", std::vector<uint8_t>(Text.begin(), Text.end())), 10},
+      {Folder.Write("wave.mp3", MakeWav(MakeTone(Tone(44100, 0.5)), 2, 44100)), 10},
+      {Folder.Write("empty.mp3", {}), 10},
+      {Folder.Path("folder.mp3"), 11},
+  };
+  for (const auto &Case : Cases) {
+    EXPECT_EQ(FSOUND_Stream_Open(Case.Path.c_str(), 304, 0, 0), 0u) << Case.Path;
+    EXPECT_EQ(FSOUND_GetError(), Case.Code) << Case.Path;
+  }
+  EXPECT_STREQ(FmodErrorText(9), "File not found");
+}
+
+TEST_F(SoundPlayback, InitFailsWithoutADeviceAndRecovers) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
+  EXPECT_EQ(FSOUND_GetError(), 3);
+  EXPECT_EQ(std::string("Error initializing FMOD: ") + FmodErrorText(FSOUND_GetError()),
+            "Error initializing FMOD: Error initializing output device");
+  FSOUND_Close();
+
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  FailNextInitForTesting(4);
+  EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
+  EXPECT_EQ(FSOUND_GetError(), 4);
+  FSOUND_Close();
+
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));  // the forced failure was used up
+  EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
+  EXPECT_EQ(FSOUND_GetError(), 1);
+}
+
+TEST_F(SoundPlayback, ReportedVersionCanBeSetForTests) {
+  EXPECT_EQ(FSOUND_GetVersion(), 3.74f);
+  SetReportedVersionForTesting(NAN);
+  EXPECT_TRUE(std::isnan(FSOUND_GetVersion()));
+  SetReportedVersionForTesting(3.73f);
+  EXPECT_EQ(FSOUND_GetVersion(), 3.73f);
+  ResetSoundTestControls();
+  EXPECT_EQ(FSOUND_GetVersion(), 3.74f);
+}
+
+TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
+  // A 48 kHz file of 1.5 s on a 44.1 kHz device, played for 2.5 s.
+  const std::string Output = Folder.Path("output.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", Output.c_str(), 1);
+  const std::string Music = Folder.Write("music.mp3", ToneMp3(Tone(48000, 1.5)));
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+  const auto Started = std::chrono::steady_clock::now();
+  const FSOUND_HANDLE Stream = FSOUND_Stream_Open(Music.c_str(), 304, 0, 0);
+  ASSERT_NE(Stream, 0u);
+  FSOUND_Stream_Play(-1, Stream);
+  std::this_thread::sleep_for(700ms);
+  float Left = 0, Right = 0;
+  EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
+  EXPECT_NEAR(Left, 0.5f, 0.05f);
+  std::this_thread::sleep_for(1800ms);
+  EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));  // still playing, past the end
+  EXPECT_EQ(Left, 0.0f);
+  FSOUND_Stream_Stop(Stream);
+  FSOUND_Stream_Close(Stream);
+  FSOUND_Close();
+  const double Wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
+  unsetenv("SDL_DISKAUDIOFILE");
+
+  const std::vector<uint8_t> Bytes = ReadBytes(Output);
+  const size_t Frames = Bytes.size() / (2 * sizeof(float));
+  std::vector<float> Samples(Frames * 2);
+  std::memcpy(Samples.data(), Bytes.data(), Samples.size() * sizeof(float));
+
+  // The device ran at real-time pace, give or take its buffering.
+  EXPECT_NEAR(Frames / 44100.0, Wall, 0.1 + Wall * 0.03);
+
+  size_t First = Frames, Last = 0;
+  int Crossings = 0;
+  for (size_t i = 0; i < Frames; ++i) {
+    ASSERT_LE(std::fabs(Samples[i * 2]), 0.55f) << "frame " << i;  // nothing but the tone
+    ASSERT_EQ(Samples[i * 2], Samples[i * 2 + 1]) << "frame " << i;
+    if (Samples[i * 2] != 0.0f) {
+      First = std::min(First, i);
+      Last = i;
+    }
+    if (i > 0 && Samples[i * 2 - 2] < 0.0f && Samples[i * 2] >= 0.0f) ++Crossings;
+  }
+  ASSERT_LT(First, Last);
+  // The whole file, at the device rate, and nothing after it.
+  EXPECT_NEAR((Last - First) / 44100.0, 1.5, 0.01);
+  EXPECT_NEAR(Crossings / ((Last - First) / 44100.0), 1000.0, 5.0);
+}

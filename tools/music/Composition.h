@@ -1,0 +1,11 @@
+// The bundled track: 115 seconds at 120 beats a minute in A minor, its
+// sections changing where the film's scenes change, with a pulsing section
+// under the organism and a fade-out at the end of the film.
+#pragma once
+
+#include <vector>
+
+constexpr double kTrackSeconds = 115.0;
+
+// Interleaved stereo samples in [-1, 1] at Rate.
+std::vector<float> ComposeTrack(int Rate);
