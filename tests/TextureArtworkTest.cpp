@@ -142,6 +142,10 @@ TEST(TextureArtwork, CountdownDigitsAreCentredInTheirQuarters) {
     EXPECT_GT(Glow.Right, Solid.Right + 4);
     EXPECT_LT(Glow.Right, Quarter * 256 + 255);
   }
+  // The glow never bleeds into a neighbouring quarter, and the strip's last
+  // column is transparent: from 4000 ms the leader samples only that column.
+  for (int X : {0, 255, 256, 511, 512, 767, 768, 1023})
+    for (int Y = 0; Y < 256; ++Y) ASSERT_EQ(Level(B, X, Y), 0) << X << ", " << Y;
   // The 5's flat top bar lies near the top: row 0 is the image's top row.
   int TopBar = 0;
   for (int X = 0; X < 256; ++X) TopBar += Level(B, X, 40) >= 250;
