@@ -2,6 +2,7 @@
 // audio driver (real-time pace, no sound card) and its disk driver, whose
 // output file shows exactly what was played.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -77,7 +78,7 @@ TEST_F(SoundPlayback, RunsTheDemoSequenceTwiceInOneProcess) {
     // Volume 0 silences everything playing; what is audible follows within
     // the device's latency and the meter's window.
     EXPECT_TRUE(FSOUND_SetVolume(-3, 0));
-    std::this_thread::sleep_for(150ms);
+    std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
     EXPECT_EQ(Left, 0.0f);
     EXPECT_TRUE(FSOUND_SetVolume(-3, 255));
@@ -175,8 +176,10 @@ TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
   std::vector<float> Samples(Frames * 2);
   std::memcpy(Samples.data(), Bytes.data(), Samples.size() * sizeof(float));
 
-  // The device ran at real-time pace, give or take its buffering.
-  EXPECT_NEAR(Frames / 44100.0, Wall, 0.1 + Wall * 0.03);
+  // The disk device paces itself by sleeping after each buffer: never ahead of
+  // real time by more than its buffering, but it falls behind on a busy machine.
+  EXPECT_LE(Frames / 44100.0, Wall + 0.1);
+  EXPECT_GE(Frames / 44100.0, Wall * 0.75);
 
   size_t First = Frames, Last = 0;
   int Crossings = 0;
@@ -193,4 +196,38 @@ TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
   // The whole file, at the device rate, and nothing after it.
   EXPECT_NEAR((Last - First) / 44100.0, 1.5, 0.01);
   EXPECT_NEAR(Crossings / ((Last - First) / 44100.0), 1000.0, 5.0);
+}
+
+TEST_F(SoundPlayback, AnHourLongFileOpensAtOnceInTheSameMemory) {
+  // Bare MP3 frames join into one valid stream: 10 s pieces make 2 minutes
+  // and 60 minutes of music.
+  ToneOptions Piece = Tone(32000, 10.0);
+  Piece.Channels = 1;
+  EncodeOptions Small;
+  Small.Bitrate = 32;
+  Small.InfoTag = false;
+  const std::vector<uint8_t> Bytes = ToneMp3(Piece, Small);
+  std::vector<uint8_t> Short, Long;
+  for (int i = 0; i < 360; ++i) {
+    if (i < 12) Short.insert(Short.end(), Bytes.begin(), Bytes.end());
+    Long.insert(Long.end(), Bytes.begin(), Bytes.end());
+  }
+  const std::string ShortPath = Folder.Write("two-minutes.mp3", Short);
+  const std::string LongPath = Folder.Write("sixty-minutes.mp3", Long);
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+
+  size_t Heap[2];
+  for (int i = 0; i < 2; ++i) {
+    const size_t Before = mallinfo2().uordblks;
+    const auto Start = std::chrono::steady_clock::now();
+    const FSOUND_HANDLE Stream = FSOUND_Stream_Open((i ? LongPath : ShortPath).c_str(), 304, 0, 0);
+    const auto Took = std::chrono::steady_clock::now() - Start;
+    ASSERT_NE(Stream, 0u);
+    EXPECT_LT(Took, 250ms) << (i ? "60 minutes" : "2 minutes");
+    std::this_thread::sleep_for(100ms);  // the decoder fills its ring meanwhile
+    Heap[i] = mallinfo2().uordblks - Before;
+    FSOUND_Stream_Close(Stream);
+  }
+  // Under AddressSanitizer mallinfo2 reports nothing, and both read as 0.
+  EXPECT_NEAR(static_cast<double>(Heap[1]), static_cast<double>(Heap[0]), 64 * 1024.0);
 }

@@ -90,6 +90,14 @@ void ReplaceStream(std::unique_ptr<StreamPlayer> Next) {
   Next.reset();  // the old player's decoder thread is joined outside the lock
 }
 
+// Gives back SDL's audio subsystem. When audio was SDL's only user, SDL is
+// shut down entirely: initialising any subsystem also opened a session-bus
+// connection that only SDL_Quit closes.
+void ReleaseSdlAudio(bool WasInitialised = true) {
+  if (WasInitialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
 int ErrorForOpen(Mp3OpenResult Result) {
   switch (Result) {
     case Mp3OpenResult::NotFound:
@@ -112,6 +120,8 @@ void ResetSoundTestControls() {
   ForcedInitError = kNone;
 }
 
+uint64_t StreamFramesPlayedForTesting() { return Sound.Stream ? Sound.Stream->PlayedFrames() : 0; }
+
 float FSOUND_GetVersion() { return ReportedVersion; }
 
 int FSOUND_GetError() { return LastError; }
@@ -124,7 +134,10 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
     return Fail(Code);
   }
   if (MixRate <= 0 || MaxSoftwareChannels < 0) return Fail(kInvalidParam);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Fail(kInit);
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    ReleaseSdlAudio(false);
+    return Fail(kInit);
+  }
   SDL_AudioSpec Wanted{};
   Wanted.freq = MixRate;
   Wanted.format = AUDIO_F32SYS;
@@ -135,7 +148,7 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
   // No changes allowed: SDL converts to whatever the hardware takes.
   Sound.Device = SDL_OpenAudioDevice(nullptr, 0, &Wanted, &Obtained, 0);
   if (Sound.Device == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    ReleaseSdlAudio();
     return Fail(kInit);
   }
   Sound.Ready = true;
@@ -151,7 +164,7 @@ void FSOUND_Close() {
   if (!Sound.Ready) return;
   ReplaceStream(nullptr);
   SDL_CloseAudioDevice(Sound.Device);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  ReleaseSdlAudio();
   // Handles keep counting across runs so a stale one never matches.
   const FSOUND_HANDLE LastHandle = Sound.LastHandle;
   Sound = SoundSystem{};

@@ -1,0 +1,83 @@
+// The stream player between decoder thread and audio callback: what the
+// callback hands out before, during and after the music, and the levels of
+// what is audible, a device latency behind what was handed out.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "SoundFixtures.h"
+#include "runner/sound/StreamPlayer.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kLatencyFrames = 4410;  // 100 ms
+
+// Waits until the decoder has put the whole (short) file in the ring.
+void WaitForDecoder(const StreamPlayer &Player) {
+  for (int i = 0; i < 500 && !Player.DecodingFinished(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_TRUE(Player.DecodingFinished());
+}
+
+bool AllZero(const std::vector<float> &Samples, size_t From, size_t To) {
+  for (size_t i = From; i < To; ++i)
+    if (Samples[i] != 0.0f) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(SoundStreamPlayer, SilenceBeforePlayThenTheMusicThenSilence) {
+  ScratchFolder Folder;
+  ToneOptions Tone;
+  Tone.Seconds = 0.3;
+  Tone.Amplitude = 0.5f;
+  StreamPlayer Player(kRate, kLatencyFrames);
+  ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", ToneMp3(Tone)).c_str()), Mp3OpenResult::Ok);
+  WaitForDecoder(Player);
+
+  std::vector<float> Out(2 * kRate / 2, 1.0f);  // half a second
+  Player.Render(Out.data(), 1024);
+  EXPECT_TRUE(AllZero(Out, 0, 2048));
+  EXPECT_EQ(Player.PlayedFrames(), 0u);  // nothing consumed while stopped
+  float Left = -1, Right = -1;
+  EXPECT_FALSE(Player.CurrentLevels(Left, Right));
+
+  Player.Play();
+  for (size_t Done = 0; Done < Out.size() / 2; Done += 441)  // callback-sized pieces
+    Player.Render(Out.data() + Done * 2, 441);
+  const size_t ToneEnd = static_cast<size_t>(0.3 * kRate);
+  EXPECT_FALSE(AllZero(Out, 0, 2 * 1000));
+  EXPECT_TRUE(AllZero(Out, 2 * (ToneEnd + 100), Out.size()));
+  EXPECT_EQ(Player.Underruns(), 0u);  // running out at the end is not an underrun
+
+  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(0.2 * kRate), Left, Right));
+  EXPECT_NEAR(Left, 0.5f, 0.05f);
+  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(0.45 * kRate), Left, Right));
+  EXPECT_EQ(Left, 0.0f);
+}
+
+TEST(SoundStreamPlayer, LevelsAreOfWhatIsHeardNotWhatWasHandedOver) {
+  ScratchFolder Folder;
+  ToneOptions Tone;
+  Tone.Seconds = 0.3;
+  Tone.Amplitude = 0.5f;
+  StreamPlayer Player(kRate, kLatencyFrames);
+  ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", ToneMp3(Tone)).c_str()), Mp3OpenResult::Ok);
+  WaitForDecoder(Player);
+  Player.Play();
+  // Hand over 0.33 s: the tone has ended in the last 20 ms handed over, but
+  // the device is still playing what it got 100 ms earlier.
+  std::vector<float> Out(2 * 14553);
+  Player.Render(Out.data(), Out.size() / 2);
+  float Left = -1, Right = -1;
+  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(Player.PlayedFrames()), Left, Right));
+  EXPECT_EQ(Left, 0.0f);
+  EXPECT_TRUE(Player.CurrentLevels(Left, Right));
+  EXPECT_NEAR(Left, 0.5f, 0.05f);
+  EXPECT_NEAR(Right, 0.5f, 0.05f);
+  Player.Stop();
+  EXPECT_FALSE(Player.CurrentLevels(Left, Right));
+}
