@@ -4,6 +4,7 @@
 #include "platform/SdlKeyMap.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
+#include "platform/SdlWindowLoss.h"
 #include "window/RenderWindow.h"
 
 namespace {
@@ -35,6 +36,12 @@ bool TSdlPlatform::PeekMessage(TMessage &Msg) {
 }
 
 bool TSdlPlatform::TranslateEvent(const SDL_Event &Event, TMessage &Msg) {
+  // A window destroyed behind the program's back is a close request too.
+  if (IsWindowDestroyedEvent(Event) && !CloseDelivered) {
+    CloseDelivered = true;
+    Msg = TMessage{WM_CLOSE, 0, 0};
+    return true;
+  }
   switch (Event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {

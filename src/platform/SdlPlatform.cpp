@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/SdlSignals.h"
+#include "platform/SdlWindowLoss.h"
 
 namespace {
 // Set while the backend exists, for the exit-time cleanup.
@@ -70,7 +71,7 @@ void TSdlPlatform::ApplyCursor() {
 }
 
 void TSdlPlatform::SwapBuffers() {
-  if (RenderWindow) SDL_GL_SwapWindow(RenderWindow);
+  if (RenderWindow && !WindowLost()) SDL_GL_SwapWindow(RenderWindow);
 }
 
 void TSdlPlatform::Shutdown() {
@@ -85,6 +86,7 @@ void TSdlPlatform::Shutdown() {
   }
   DisplayModeChanged = false;
   Posted.clear();
+  StopWatchingForWindowLoss();
   if (SDL_WasInit(0)) SDL_Quit();
 }
 

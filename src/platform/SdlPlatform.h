@@ -28,6 +28,13 @@
 //   DestroyWindow          SDL_DestroyWindow.
 //   UnregisterWindowClass  SDL_QuitSubSystem(SDL_INIT_VIDEO).
 //   RestoreDisplayMode     leaves fullscreen, which puts the desktop mode back.
+//
+// Messages: keys become WM_KEYDOWN/WM_KEYUP with virtual-key codes (with Alt
+// or for F10 the system-key messages), minimising and restoring become
+// WM_ACTIVATE with the minimised flag in the high word, focus changes
+// WM_ACTIVATE, size changes WM_SIZE, a window close (or the window destroyed
+// by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
+// and hidden once video is up; a request made before waits for it.
 #pragma once
 
 #include <SDL.h>

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/SdlPlatform.h"
+#include "platform/SdlWindowLoss.h"
 
 namespace {
 
@@ -87,6 +88,7 @@ bool TSdlPlatform::RegisterWindowClass() {
 
 bool TSdlPlatform::UnregisterWindowClass() {
   if (!VideoReady()) return false;
+  StopWatchingForWindowLoss();
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
   return true;
 }
@@ -176,6 +178,7 @@ void TSdlPlatform::ShowWindow() {
   SDL_ShowWindow(RenderWindow);
   SDL_RaiseWindow(RenderWindow);
   SDL_DisableScreenSaver();
+  WatchForWindowLoss(RenderWindow);
   if (SDL_GetWindowFlags(RenderWindow) & SDL_WINDOW_FULLSCREEN) return;
   // SDL places the client area; the frame is what belongs at the corner.
   int Top = 0, Left = 0;
@@ -198,6 +201,7 @@ bool TSdlPlatform::ReleaseDeviceContext() { return RenderWindow != nullptr; }
 bool TSdlPlatform::DestroyWindow() {
   if (!RenderWindow) return false;
   SDL_DestroyWindow(RenderWindow);
+  SyncWithDisplay();
   RenderWindow = nullptr;
   WindowHasGL = false;
   SDL_EnableScreenSaver();

@@ -167,7 +167,7 @@ TEST_F(WindowSdlTest, MinimisingTheWindowClearsActiveAndRestoringItSetsItAgain) 
   EXPECT_TRUE(PumpUntil([] { return Active; }));
 }
 
-TEST_F(WindowSdlTest, ClosingTheWindowPostsQuitAndKeepsTheWindow) {
+TEST_F(WindowSdlTest, ClosingOrLosingTheWindowPostsQuit) {
   ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
   SDL_Event Close = {};
   Close.type = SDL_WINDOWEVENT;
@@ -176,6 +176,19 @@ TEST_F(WindowSdlTest, ClosingTheWindowPostsQuitAndKeepsTheWindow) {
   SDL_PushEvent(&Close);
   EXPECT_TRUE(PumpUntil([] { return Done; }));
   EXPECT_NE(Backend.Window(), nullptr);
+  DestroyRenderWindow();
+
+  // Destroyed by another client: the same close, and a quiet teardown
+  // instead of Xlib ending the process on the next swap.
+  Done = false;
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  PumpUntil([] { return false; });
+  Run("xdotool search --name '^Quillmoor$' windowclose");
+  Backend.SwapBuffers();
+  EXPECT_TRUE(PumpUntil([] { return Done; }));
+  Backend.SwapBuffers();
+  DestroyRenderWindow();
+  EXPECT_TRUE(Asked.empty());
 }
 
 TEST_F(WindowSdlTest, MessageBoxesShowWithoutAWindowAndAnswerTheKeys) {
