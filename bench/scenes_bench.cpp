@@ -2,6 +2,12 @@
 // points answered by the recording GL in its non-recording mode (state only),
 // so the driver's share is left out. One benchmark per scene window, at a
 // 1024 x 768 view and at the frame of the window where it works hardest.
+//
+//   build/bench/scenes_bench --benchmark_repetitions=5
+//   --benchmark_report_aggregates_only=true
+//
+// (one command line) and read the CPU column of the _median rows: the wall
+// time also counts the waits of a busy machine.
 #include <benchmark/benchmark.h>
 
 #include "RecordingGL.h"

@@ -31,7 +31,13 @@ protected:
     InitBlobs();
     BlobPhase = PrevBlobPhase = 0;
   }
-  void TearDown() override { Ogl = nullptr; }
+  // FieldTex, the blobs and their phases are globals other suites see.
+  void TearDown() override {
+    Ogl = nullptr;
+    FieldTex = TTexture();
+    Blobs.clear();
+    BlobPhase = PrevBlobPhase = 0;
+  }
 
   void Draw(int64_t t, Single Alpha = 1, Single Wipe = 0) {
     DemoTime = t;

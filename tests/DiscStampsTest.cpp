@@ -20,7 +20,10 @@ protected:
     Ogl = &View;
     DiscTex.TexId = 7;
   }
-  void TearDown() override { Ogl = nullptr; }
+  void TearDown() override {
+    Ogl = nullptr;
+    DiscTex.TexId = 0;
+  }
 
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
     RecordedGL().Reset();

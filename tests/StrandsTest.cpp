@@ -10,6 +10,7 @@
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "runner/DemoState.h"
+#include "scenes/Opening.h"
 #include "scenes/WaveStrands.h"
 
 namespace {
@@ -78,7 +79,8 @@ TEST_F(StrandsTest, FirstFrameLiesOnTheOpeningWave) {
   const auto &Strands = Draw(22148);
   for (size_t k = 0; k < 16; ++k) {
     for (size_t j = 0; j < 65; ++j) {
-      const double Expected = 384 - 20 * WaveSine(22148, j / 64.0);
+      // The opening's own wave at the same instant.
+      const double Expected = 384 - WaveHeight(static_cast<Single>(j / 64.0));
       EXPECT_NEAR(Strands[k].Vertices[j].Y, Expected, 1e-4) << "strand " << k << " vertex " << j;
     }
     // Strand 0 is opaque; the others have only just begun to fade in.

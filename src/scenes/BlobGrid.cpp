@@ -56,7 +56,9 @@ uint8_t GreyOfWeightFast(Single h) {
   const double c = (std::cos(h * (2 * M_PI)) + 1) * 0.5;
   const Single Low = static_cast<Single>(c - 0x1p-47), High = static_cast<Single>(c + 0x1p-47);
   if (Low != High) return GreyOfWeight(h);
-  return static_cast<uint8_t>(Round(Low * 255.0L));
+  // c x 255 is exact in double, so rounding it there (halves to even, as
+  // Round) gives the same level.
+  return static_cast<uint8_t>(std::lrint(double(Low) * 255));
 }
 
 // The smallest Single not below x: for a Single v, v < x exactly when v < it.

@@ -107,7 +107,12 @@ struct TBlobKernel {
     int64_t Y = First;
     for (; Y + N - 1 <= Last; Y += N) {
       const S v = L::Load(&Column[Y]);
-      const TLanes Merged = Merge(L::ToDouble(v), L::ToDouble(L::Load(&Weights[Y])));
+      const S w = L::Load(&Weights[Y]);
+      if (L::ZeroBits(v) == AllLanes && L::TinyBits(w) == 0) {
+        L::Store(&Column[Y], L::MulSingles(w, w));  // as for a blob's first cells
+        continue;
+      }
+      const TLanes Merged = Merge(L::ToDouble(v), L::ToDouble(w));
       L::Store(&Column[Y], Merged.Values);
       for (int k = 0; Merged.Uncertain != 0 && k < N; ++k)
         if (Merged.Uncertain & (1 << k))
