@@ -1,7 +1,39 @@
-// The program's entry.
-#include <cstdio>
+// The program's entry: seed the generator, create the view object, run the
+// demo in the chosen mode, then give back everything the run took.
+#include "UMMath.h"
+#include "UMOgl.h"
+#include "UMTextures.h"
+#include "platform/SdlPlatform.h"
+#include "platform/SdlSignals.h"
+#include "runner/DemoState.h"
+#include "runner/RunDemo.h"
+
+namespace {
+// Until the display-settings dialog exists the demo runs in its default
+// mode, in a window.
+void ChooseDisplayMode() {
+  Ogl->ModeWidth = 1024;
+  Ogl->ModeHeight = 768;
+  Ogl->ModeBits = 32;
+  Fullscreen = false;
+}
+}  // namespace
 
 int main() {
-  std::puts("quillmoor: not yet built");
-  return 0;
+  TSdlPlatform &Backend = SdlPlatform();
+  SetPlatform(&Backend);
+
+  Randomize();
+  Ogl = new TOgl;
+  ChooseDisplayMode();
+
+  RunDemo();
+  Platform().ShowCursor(true);
+  ReleaseTextures();
+  delete Ogl;
+  Ogl = nullptr;
+
+  Backend.Shutdown();
+  const int Signal = StopSignal();
+  return Signal != 0 ? 128 + Signal : 0;
 }

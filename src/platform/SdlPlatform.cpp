@@ -2,5 +2,92 @@
 
 #include <cstdlib>
 
-// Placeholder until the SDL backend is built.
-TPlatform &SdlPlatform() { std::abort(); }
+#include "platform/SdlSignals.h"
+
+namespace {
+// Set while the backend exists, for the exit-time cleanup.
+TSdlPlatform *LiveBackend = nullptr;
+
+void ShutdownAtExit() {
+  if (LiveBackend) LiveBackend->Shutdown();
+}
+
+void RestoreInEmergency() {
+  if (LiveBackend) LiveBackend->EmergencyRestore();
+}
+}  // namespace
+
+TSdlPlatform &SdlPlatform() {
+  static TSdlPlatform Backend;
+  return Backend;
+}
+
+TSdlPlatform::TSdlPlatform() {
+  // The program installs its own SIGINT/SIGTERM handling, which also puts
+  // the desktop mode back; SDL's would only queue an SDL_QUIT.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  InstallStopSignalHandlers();
+  SetEmergencyRestore(RestoreInEmergency);
+  LiveBackend = this;
+  std::atexit(ShutdownAtExit);
+}
+
+uint32_t TSdlPlatform::GetTickCount() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+
+bool TSdlPlatform::QueryPerformanceFrequency(int64_t &Frequency) {
+  Frequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
+  return Frequency > 0;
+}
+
+bool TSdlPlatform::QueryPerformanceCounter(int64_t &Counter) {
+  Counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
+  return true;
+}
+
+bool TSdlPlatform::VideoReady() const { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+
+// The pointer can only be moved and hidden while SDL's video is up; until
+// then the wish is kept and applied when it comes up.
+void TSdlPlatform::SetCursorPos(int X, int Y) {
+  PendingCursorX = X;
+  PendingCursorY = Y;
+  CursorMovePending = true;
+  ApplyCursor();
+}
+
+void TSdlPlatform::ShowCursor(bool Show) {
+  CursorCounter += Show ? 1 : -1;
+  ApplyCursor();
+}
+
+void TSdlPlatform::ApplyCursor() {
+  if (!VideoReady()) return;
+  if (CursorMovePending) {
+    SDL_WarpMouseGlobal(PendingCursorX, PendingCursorY);
+    CursorMovePending = false;
+  }
+  SDL_ShowCursor(CursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void TSdlPlatform::SwapBuffers() {
+  if (RenderWindow) SDL_GL_SwapWindow(RenderWindow);
+}
+
+void TSdlPlatform::Shutdown() {
+  if (RenderContext) {
+    SDL_GL_MakeCurrent(RenderWindow, nullptr);
+    SDL_GL_DeleteContext(RenderContext);
+    RenderContext = nullptr;
+  }
+  if (RenderWindow) {
+    SDL_DestroyWindow(RenderWindow);
+    RenderWindow = nullptr;
+  }
+  DisplayModeChanged = false;
+  Posted.clear();
+  if (SDL_WasInit(0)) SDL_Quit();
+}
+
+void TSdlPlatform::EmergencyRestore() {
+  if (DisplayModeChanged && RenderWindow) SDL_SetWindowFullscreen(RenderWindow, 0);
+}

@@ -1,7 +1,114 @@
 // The SDL2 backend of the platform seam (message boxes through FLTK).
+//
+// How the window-system steps map onto SDL:
+//   RegisterWindowClass    SDL_InitSubSystem(SDL_INIT_VIDEO): fails without a
+//                          usable display ("Could not register the window
+//                          class.").
+//   ChangeDisplayMode      the mode must be in the display's list; then the
+//                          fullscreen GL window is created in it (SDL switches
+//                          modes only through a fullscreen window) and the
+//                          switch counts only if the display really runs the
+//                          mode afterwards. Anything less is a refusal.
+//   CreateWindow           SDL_CreateWindow, hidden, or adopts the fullscreen
+//                          window made above. SDL's offscreen and dummy
+//                          drivers count as failures: nobody would see the
+//                          film. If SDL finds no GL visual it retries without
+//                          GL so the failure reaches the pixel-format step.
+//   GetDeviceContext       SDL_GetWindowWMInfo: the window's native drawable.
+//   ChoosePixelFormat      the GL visual SDL picked at creation (colour from
+//                          the mode's depth, 16-bit depth buffer, double
+//                          buffered, no destination alpha); 0 when none.
+//   SetPixelFormat         fixed at creation under X11: succeeds for the
+//                          chosen format.
+//   CreateContext          SDL_GL_CreateContext, a compatibility context.
+//   MakeCurrent            SDL_GL_MakeCurrent; also asks for vsync.
+//   ReleaseCurrent         SDL_GL_MakeCurrent(window, nullptr).
+//   DeleteContext          SDL_GL_DeleteContext.
+//   ReleaseDeviceContext   nothing is held: succeeds.
+//   DestroyWindow          SDL_DestroyWindow.
+//   UnregisterWindowClass  SDL_QuitSubSystem(SDL_INIT_VIDEO).
+//   RestoreDisplayMode     leaves fullscreen, which puts the desktop mode back.
 #pragma once
+
+#include <SDL.h>
+
+#include <deque>
+#include <functional>
 
 #include "platform/Platform.h"
 
+using TMessageBoxHandler =
+    std::function<TMessageResult(const char *, const char *, TMessageIcon, TMessageButtons)>;
+
+class TSdlPlatform : public TPlatform {
+public:
+  TSdlPlatform();
+
+  uint32_t GetTickCount() override;
+  bool QueryPerformanceFrequency(int64_t &Frequency) override;
+  bool QueryPerformanceCounter(int64_t &Counter) override;
+
+  bool PeekMessage(TMessage &Msg) override;
+  void DispatchMessage(const TMessage &Msg) override;
+  void PostQuitMessage(int ExitCode) override;
+  intptr_t DefWindowProc(const TMessage &Msg) override;
+
+  void SetCursorPos(int X, int Y) override;
+  void ShowCursor(bool Show) override;
+
+  TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
+                            TMessageButtons Buttons) override;
+
+  bool RegisterWindowClass() override;
+  bool UnregisterWindowClass() override;
+  bool ChangeDisplayMode(int Width, int Height, int Bits) override;
+  bool RestoreDisplayMode() override;
+  bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) override;
+  bool GetDeviceContext() override;
+  int ChoosePixelFormat(int Bits) override;
+  bool SetPixelFormat(int Format) override;
+  bool CreateContext() override;
+  bool MakeCurrent() override;
+  void ShowWindow() override;
+  bool ReleaseCurrent() override;
+  bool DeleteContext() override;
+  bool ReleaseDeviceContext() override;
+  bool DestroyWindow() override;
+
+  void SwapBuffers() override;
+
+  // Tests answer message boxes here instead of showing them.
+  void SetMessageBoxHandler(TMessageBoxHandler Handler) { MessageBoxHandler = std::move(Handler); }
+  // The render window, or null.
+  SDL_Window *Window() const { return RenderWindow; }
+  // Releases whatever is still held and quits SDL: the desktop mode comes
+  // back. Safe to call more than once; also runs at exit.
+  void Shutdown();
+  // Leaves a changed display mode at once; for the second stop signal.
+  void EmergencyRestore();
+
+private:
+  bool TranslateEvent(const SDL_Event &Event, TMessage &Msg);
+  bool TranslateWindowEvent(const SDL_WindowEvent &Event, TMessage &Msg);
+  void ApplyCursor();
+  SDL_Window *CreateGLWindow(const char *Title, int Width, int Height, Uint32 Flags,
+                             int ColourBits);
+  bool VideoReady() const;
+
+  SDL_Window *RenderWindow = nullptr;
+  SDL_GLContext RenderContext = nullptr;
+  bool WindowHasGL = false;
+  bool DisplayModeChanged = false;
+  bool Minimised = false;
+  bool CloseDelivered = false;
+  // The Win32 display counter: the pointer shows while it is >= 0.
+  int CursorCounter = 0;
+  bool CursorMovePending = false;
+  int PendingCursorX = 0, PendingCursorY = 0;
+  // Messages posted by the program itself (quit, close); taken before SDL's.
+  std::deque<TMessage> Posted;
+  TMessageBoxHandler MessageBoxHandler;
+};
+
 // The process-wide SDL backend.
-TPlatform &SdlPlatform();
+TSdlPlatform &SdlPlatform();

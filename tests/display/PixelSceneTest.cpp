@@ -92,10 +92,3 @@ TEST_F(PixelScene, LeaderShowsTheDigitInBlack) {
   // The digit's centre is dark (stroke edge, glow, sweep and crosshair).
   EXPECT_LT(Red(512, 384), 100);
 }
-
-TEST_F(PixelScene, LeaderShowsNoDigitFromFourSeconds) {
-  // s0 = 1: the quad samples only the strip's transparent last column.
-  AvoidScratch(4000);
-  DrawCountdown(4000);
-  EXPECT_GE(Red(546, 349), 250);
-}

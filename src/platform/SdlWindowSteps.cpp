@@ -1,0 +1,205 @@
+// The render window's window-system steps over SDL2 (the mapping of each
+// step is listed in SdlPlatform.h).
+#include <SDL_syswm.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/SdlPlatform.h"
+
+namespace {
+
+// Bits per pixel as the display-settings list counts them: 32 for the
+// 24-bit colour formats stored in four bytes.
+int ModeBits(const SDL_DisplayMode &Mode) {
+  return SDL_BYTESPERPIXEL(Mode.format) == 4 ? 32 : static_cast<int>(SDL_BITSPERPIXEL(Mode.format));
+}
+
+bool SameMode(const SDL_DisplayMode &Mode, int Width, int Height, int Bits) {
+  return Mode.w == Width && Mode.h == Height && ModeBits(Mode) == Bits;
+}
+
+// A mode of the display's own list with exactly this size and depth.
+bool FindDisplayMode(int Width, int Height, int Bits, SDL_DisplayMode &Found) {
+  const int Count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < Count; ++i) {
+    if (SDL_GetDisplayMode(0, i, &Found) == 0 && SameMode(Found, Width, Height, Bits)) return true;
+  }
+  return false;
+}
+
+// Drivers that draw where nobody sees it (SDL falls back to them when no
+// display can be opened).
+bool UnseenVideoDriver() {
+  const char *Driver = SDL_GetCurrentVideoDriver();
+  return !Driver || std::strcmp(Driver, "offscreen") == 0 || std::strcmp(Driver, "dummy") == 0;
+}
+
+// The GL visual asked for: double-buffered RGBA with at least the colour of
+// the given depth and a 16-bit depth buffer. No destination alpha: blending
+// only reads source alpha, and an alpha channel in the window would let a
+// compositor show the desktop through the film. A version of 1.1 with no
+// profile or flags makes SDL create a legacy (compatibility) context.
+void RequestGLVisual(int ColourBits) {
+  const bool Deep = ColourBits > 16;
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, Deep ? 8 : 5);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, Deep ? 8 : 6);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, Deep ? 8 : 5);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+}
+
+// The depth a window on the desktop gets: the desktop's own.
+int DesktopBits() {
+  SDL_DisplayMode Desktop;
+  if (SDL_GetDesktopDisplayMode(0, &Desktop) != 0) return 32;
+  return ModeBits(Desktop);
+}
+
+}  // namespace
+
+// SDL falls back to its offscreen driver when the display refuses the
+// connection. An X server can drop a connection that comes right after
+// another one closed, so a configured display gets a few more tries.
+bool TSdlPlatform::RegisterWindowClass() {
+  const bool DisplayConfigured = SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY");
+  for (int Attempt = 0;; ++Attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!DisplayConfigured || !UnseenVideoDriver() || Attempt == 4) break;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Delay(20);
+  }
+  Minimised = false;
+  CloseDelivered = false;
+  ApplyCursor();
+  return true;
+}
+
+bool TSdlPlatform::UnregisterWindowClass() {
+  if (!VideoReady()) return false;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return true;
+}
+
+SDL_Window *TSdlPlatform::CreateGLWindow(const char *Title, int Width, int Height, Uint32 Flags,
+                                         int ColourBits) {
+  RequestGLVisual(ColourBits);
+  return SDL_CreateWindow(Title, 0, 0, Width, Height, Flags | SDL_WINDOW_OPENGL);
+}
+
+bool TSdlPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
+  SDL_DisplayMode Mode;
+  if (UnseenVideoDriver() || RenderWindow || !FindDisplayMode(Width, Height, Bits, Mode))
+    return false;
+  // SDL changes the display mode only for a fullscreen window, when it is
+  // shown: that window becomes the render window.
+  SDL_Window *Window =
+      CreateGLWindow("", Width, Height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN, Bits);
+  if (!Window) return false;
+  SDL_DisplayMode Current;
+  if (SDL_SetWindowDisplayMode(Window, &Mode) == 0) SDL_ShowWindow(Window);
+  // SDL may report success while the display keeps its mode (a virtual
+  // server offers one): only the mode the display really runs counts.
+  if (SDL_GetCurrentDisplayMode(0, &Current) != 0 || !SameMode(Current, Width, Height, Bits)) {
+    SDL_DestroyWindow(Window);
+    return false;
+  }
+  RenderWindow = Window;
+  WindowHasGL = true;
+  DisplayModeChanged = true;
+  return true;
+}
+
+bool TSdlPlatform::RestoreDisplayMode() {
+  if (!DisplayModeChanged) return true;
+  DisplayModeChanged = false;
+  // Leaving fullscreen gives the display back its desktop mode.
+  return RenderWindow && SDL_SetWindowFullscreen(RenderWindow, 0) == 0;
+}
+
+bool TSdlPlatform::CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) {
+  if (UnseenVideoDriver()) return false;
+  if (Fullscreen && RenderWindow) {
+    // The window that switched the mode.
+    SDL_SetWindowTitle(RenderWindow, Title);
+    return true;
+  }
+  if (RenderWindow) return false;
+  const Uint32 Flags =
+      SDL_WINDOW_HIDDEN | (Fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
+  RenderWindow = CreateGLWindow(Title, Width, Height, Flags, DesktopBits());
+  WindowHasGL = RenderWindow != nullptr;
+  // No GL visual is a pixel-format failure, not a window failure: keep a
+  // plain window so the next steps report it as such.
+  if (!RenderWindow) RenderWindow = SDL_CreateWindow(Title, 0, 0, Width, Height, Flags);
+  return RenderWindow != nullptr;
+}
+
+bool TSdlPlatform::GetDeviceContext() {
+  SDL_SysWMinfo Info;
+  SDL_VERSION(&Info.version);
+  return RenderWindow && SDL_GetWindowWMInfo(RenderWindow, &Info) == SDL_TRUE;
+}
+
+int TSdlPlatform::ChoosePixelFormat(int) {
+  // SDL chose the visual when it created the window (from the depth of the
+  // mode the window runs in, as the system picks the closest format to the
+  // display's); 1 names that one.
+  return WindowHasGL ? 1 : 0;
+}
+
+bool TSdlPlatform::SetPixelFormat(int Format) { return Format == 1 && WindowHasGL; }
+
+bool TSdlPlatform::CreateContext() {
+  RenderContext = SDL_GL_CreateContext(RenderWindow);
+  return RenderContext != nullptr;
+}
+
+bool TSdlPlatform::MakeCurrent() {
+  if (SDL_GL_MakeCurrent(RenderWindow, RenderContext) != 0) return false;
+  // Vsync where offered; the loops themselves never wait.
+  SDL_GL_SetSwapInterval(1);
+  return true;
+}
+
+void TSdlPlatform::ShowWindow() {
+  SDL_ShowWindow(RenderWindow);
+  SDL_RaiseWindow(RenderWindow);
+  SDL_DisableScreenSaver();
+  if (SDL_GetWindowFlags(RenderWindow) & SDL_WINDOW_FULLSCREEN) return;
+  // SDL places the client area; the frame is what belongs at the corner.
+  int Top = 0, Left = 0;
+  if (SDL_GetWindowBordersSize(RenderWindow, &Top, &Left, nullptr, nullptr) == 0 &&
+      (Top > 0 || Left > 0))
+    SDL_SetWindowPosition(RenderWindow, Left, Top);
+}
+
+bool TSdlPlatform::ReleaseCurrent() { return SDL_GL_MakeCurrent(RenderWindow, nullptr) == 0; }
+
+bool TSdlPlatform::DeleteContext() {
+  if (!RenderContext) return false;
+  SDL_GL_DeleteContext(RenderContext);
+  RenderContext = nullptr;
+  return true;
+}
+
+bool TSdlPlatform::ReleaseDeviceContext() { return RenderWindow != nullptr; }
+
+bool TSdlPlatform::DestroyWindow() {
+  if (!RenderWindow) return false;
+  SDL_DestroyWindow(RenderWindow);
+  RenderWindow = nullptr;
+  WindowHasGL = false;
+  SDL_EnableScreenSaver();
+  return true;
+}

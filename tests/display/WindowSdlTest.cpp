@@ -1,0 +1,216 @@
+// The render window on the real SDL backend under an X server (Xvfb): the
+// windowed geometry, the refused fullscreen mode, keys, minimising, closing,
+// and the FLTK message boxes.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "UMOgl.h"
+#include "platform/SdlKeyMap.h"
+#include "platform/SdlPlatform.h"
+#include "runner/DemoState.h"
+#include "window/RenderWindow.h"
+
+namespace {
+
+struct TAskedBox {
+  std::string Text;
+  TMessageIcon Icon;
+  TMessageButtons Buttons;
+};
+
+class WindowSdlTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+    SetPlatform(&Backend);
+    Ogl = &View;
+    ResetDemoState();
+    Backend.SetMessageBoxHandler(
+        [this](const char *Text, const char *, TMessageIcon Icon, TMessageButtons Buttons) {
+          Asked.push_back(TAskedBox{Text, Icon, Buttons});
+          return Buttons == TMessageButtons::YesNo ? Answer : TMessageResult::Ok;
+        });
+  }
+  void TearDown() override {
+    if (HasFailure())
+      for (const auto &Box : Asked)
+        std::fprintf(stderr, "message box: %s (%s)\n", Box.Text.c_str(), SDL_GetError());
+    if (WindowHandle) DestroyRenderWindow();
+    Backend.SetMessageBoxHandler(nullptr);
+    Ogl = nullptr;
+    SetPlatform(nullptr);
+  }
+
+  // Handles the window's messages until Condition holds or a second passes.
+  bool PumpUntil(const std::function<bool()> &Condition) {
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (std::chrono::steady_clock::now() < Deadline) {
+      TMessage Msg;
+      while (Backend.PeekMessage(Msg)) {
+        if (Msg.Message == WM_QUIT)
+          Done = true;
+        else
+          Backend.DispatchMessage(Msg);
+      }
+      if (Condition()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return Condition();
+  }
+
+  // Runs an X client; the server may drop a connection that follows a
+  // closed one too closely, so it gets a few tries.
+  static void Run(const std::string &Command) {
+    int Status = -1;
+    for (int Attempt = 0; Attempt < 5 && Status != 0; ++Attempt)
+      Status = std::system(Command.c_str());
+    ASSERT_EQ(Status, 0) << Command;
+  }
+
+  TSdlPlatform &Backend = SdlPlatform();
+  TOgl View;
+  std::vector<TAskedBox> Asked;
+  TMessageResult Answer = TMessageResult::No;
+};
+
+TEST_F(WindowSdlTest, WindowedClientAreaIsExactlyTheModeAtTheTopLeft) {
+  for (const int Bits : {32, 16}) {
+    SCOPED_TRACE(Bits);
+    ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, Bits, false))
+        << (Asked.empty() ? "" : Asked.back().Text) << " " << SDL_GetError();
+    SDL_Window *Window = Backend.Window();
+    ASSERT_NE(Window, nullptr);
+    int Width = 0, Height = 0, X = -1, Y = -1;
+    SDL_GetWindowSize(Window, &Width, &Height);
+    SDL_GetWindowPosition(Window, &X, &Y);
+    EXPECT_EQ(Width, 640);
+    EXPECT_EQ(Height, 480);
+    EXPECT_EQ(X, 0);
+    EXPECT_EQ(Y, 0);
+    EXPECT_STREQ(SDL_GetWindowTitle(Window), "Quillmoor");
+    EXPECT_TRUE(SDL_GetWindowFlags(Window) & SDL_WINDOW_SHOWN);
+
+    // A current, double-buffered context with a depth buffer.
+    GLint DepthBits = 0;
+    GLboolean DoubleBuffered = GL_FALSE;
+    glGetIntegerv(GL_DEPTH_BITS, &DepthBits);
+    glGetBooleanv(GL_DOUBLEBUFFER, &DoubleBuffered);
+    EXPECT_GE(DepthBits, 16);
+    EXPECT_TRUE(DoubleBuffered);
+    GLint Viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, Viewport);
+    EXPECT_EQ(Viewport[2], 640);
+    EXPECT_EQ(Viewport[3], 480);
+
+    DestroyRenderWindow();
+    EXPECT_EQ(Backend.Window(), nullptr);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    EXPECT_TRUE(Asked.empty());
+  }
+}
+
+// Xvfb runs one mode; SDL would accept the switch and change nothing, so
+// the viewer must get the question.
+TEST_F(WindowSdlTest, AModeTheDisplayCannotRunTakesTheQuestion) {
+  Answer = TMessageResult::Yes;
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 1024, 768, 32, true))
+      << (Asked.empty() ? "" : Asked.back().Text) << " " << SDL_GetError();
+  ASSERT_EQ(Asked.size(), 1u);
+  EXPECT_EQ(Asked[0].Buttons, TMessageButtons::YesNo);
+  EXPECT_EQ(Asked[0].Icon, TMessageIcon::Warning);
+  EXPECT_FALSE(Fullscreen);
+  EXPECT_FALSE(SDL_GetWindowFlags(Backend.Window()) & SDL_WINDOW_FULLSCREEN);
+  int Width = 0, Height = 0;
+  SDL_GetWindowSize(Backend.Window(), &Width, &Height);
+  EXPECT_EQ(Width, 1024);
+  EXPECT_EQ(Height, 768);
+  DestroyRenderWindow();
+
+  Asked.clear();
+  Answer = TMessageResult::No;
+  EXPECT_FALSE(CreateRenderWindow("Quillmoor", 800, 600, 16, true));
+  ASSERT_EQ(Asked.size(), 2u);
+  EXPECT_EQ(Asked[1].Text, "Good bye.");
+  EXPECT_EQ(Backend.Window(), nullptr);
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+}
+
+TEST_F(WindowSdlTest, KeyPressAndReleaseSetAndClearKeys) {
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  PumpUntil([] { return false; });  // let the window come up and take the focus
+  Run("xdotool keydown Escape");
+  EXPECT_TRUE(PumpUntil([] { return Keys[VK_ESCAPE]; }));
+  Run("xdotool keyup Escape");
+  EXPECT_TRUE(PumpUntil([] { return !Keys[VK_ESCAPE]; }));
+  Run("xdotool key a");
+  EXPECT_TRUE(PumpUntil([] { return !Keys['A']; }));
+}
+
+TEST_F(WindowSdlTest, MinimisingTheWindowClearsActiveAndRestoringItSetsItAgain) {
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  PumpUntil([] { return false; });
+  const std::string Window = "xdotool search --name '^Quillmoor$' ";
+  // With no window manager an iconify request goes unanswered; another
+  // client unmapping the window is what a manager does when it minimises it.
+  Run(Window + "windowunmap");
+  EXPECT_TRUE(PumpUntil([] { return !Active; }));
+  Run(Window + "windowmap");
+  EXPECT_TRUE(PumpUntil([] { return Active; }));
+}
+
+TEST_F(WindowSdlTest, ClosingTheWindowPostsQuitAndKeepsTheWindow) {
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  SDL_Event Close = {};
+  Close.type = SDL_WINDOWEVENT;
+  Close.window.event = SDL_WINDOWEVENT_CLOSE;
+  Close.window.windowID = SDL_GetWindowID(Backend.Window());
+  SDL_PushEvent(&Close);
+  EXPECT_TRUE(PumpUntil([] { return Done; }));
+  EXPECT_NE(Backend.Window(), nullptr);
+}
+
+TEST_F(WindowSdlTest, MessageBoxesShowWithoutAWindowAndAnswerTheKeys) {
+  Backend.SetMessageBoxHandler(nullptr);
+  // The box appears under the pointer, and with no window manager the
+  // window under the pointer takes the keys.
+  const struct {
+    const char *Key;
+    TMessageButtons Buttons;
+    TMessageResult Expected;
+  } Cases[] = {
+      {"Return", TMessageButtons::Ok, TMessageResult::Ok},
+      {"Return", TMessageButtons::YesNo, TMessageResult::Yes},
+      {"Escape", TMessageButtons::YesNo, TMessageResult::No},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(std::string(Case.Key));
+    std::thread Viewer([&Case] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(700));
+      Run(std::string("xdotool key ") + Case.Key);
+    });
+    EXPECT_EQ(Backend.MessageBox("Good bye.", "Quillmoor", TMessageIcon::Error, Case.Buttons),
+              Case.Expected);
+    Viewer.join();
+  }
+}
+
+TEST(SdlKeyMapTest, KeysBecomeVirtualKeyCodes) {
+  const struct {
+    SDL_Keycode Sdl;
+    uint32_t Virtual;
+  } Cases[] = {{SDLK_ESCAPE, 27}, {SDLK_a, 'A'},    {SDLK_z, 'Z'},     {SDLK_0, '0'},
+               {SDLK_9, '9'},     {SDLK_F4, 0x73},  {SDLK_LEFT, 0x25}, {SDLK_RETURN, 13},
+               {SDLK_SPACE, 32},  {SDLK_AC_BACK, 0}};
+  for (const auto &Case : Cases) EXPECT_EQ(VirtualKeyFromSdl(Case.Sdl), Case.Virtual) << Case.Sdl;
+}
+
+}  // namespace
