@@ -4,7 +4,9 @@
 
 #include "scenes/BlobKernel.h"
 
-bool BlobColumnsUseAvx2 = __builtin_cpu_supports("avx2");
+// Set while the program's globals are initialised; the processor's features
+// are read first, since other initialisers may run before the library's.
+bool BlobColumnsUseAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
 
 namespace {
 // Two lanes of SSE2, which every x86-64 processor has.

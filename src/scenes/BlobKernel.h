@@ -5,12 +5,13 @@
 // the error of every value that the film stores as Single. When every value
 // within the bound rounds to the same Single, that Single is also the
 // extended-precision result. Where it is not (a value right at a rounding
-// boundary of Single: about one cell in a million), the cell is recomputed
-// with the extended formulas of BlobCell.h. So the grid holds exactly the
-// extended results at a fraction of their cost.
+// boundary of Single, or a cell at the very rim of a circle: about one cell
+// in ten thousand), the cell is recomputed with the extended formulas of
+// BlobCell.h. So the grid holds exactly the extended results at a fraction of
+// their cost.
 //
-// Included by one translation unit per instruction set, inside its own
-// namespace.
+// Included by one translation unit per instruction set, each instantiating
+// the template with its own (file-local) lane type.
 #pragma once
 
 #include "scenes/BlobCell.h"

@@ -67,6 +67,11 @@ bool Fail(int Code) {
   return false;
 }
 
+FSOUND_HANDLE NoHandle(int Code) {
+  LastError = Code;
+  return 0;
+}
+
 // Drivers that hand a buffer straight on (dummy, disk) delay it by one
 // buffer; a sound card queues about one more behind the one playing.
 int LatencyOf(const SDL_AudioSpec &Obtained) {
@@ -172,13 +177,13 @@ void FSOUND_Close() {
 }
 
 FSOUND_HANDLE FSOUND_Stream_Open(const char *Name, unsigned, int, int) {
-  if (!Sound.Ready) return Fail(kUninitialised), 0;
-  if (Name == nullptr) return Fail(kInvalidParam), 0;
+  if (!Sound.Ready) return NoHandle(kUninitialised);
+  if (Name == nullptr) return NoHandle(kInvalidParam);
   std::unique_ptr<StreamPlayer> Player(new (std::nothrow)
                                            StreamPlayer(Sound.Rate, Sound.LatencyFrames));
-  if (!Player) return Fail(kMemory), 0;
+  if (!Player) return NoHandle(kMemory);
   const Mp3OpenResult Result = Player->Open(Name);
-  if (Result != Mp3OpenResult::Ok) return Fail(ErrorForOpen(Result)), 0;
+  if (Result != Mp3OpenResult::Ok) return NoHandle(ErrorForOpen(Result));
   Player->SetVolume(Sound.Gain);
   ReplaceStream(std::move(Player));
   Sound.StreamHandle = ++Sound.LastHandle;
@@ -186,7 +191,7 @@ FSOUND_HANDLE FSOUND_Stream_Open(const char *Name, unsigned, int, int) {
 }
 
 FSOUND_HANDLE FSOUND_DSP_GetFFTUnit() {
-  if (!Sound.Ready) return Fail(kUninitialised), 0;
+  if (!Sound.Ready) return NoHandle(kUninitialised);
   return kFftUnit;
 }
 

@@ -12,7 +12,10 @@ constexpr size_t kDecodeChunkFrames = 4096;
 constexpr size_t kReadyFrames = 16384;    // about 0.37 s ahead at 44.1 kHz
 constexpr size_t kHistoryFrames = 32768;  // power of two, well over latency + window
 constexpr int kLowestMp3Rate = 8000;
-constexpr auto kDecoderNap = std::chrono::milliseconds(5);
+constexpr int kHighestDeviceRate = 192000;
+constexpr size_t kMaxWindowFrames = kHighestDeviceRate * kLevelWindowMs / 1000;
+// The ring holds about 370 ms, so a full ring can wait this long for room.
+constexpr auto kDecoderNap = std::chrono::milliseconds(20);
 
 int64_t NowNanos() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -104,8 +107,8 @@ bool StreamPlayer::LevelsAt(int64_t Audible, float &Left, float &Right) const {
   const int64_t Window = LevelWindowFrames(OutputRate);
   const int64_t End = std::min<int64_t>(Audible, static_cast<int64_t>(PlayedFrames()));
   const int64_t From = std::max<int64_t>(End - Window, 0);
-  float Copy[2 * 48000 * kLevelWindowMs / 1000 * 4];
-  const int64_t Count = std::min<int64_t>(End - From, sizeof Copy / sizeof Copy[0] / 2);
+  float Copy[kMaxWindowFrames * 2];
+  const int64_t Count = std::min<int64_t>(End - From, kMaxWindowFrames);
   for (int64_t i = 0; i < Count; ++i) {
     const size_t Slot = static_cast<size_t>((From + i) & (kHistoryFrames - 1)) * 2;
     Copy[i * 2] = History[Slot];
