@@ -144,6 +144,24 @@ TEST_F(WindowSdlTest, AModeTheDisplayCannotRunTakesTheQuestion) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
+// The one mode Xvfb runs is a mode the display really runs: the switch
+// succeeds, the pointer hides, and the teardown gives both back.
+TEST_F(WindowSdlTest, AModeTheDisplayRunsGoesFullscreen) {
+  SDL_DisplayMode Desktop;
+  ASSERT_TRUE(Backend.RegisterWindowClass());
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &Desktop), 0);
+  Backend.UnregisterWindowClass();
+
+  ASSERT_TRUE(CreateRenderWindow("Quillmoor", Desktop.w, Desktop.h, 32, true));
+  EXPECT_TRUE(Asked.empty());
+  EXPECT_TRUE(Fullscreen);
+  EXPECT_TRUE(SDL_GetWindowFlags(Backend.Window()) & SDL_WINDOW_FULLSCREEN);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  DestroyRenderWindow();
+  EXPECT_EQ(Backend.Window(), nullptr);
+  EXPECT_TRUE(Asked.empty());
+}
+
 TEST_F(WindowSdlTest, KeyPressAndReleaseSetAndClearKeys) {
   ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
   PumpUntil([] { return false; });  // let the window come up and take the focus
