@@ -10,8 +10,10 @@
 
 #include "RecordingGL.h"
 #include "UMOgl.h"
+#include "UMTextures.h"
 #include "platform/ScriptedPlatform.h"
 #include "runner/DemoState.h"
+#include "runner/Precompute.h"
 #include "runner/RunDemo.h"
 #include "runner/RunnerCalls.h"
 #include "window/RenderWindow.h"
@@ -421,6 +423,36 @@ TEST_F(RunnerTest, FullscreenRunRestoresTheDesktopAndTheCursorBalances) {
             (Steps{"ShowCursor false", "ShowCursor false", "ShowCursor true"}));
   // The entry shows the pointer once more after the run.
   EXPECT_EQ(P.CursorCounter, -1);
+}
+
+}  // namespace
+
+namespace {
+
+// The real precomputation through the recording GL: it ends in the pixel
+// projection and the resting state the leader and the film start from.
+TEST(RunnerPrecomputeTest, EndsInThePixelProjectionAndTheRestingState) {
+  TOgl View;
+  View.ViewWidth = 1024;
+  View.ViewHeight = 768;
+  Ogl = &View;
+  RecordedGL().Reset();
+  ASSERT_TRUE(Precompute());
+  const auto &Calls = RecordedGL().Calls;
+  ASSERT_GE(Calls.size(), 4u);
+  const std::vector<std::pair<std::string, double>> Expected = {{"glDisable", GL_TEXTURE_2D},
+                                                                {"glEnable", GL_BLEND},
+                                                                {"glDisable", GL_DEPTH_TEST},
+                                                                {"glDisable", GL_LIGHTING}};
+  for (size_t i = 0; i < Expected.size(); ++i) {
+    const TGLCall &Call = Calls[Calls.size() - Expected.size() + i];
+    EXPECT_EQ(Call.Name, Expected[i].first) << i;
+    EXPECT_EQ(Call.Arg(0), Expected[i].second) << i;
+  }
+  EXPECT_EQ(RecordedGL().ProjectionDepth, 2);  // the pixel projection is pushed
+  EXPECT_EQ(RecordedGL().ModelViewDepth, 2);
+  ReleaseTextures();
+  Ogl = nullptr;
 }
 
 }  // namespace
