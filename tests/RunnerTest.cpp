@@ -302,6 +302,16 @@ TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
   EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.Frames.size()) - 1);
 }
 
+TEST_F(RunnerTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
+  // Key-down and key-up are both taken before the next frame, so the key is
+  // already up when a pass finds no message.
+  PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
+  PostAtFilmTime(30000, TMessage{WM_KEYUP, VK_ESCAPE, 0});
+  EXPECT_EQ(RunDemo(), VK_ESCAPE);
+  EXPECT_FALSE(Keys[VK_ESCAPE]);
+  EXPECT_LT(Fake.Frames.back(), 30500);
+}
+
 TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
   // Mouse moves arrive on every pass from 20000 ms on; Escape is pressed
   // inside the storm at 30000 ms.

@@ -8,6 +8,7 @@ int64_t StartCounter = 0;
 bool Keys[256] = {};
 bool Active = true;
 bool Done = false;
+bool EscapePressed = false;
 bool Fullscreen = true;
 
 void ResetDemoState() {
@@ -16,5 +17,6 @@ void ResetDemoState() {
   std::fill(std::begin(Keys), std::end(Keys), false);
   Active = true;
   Done = false;
+  EscapePressed = false;
   Fullscreen = true;
 }

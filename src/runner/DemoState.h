@@ -14,6 +14,9 @@ extern bool Keys[256];
 // False while the render window is minimised.
 extern bool Active;
 extern bool Done;
+// Set when Escape goes down and kept until the run ends, so that a tap whose
+// key-up is taken before the next frame still ends the run.
+extern bool EscapePressed;
 // The viewer's fullscreen choice; cleared when a refused mode is answered
 // with a windowed run.
 extern bool Fullscreen;

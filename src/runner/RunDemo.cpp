@@ -72,6 +72,10 @@ void HandleMessage(const TMessage &Msg) {
     Platform().DispatchMessage(Msg);
 }
 
+// Escape is held, or was pressed since the run started: a quick tap whose
+// key-down and key-up both arrive between two frames must not be lost.
+bool EscapeRequested() { return Keys[VK_ESCAPE] || EscapePressed; }
+
 // Tick time since the countdown's start point, correct across the tick
 // count's wrap at 2^32.
 uint32_t CountdownElapsed() {
@@ -87,7 +91,7 @@ void RunCountdown(TMessage &Last) {
       HandleMessage(Last);
     else
       Film.DrawCountdown(CountdownElapsed());
-    if (Keys[VK_ESCAPE]) Done = true;
+    if (EscapeRequested()) Done = true;
     if (CountdownElapsed() > CountdownLength || Done) return;
   }
 }
@@ -110,7 +114,7 @@ void RunMainLoop(int64_t Frequency, TMessage &Last) {
     DemoTime = MillisecondsSinceStart(Frequency);
     if (TakeMessage(Last))
       HandleMessage(Last);
-    else if ((Active && !Film.DrawScene()) || Keys[VK_ESCAPE])
+    else if ((Active && !Film.DrawScene()) || EscapeRequested())
       Done = true;
     else
       Platform().SwapBuffers();
@@ -126,6 +130,7 @@ int32_t RunDemo() {
   // Start-up.
   if (!StartSound()) return 1;
   Done = false;
+  EscapePressed = false;
   Ogl->ViewWidth = Ogl->ModeWidth;
   Ogl->ViewHeight = Ogl->ModeHeight;
   P.SetCursorPos(0, 0);

@@ -140,6 +140,7 @@ intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
       // Codes outside the table are never delivered for these messages;
       // ignore them rather than write past it.
       if (WParam < 256) Keys[WParam] = Message == WM_KEYDOWN;
+      if (WParam == VK_ESCAPE && Message == WM_KEYDOWN) EscapePressed = true;
       return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
