@@ -3,21 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMOgl.h"
 #include "runner/DemoState.h"
 #include "scenes/Attractor.h"
 
 namespace {
-class AttractorTest : public ::testing::Test {
+class AttractorTest : public TSceneTest {
 protected:
-  void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    Ogl = &View;
-  }
-  void TearDown() override { Ogl = nullptr; }
-  TOgl View;
 };
 }  // namespace
 

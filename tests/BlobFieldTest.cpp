@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
@@ -18,13 +19,10 @@
 #include "scenes/BlobField.h"
 
 namespace {
-class BlobFieldTest : public ::testing::Test {
+class BlobFieldTest : public TSceneTest {
 protected:
   void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    Ogl = &View;
+    TSceneTest::SetUp();
     FieldTex.Width = FieldTex.Height = 512;
     FieldTex.BytesPerPixel = 3;
     FieldTex.Data.assign(512 * 512 * 3, 0);
@@ -33,10 +31,10 @@ protected:
   }
   // FieldTex, the blobs and their phases are globals other suites see.
   void TearDown() override {
-    Ogl = nullptr;
     FieldTex = TTexture();
     Blobs.clear();
     BlobPhase = PrevBlobPhase = 0;
+    TSceneTest::TearDown();
   }
 
   void Draw(int64_t t, Single Alpha = 1, Single Wipe = 0) {
@@ -44,7 +42,6 @@ protected:
     DrawBlobField(Alpha, Wipe);
   }
   uint8_t Grey(int X, int Y) const { return FieldTex.Data[(size_t(Y) * 512 + size_t(X)) * 3]; }
-  TOgl View;
 };
 
 // The grid passes written as plainly as possible, in extended precision, to

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
@@ -16,16 +17,8 @@
 #include "scenes/CurlArc.h"
 
 namespace {
-class BranchesTest : public ::testing::Test {
+class BranchesTest : public TSceneTest {
 protected:
-  void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    Ogl = &View;
-  }
-  void TearDown() override { Ogl = nullptr; }
-
   // The timeline's call for a curl radius, from seed 8181.
   const std::vector<TGLPrimitive> &DrawTree(Single CurlRadius) {
     RecordedGL().Reset();
@@ -35,7 +28,6 @@ protected:
                  static_cast<Single>(H * 0.65L), CurlRadius);
     return RecordedGL().Primitives;
   }
-  TOgl View;
 };
 
 uint32_t SeedAfterDraws(uint32_t Seed, int Draws) {

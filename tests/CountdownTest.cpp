@@ -7,6 +7,7 @@
 #include <string>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
@@ -52,14 +53,10 @@ public:
 constexpr GLuint TestDigits = 9;
 constexpr double cx = 512, cy = 384;
 
-class CountdownTest : public ::testing::Test {
+class CountdownTest : public TSceneTest {
 protected:
   void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    SavedOgl = Ogl;
-    Ogl = &View;
+    TSceneTest::SetUp();
     SavedDigits = CountdownTex.TexId;
     CountdownTex.TexId = TestDigits;
     SetPlatform(&Backend);
@@ -67,7 +64,7 @@ protected:
   void TearDown() override {
     SetPlatform(nullptr);
     CountdownTex.TexId = SavedDigits;
-    Ogl = SavedOgl;
+    TSceneTest::TearDown();
   }
 
   // The seed whose first Random(4) draw is Draw, found by trying seeds from 1.
@@ -86,8 +83,6 @@ protected:
     return none;
   }
 
-  TOgl View;
-  TOgl *SavedOgl = nullptr;
   uint32_t SavedDigits = 0;
   TSwapCounter Backend;
 };

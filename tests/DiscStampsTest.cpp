@@ -5,24 +5,22 @@
 #include <cmath>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "runner/DemoState.h"
 #include "scenes/DiscStamps.h"
 
 namespace {
-class DiscStampsTest : public ::testing::Test {
+class DiscStampsTest : public TSceneTest {
 protected:
   void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    Ogl = &View;
+    TSceneTest::SetUp();
     DiscTex.TexId = 7;
   }
   void TearDown() override {
-    Ogl = nullptr;
     DiscTex.TexId = 0;
+    TSceneTest::TearDown();
   }
 
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
@@ -31,7 +29,6 @@ protected:
     DrawDiscStamps();
     return RecordedGL().Primitives;
   }
-  TOgl View;
 };
 
 // Half-size of a drawn disc quad, as a fraction of the view width.

@@ -1,7 +1,6 @@
 // The view object's projections and initial GL state, through the recording GL.
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
+#include <gtest/gtest.h>
 
 #include "RecordingGL.h"
 #include "UMOgl.h"
@@ -22,19 +21,18 @@ TEST_F(OglTest, InitGLIssuesItsThirtyThreeCallsInOrder) {
   EXPECT_TRUE(View.InitGL());
   const auto &c = RecordedGL().Calls;
   const char *expected[] = {
-      "glShadeModel", "glClearColor", "glClearDepth", "glEnable",     "glDepthFunc",
-      "glHint",       "glPolygonMode", "glPolygonMode", "glLightfv",  "glLightfv",
-      "glLightfv",    "glLightfv",    "glMaterialfv", "glMaterialfv", "glMaterialfv",
-      "glMaterialfv", "glEnable",     "glEnable",     "glEnable",     "glFogi",
-      "glFogfv",      "glFogf",       "glHint",       "glFogf",       "glFogf",
-      "glEnable",     "glBlendFunc",  "glTexEnvi",    "glTexGeni",    "glTexGeni",
-      "glEnable",     "glEnable",     "glLineWidth"};
+      "glShadeModel",  "glClearColor",  "glClearDepth", "glEnable",     "glDepthFunc", "glHint",
+      "glPolygonMode", "glPolygonMode", "glLightfv",    "glLightfv",    "glLightfv",   "glLightfv",
+      "glMaterialfv",  "glMaterialfv",  "glMaterialfv", "glMaterialfv", "glEnable",    "glEnable",
+      "glEnable",      "glFogi",        "glFogfv",      "glFogf",       "glHint",      "glFogf",
+      "glFogf",        "glEnable",      "glBlendFunc",  "glTexEnvi",    "glTexGeni",   "glTexGeni",
+      "glEnable",      "glEnable",      "glLineWidth"};
   ASSERT_EQ(c.size(), 33u);
   for (size_t i = 0; i < c.size(); ++i) EXPECT_STREQ(c[i].Name, expected[i]) << "call " << i + 1;
   // Spot checks of arguments that change the picture.
-  EXPECT_EQ(c[1].Arg(3), 0.5f);                     // clear alpha
+  EXPECT_EQ(c[1].Arg(3), 0.5f);  // clear alpha
   EXPECT_EQ(c[10].Arg(1), GL_POSITION);
-  EXPECT_EQ(c[10].Arg(4), 2.0f);                    // light at z = 2
+  EXPECT_EQ(c[10].Arg(4), 2.0f);  // light at z = 2
   EXPECT_EQ(c[15].Arg(1), GL_SHININESS);
   EXPECT_EQ(c[15].Arg(2), 50.0f);
   EXPECT_EQ(c[19].Arg(1), GL_LINEAR);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
@@ -21,21 +22,16 @@ constexpr double W = 1024, H = 768;
 // The primitives of one opening frame, in the order they are drawn.
 enum { Banner, Ribbon, Veil, WheelDisc, Rim, Hub, Spokes, Wave, PrimitiveCount };
 
-class OpeningTest : public ::testing::Test {
+class OpeningTest : public TSceneTest {
 protected:
   void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    SavedOgl = Ogl;
-    Ogl = &View;
+    TSceneTest::SetUp();
     SavedTitle = TitleTex.TexId;
     TitleTex.TexId = TestTitle;
   }
   void TearDown() override {
     TitleTex.TexId = SavedTitle;
-    Ogl = SavedOgl;
-    DemoTime = 0;
+    TSceneTest::TearDown();
   }
 
   static const TGLPrimitive &DrawAt(int64_t t, int Which) {
@@ -46,8 +42,6 @@ protected:
     return RecordedGL().Primitives.at(size_t(Which));
   }
 
-  TOgl View;
-  TOgl *SavedOgl = nullptr;
   uint32_t SavedTitle = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
@@ -14,15 +15,8 @@
 #include "scenes/WaveStrands.h"
 
 namespace {
-class StrandsTest : public ::testing::Test {
+class StrandsTest : public TSceneTest {
 protected:
-  void SetUp() override {
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    Ogl = &View;
-  }
-  void TearDown() override { Ogl = nullptr; }
-
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
     RecordedGL().Reset();
     DemoTime = t;
@@ -30,7 +24,6 @@ protected:
     DrawWaveStrands();
     return RecordedGL().Primitives;
   }
-  TOgl View;
 };
 
 // The opening wave's sine at fraction u of the width, without amplitude.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RecordingGL.h"
+#include "SceneTest.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
@@ -41,14 +42,10 @@ TTimelineEffects WatchedEffects() {
   return e;
 }
 
-class TimelineTest : public ::testing::Test {
+class TimelineTest : public TSceneTest {
 protected:
   void SetUp() override {
-    RecordedGL().Reset();
-    View.ViewWidth = 1024;
-    View.ViewHeight = 768;
-    SavedOgl = Ogl;
-    Ogl = &View;
+    TSceneTest::SetUp();
     SavedBranchList = BranchList;
     BranchList = TestBranchList;
     SavedVignette = VignetteTex.TexId;
@@ -59,8 +56,7 @@ protected:
     TimelineEffects = TTimelineEffects();
     VignetteTex.TexId = SavedVignette;
     BranchList = SavedBranchList;
-    Ogl = SavedOgl;
-    DemoTime = 0;
+    TSceneTest::TearDown();
   }
 
   static void DrawAt(int64_t t) {
@@ -101,8 +97,6 @@ protected:
     return -1;
   }
 
-  TOgl View;
-  TOgl *SavedOgl = nullptr;
   uint32_t SavedBranchList = 0;
   uint32_t SavedVignette = 0;
 };
