@@ -13,43 +13,10 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "platform/Platform.h"
+#include "platform/ScriptedPlatform.h"
 #include "scenes/Countdown.h"
 
 namespace {
-// A backend that only counts buffer swaps.
-class TSwapCounter : public TPlatform {
-public:
-  int Swaps = 0;
-  void SwapBuffers() override { ++Swaps; }
-
-  uint32_t GetTickCount() override { return 0; }
-  bool QueryPerformanceFrequency(int64_t &) override { return false; }
-  bool QueryPerformanceCounter(int64_t &) override { return false; }
-  bool PeekMessage(TMessage &) override { return false; }
-  void DispatchMessage(const TMessage &) override {}
-  void PostQuitMessage(int) override {}
-  void SetCursorPos(int, int) override {}
-  void ShowCursor(bool) override {}
-  TMessageResult MessageBox(const char *, const char *, TMessageIcon, TMessageButtons) override {
-    return TMessageResult::Ok;
-  }
-  bool RegisterWindowClass() override { return true; }
-  bool UnregisterWindowClass() override { return true; }
-  bool ChangeDisplayMode(int, int, int) override { return true; }
-  bool RestoreDisplayMode() override { return true; }
-  bool CreateWindow(const char *, int, int, bool) override { return true; }
-  bool GetDeviceContext() override { return true; }
-  int ChoosePixelFormat(int) override { return 1; }
-  bool SetPixelFormat(int) override { return true; }
-  bool CreateContext() override { return true; }
-  bool MakeCurrent() override { return true; }
-  void ShowWindow() override {}
-  bool ReleaseCurrent() override { return true; }
-  bool DeleteContext() override { return true; }
-  bool ReleaseDeviceContext() override { return true; }
-  bool DestroyWindow() override { return true; }
-};
-
 constexpr GLuint TestDigits = 9;
 constexpr double cx = 512, cy = 384;
 
@@ -84,14 +51,14 @@ protected:
   }
 
   uint32_t SavedDigits = 0;
-  TSwapCounter Backend;
+  TScriptedPlatform Backend;
 };
 
 TEST_F(CountdownTest, FirstFrameShowsTheLeaderAndPresentsIt) {
   RandSeed = SeedWhoseFirstDrawIs(1);  // 700 & 3 = 0: no scratch in this frame
   DrawCountdown(700);
   const auto &gl = RecordedGL();
-  EXPECT_EQ(Backend.Swaps, 1);
+  EXPECT_EQ(Backend.SwapCount, 1);
   ASSERT_FALSE(gl.Calls.empty());
   EXPECT_TRUE(gl.Calls[0].Is("glClear"));
   EXPECT_EQ(gl.Calls[0].Arg(0), GL_COLOR_BUFFER_BIT);  // the depth buffer is left alone

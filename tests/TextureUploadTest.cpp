@@ -11,48 +11,9 @@
 #include "RecordingGL.h"
 #include "UMTextures.h"
 #include "platform/Platform.h"
+#include "platform/ScriptedPlatform.h"
 
 namespace {
-
-// A platform that only records message boxes.
-class TMessageRecorder : public TPlatform {
-public:
-  struct TShown {
-    std::string Text, Caption;
-    TMessageIcon Icon;
-  };
-  std::vector<TShown> Shown;
-
-  TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
-                            TMessageButtons) override {
-    Shown.push_back({Text, Caption, Icon});
-    return TMessageResult::Ok;
-  }
-  uint32_t GetTickCount() override { return 0; }
-  bool QueryPerformanceFrequency(int64_t &F) override { return F = 1000, true; }
-  bool QueryPerformanceCounter(int64_t &C) override { return C = 0, true; }
-  bool PeekMessage(TMessage &) override { return false; }
-  void DispatchMessage(const TMessage &) override {}
-  void PostQuitMessage(int) override {}
-  void SetCursorPos(int, int) override {}
-  void ShowCursor(bool) override {}
-  bool RegisterWindowClass() override { return true; }
-  bool UnregisterWindowClass() override { return true; }
-  bool ChangeDisplayMode(int, int, int) override { return true; }
-  bool RestoreDisplayMode() override { return true; }
-  bool CreateWindow(const char *, int, int, bool) override { return true; }
-  bool GetDeviceContext() override { return true; }
-  int ChoosePixelFormat(int) override { return 1; }
-  bool SetPixelFormat(int) override { return true; }
-  bool CreateContext() override { return true; }
-  bool MakeCurrent() override { return true; }
-  void ShowWindow() override {}
-  bool ReleaseCurrent() override { return true; }
-  bool DeleteContext() override { return true; }
-  bool ReleaseDeviceContext() override { return true; }
-  bool DestroyWindow() override { return true; }
-  void SwapBuffers() override {}
-};
 
 // Small grey PNGs made on the spot, served by an injected bitmap source.
 std::vector<uint8_t> EncodeGrey(int Width, int Height, const std::vector<uint8_t> &Grey) {
@@ -92,7 +53,7 @@ protected:
     ReleaseTextures();
     SetPlatform(nullptr);
   }
-  TMessageRecorder Messages;
+  TScriptedPlatform Messages;
 };
 
 const uint8_t *PixelOf(const TTexture &Tex, int X, int Y) {
@@ -180,7 +141,7 @@ TEST_F(TextureTest, UploadsTakeANewNameEachAndSetFiltersAndWrapping) {
 
 TEST_F(TextureTest, SetUpBuildsTheSevenTexturesInOrder) {
   ASSERT_TRUE(SetUpTextures());
-  EXPECT_TRUE(Messages.Shown.empty());
+  EXPECT_TRUE(Messages.MessageBoxes.empty());
 
   struct {
     const char *Name;
@@ -236,7 +197,7 @@ TEST_F(TextureTest, AnAlphaBitmapGivesColourFromOneAndCoverageFromTheOther) {
 
   // An alpha bitmap narrower than the colour one is refused, not overread.
   EXPECT_FALSE(LoadResourceTexture(3, 2, Tex, true));
-  ASSERT_EQ(Messages.Shown.size(), 1u);
+  ASSERT_EQ(Messages.MessageBoxes.size(), 1u);
   EXPECT_TRUE(Tex.Data.empty());
 }
 
@@ -258,17 +219,17 @@ TEST_F(TextureTest, ADamagedOrMissingBitmapIsReportedAndEndsTheSetUp) {
   };
   for (const auto &c : Cases) {
     SCOPED_TRACE(c.Name);
-    Messages.Shown.clear();
+    Messages.MessageBoxes.clear();
     RecordedGL().Reset();
     for (int Id = 2; Id <= 6; ++Id) ServedPngs[Id] = Good;
     ServedPngs[4] = c.Png;  // the credits
     SetBitmapSource(ServeTestPng);
 
     EXPECT_FALSE(SetUpTextures());
-    ASSERT_EQ(Messages.Shown.size(), 1u);
-    EXPECT_EQ(Messages.Shown[0].Caption, "Quillmoor");
-    EXPECT_EQ(Messages.Shown[0].Icon, TMessageIcon::Error);
-    EXPECT_NE(Messages.Shown[0].Text.find("bitmap 4"), std::string::npos) << Messages.Shown[0].Text;
+    ASSERT_EQ(Messages.MessageBoxes.size(), 1u);
+    EXPECT_EQ(Messages.MessageBoxes[0].Caption, "Quillmoor");
+    EXPECT_EQ(Messages.MessageBoxes[0].Icon, TMessageIcon::Error);
+    EXPECT_NE(Messages.MessageBoxes[0].Text.find("bitmap 4"), std::string::npos) << Messages.MessageBoxes[0].Text;
     EXPECT_TRUE(CreditsTex.Data.empty());
     EXPECT_EQ(CreditsTex.TexId, 0u);
     // Nothing after the damaged bitmap was loaded.
