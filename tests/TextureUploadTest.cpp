@@ -229,7 +229,8 @@ TEST_F(TextureTest, ADamagedOrMissingBitmapIsReportedAndEndsTheSetUp) {
     ASSERT_EQ(Messages.MessageBoxes.size(), 1u);
     EXPECT_EQ(Messages.MessageBoxes[0].Caption, "Quillmoor");
     EXPECT_EQ(Messages.MessageBoxes[0].Icon, TMessageIcon::Error);
-    EXPECT_NE(Messages.MessageBoxes[0].Text.find("bitmap 4"), std::string::npos) << Messages.MessageBoxes[0].Text;
+    EXPECT_NE(Messages.MessageBoxes[0].Text.find("bitmap 4"), std::string::npos)
+        << Messages.MessageBoxes[0].Text;
     EXPECT_TRUE(CreditsTex.Data.empty());
     EXPECT_EQ(CreditsTex.TexId, 0u);
     // Nothing after the damaged bitmap was loaded.

@@ -8,7 +8,7 @@
 extern Single LeftLevel;
 extern Single RightLevel;
 
-void DrawOrganism(uint32_t Depth, Single LeftLevel, Single RightLevel, Single Phase,
-                  Single CentreX, Single CentreY, Single Size);
+void DrawOrganism(uint32_t Depth, Single LeftLevel, Single RightLevel, Single Phase, Single CentreX,
+                  Single CentreY, Single Size);
 // Window 8 of the timeline: background waves, overlay, level query, organism.
 void DrawOrganismWindow();

@@ -171,7 +171,9 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
   G().Record("glOrtho", {l, r, b, t, n, f});
 }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { G().Record("glTranslatef", {x, y, z}); }
-void glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) { G().Record("glRotatef", {a, x, y, z}); }
+void glRotatef(GLfloat a, GLfloat x, GLfloat y, GLfloat z) {
+  G().Record("glRotatef", {a, x, y, z});
+}
 void glScalef(GLfloat x, GLfloat y, GLfloat z) { G().Record("glScalef", {x, y, z}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
   G().Record("glViewport", {double(x), double(y), double(w), double(h)});
@@ -233,8 +235,8 @@ void glBindTexture(GLenum target, GLuint name) {
 }
 void glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei w, GLsizei h, GLint border,
                   GLenum format, GLenum type, const GLvoid *) {
-  G().Record("glTexImage2D", {double(target), double(level), double(internal), double(w),
-                              double(h), double(border), double(format), double(type)});
+  G().Record("glTexImage2D", {double(target), double(level), double(internal), double(w), double(h),
+                              double(border), double(format), double(type)});
 }
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei w, GLsizei h,
                      GLenum format, GLenum type, const GLvoid *) {
@@ -267,10 +269,18 @@ void glDeleteLists(GLuint list, GLsizei range) {
 
 void glGetIntegerv(GLenum pname, GLint *params) {
   switch (pname) {
-    case GL_PROJECTION_STACK_DEPTH: *params = G().ProjectionDepth; break;
-    case GL_MODELVIEW_STACK_DEPTH: *params = G().ModelViewDepth; break;
-    case GL_TEXTURE_BINDING_2D: *params = static_cast<GLint>(G().BoundTexture); break;
-    default: *params = 0; break;
+    case GL_PROJECTION_STACK_DEPTH:
+      *params = G().ProjectionDepth;
+      break;
+    case GL_MODELVIEW_STACK_DEPTH:
+      *params = G().ModelViewDepth;
+      break;
+    case GL_TEXTURE_BINDING_2D:
+      *params = static_cast<GLint>(G().BoundTexture);
+      break;
+    default:
+      *params = 0;
+      break;
   }
 }
 

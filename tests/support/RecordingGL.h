@@ -30,8 +30,8 @@ struct TGLVertex {
 struct TGLPrimitive {
   GLenum Mode = 0;
   std::vector<TGLVertex> Vertices;
-  bool Textured = false;   // GL_TEXTURE_2D enabled at glBegin
-  GLuint Texture = 0;      // texture bound at glBegin
+  bool Textured = false;  // GL_TEXTURE_2D enabled at glBegin
+  GLuint Texture = 0;     // texture bound at glBegin
   float LineWidth = 1;
 };
 
