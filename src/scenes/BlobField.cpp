@@ -12,6 +12,7 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "runner/DemoState.h"
+#include "scenes/Quads.h"
 
 std::vector<TBlob> Blobs;
 Single BlobPhase = 0;
@@ -65,21 +66,10 @@ void UploadField() {
 
 // Grid row 0 is the bottom of the view: the top vertices carry t = 1.
 void DrawFieldQuad(Single Alpha) {
-  const Single W = static_cast<Single>(Ogl->ViewWidth);
-  const Single H = static_cast<Single>(Ogl->ViewHeight);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, FieldTex.TexId);
   glColor4f(1, 1, 1, Alpha);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 1);
-  glVertex2f(0, 0);
-  glTexCoord2f(1, 1);
-  glVertex2f(W, 0);
-  glTexCoord2f(1, 0);
-  glVertex2f(W, H);
-  glTexCoord2f(0, 0);
-  glVertex2f(0, H);
-  glEnd();
+  DrawTexturedQuad(ViewRect(), 0, 1, 1, 0);
   glDisable(GL_TEXTURE_2D);
 }
 }  // namespace

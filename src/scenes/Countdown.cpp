@@ -11,6 +11,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "platform/Platform.h"
+#include "scenes/Quads.h"
 
 namespace {
 constexpr Single ThinLine = 2.1f;
@@ -75,20 +76,10 @@ void DrawDigit(const TLeaderView &v, uint32_t Ms) {
   glBindTexture(GL_TEXTURE_2D, CountdownTex.TexId);
   const Single s0 = static_cast<Single>((Ms / 1000) * 0.25L);
   const Single s1 = static_cast<Single>(s0 + 0.25L);
-  const Single left = static_cast<Single>(v.cx - DigitHalfSize);
-  const Single right = static_cast<Single>(v.cx + DigitHalfSize);
-  const Single top = static_cast<Single>(v.cy - DigitHalfSize);
-  const Single bottom = static_cast<Single>(v.cy + DigitHalfSize);
-  glBegin(GL_QUADS);
-  glTexCoord2f(s0, 0);
-  glVertex2f(left, top);
-  glTexCoord2f(s1, 0);
-  glVertex2f(right, top);
-  glTexCoord2f(s1, 1);
-  glVertex2f(right, bottom);
-  glTexCoord2f(s0, 1);
-  glVertex2f(left, bottom);
-  glEnd();
+  const TRect Square{
+      static_cast<Single>(v.cx - DigitHalfSize), static_cast<Single>(v.cy - DigitHalfSize),
+      static_cast<Single>(v.cx + DigitHalfSize), static_cast<Single>(v.cy + DigitHalfSize)};
+  DrawTexturedQuad(Square, s0, 0, s1, 1);
 }
 
 // About one frame in four: a vertical line at a random column. The generator is not reseeded,

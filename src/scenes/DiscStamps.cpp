@@ -8,6 +8,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "runner/DemoState.h"
+#include "scenes/Quads.h"
 
 namespace {
 // Spring-up: an eased rise from nothing to 0.3 W over the 200 ms after Start.
@@ -25,20 +26,9 @@ void DrawDisc(Single cx, Single cy, Single r) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, DiscTex.TexId);
   glColor4f(0, 0, 0, 1);
-  glBegin(GL_QUADS);
-  const Single Left = static_cast<Single>(Extended(cx) - r);
-  const Single Right = static_cast<Single>(Extended(cx) + r);
-  const Single Top = static_cast<Single>(Extended(cy) - r);
-  const Single Bottom = static_cast<Single>(Extended(cy) + r);
-  glTexCoord2f(0, 0);
-  glVertex2f(Left, Top);
-  glTexCoord2f(1, 0);
-  glVertex2f(Right, Top);
-  glTexCoord2f(1, 1);
-  glVertex2f(Right, Bottom);
-  glTexCoord2f(0, 1);
-  glVertex2f(Left, Bottom);
-  glEnd();
+  const TRect Square{static_cast<Single>(Extended(cx) - r), static_cast<Single>(Extended(cy) - r),
+                     static_cast<Single>(Extended(cx) + r), static_cast<Single>(Extended(cy) + r)};
+  DrawTexturedQuad(Square, 0, 0, 1, 1);
   glDisable(GL_TEXTURE_2D);
 }
 }  // namespace

@@ -11,6 +11,7 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "runner/DemoState.h"
+#include "scenes/Quads.h"
 
 TTimelineEffects TimelineEffects;
 
@@ -34,22 +35,10 @@ void ClearFrame(int64_t t) {
   glLoadIdentity();
 }
 
-// An untextured quad over the whole view in the current colour.
-void DrawFullScreenQuad() {
-  const Single W = static_cast<Single>(Ogl->ViewWidth);
-  const Single H = static_cast<Single>(Ogl->ViewHeight);
-  glBegin(GL_QUADS);
-  glVertex2f(0, 0);
-  glVertex2f(W, 0);
-  glVertex2f(W, H);
-  glVertex2f(0, H);
-  glEnd();
-}
-
 // A black quad eased in from transparent (Progress 0) to opaque (Progress 1).
 void DrawBlackFade(Single Progress) {
   glColor4f(0, 0, 0, CosineInterpolate(0, 1, Progress));
-  DrawFullScreenQuad();
+  DrawQuad(ViewRect());
 }
 
 // The branch tree from the left edge; only its curl radius changes over the scene.
@@ -111,21 +100,10 @@ void DrawFinaleWindow(int64_t t) {
 
 // The darkening frame over every picture.
 void DrawVignette() {
-  const Single W = static_cast<Single>(Ogl->ViewWidth);
-  const Single H = static_cast<Single>(Ogl->ViewHeight);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, VignetteTex.TexId);
   glColor4f(0, 0, 0, 1);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0);
-  glVertex2f(0, 0);
-  glTexCoord2f(1, 0);
-  glVertex2f(W, 0);
-  glTexCoord2f(1, 1);
-  glVertex2f(W, H);
-  glTexCoord2f(0, 1);
-  glVertex2f(0, H);
-  glEnd();
+  DrawTexturedQuad(ViewRect(), 0, 0, 1, 1);
   glDisable(GL_TEXTURE_2D);
 }
 }  // namespace
