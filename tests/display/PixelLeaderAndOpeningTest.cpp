@@ -3,42 +3,12 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "FilmSetup.h"
-#include "HeadlessGL.h"
-#include "HeadlessPlatform.h"
+#include "HeadlessFilmTest.h"
 #include "runner/DemoState.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 
-namespace {
-
-class PixelLeaderAndOpening : public ::testing::Test {
-protected:
-  static void SetUpTestSuite() {
-    SetPlatform(&Headless);
-    std::string Error;
-    Gl = THeadlessGL::Create(800, 600, Error).release();
-    ASSERT_NE(Gl, nullptr) << Error;
-    ASSERT_TRUE(SetUpFilm(800, 600));
-  }
-  static void TearDownTestSuite() {
-    TearDownFilm();
-    delete Gl;
-    Gl = nullptr;
-    SetPlatform(nullptr);
-    DemoTime = 0;
-  }
-
-  static int Red(int X, int Y) { return Gl->ReadPixel(X, Y).R; }
-
-  static THeadlessPlatform Headless;
-  static THeadlessGL *Gl;
-};
-
-THeadlessPlatform PixelLeaderAndOpening::Headless;
-THeadlessGL *PixelLeaderAndOpening::Gl = nullptr;
-
-}  // namespace
+using PixelLeaderAndOpening = THeadlessFilmTest<800, 600>;
 
 TEST_F(PixelLeaderAndOpening, OpeningStartsWithAFlatWaveThroughTheMiddle) {
   DemoTime = 0;

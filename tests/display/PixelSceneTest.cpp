@@ -2,9 +2,7 @@
 // 1024 x 768, probed where rasterisation details cannot move the answer.
 #include <gtest/gtest.h>
 
-#include "FilmSetup.h"
-#include "HeadlessGL.h"
-#include "HeadlessPlatform.h"
+#include "HeadlessFilmTest.h"
 #include "UMMath.h"
 #include "UMTypes.h"
 #include "runner/DemoState.h"
@@ -13,33 +11,13 @@
 
 namespace {
 
-class PixelScene : public ::testing::Test {
+class PixelScene : public THeadlessFilmTest<1024, 768> {
 protected:
-  static void SetUpTestSuite() {
-    SetPlatform(&Headless);
-    std::string Error;
-    Gl = THeadlessGL::Create(1024, 768, Error).release();
-    ASSERT_NE(Gl, nullptr) << Error;
-    ASSERT_TRUE(SetUpFilm(1024, 768));
-  }
-  static void TearDownTestSuite() {
-    TearDownFilm();
-    delete Gl;
-    Gl = nullptr;
-    SetPlatform(nullptr);
-  }
   static void DrawFilmAt(int64_t Time) {
     DemoTime = Time;
     DrawScene();
   }
-  static int Red(int X, int Y) { return Gl->ReadPixel(X, Y).R; }
-
-  static THeadlessPlatform Headless;
-  static THeadlessGL *Gl;
 };
-
-THeadlessPlatform PixelScene::Headless;
-THeadlessGL *PixelScene::Gl = nullptr;
 
 }  // namespace
 

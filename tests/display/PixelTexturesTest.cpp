@@ -3,30 +3,15 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "FilmSetup.h"
-#include "HeadlessGL.h"
-#include "HeadlessPlatform.h"
+#include "HeadlessFilmTest.h"
 #include "UMTextures.h"
+#include "scenes/Quads.h"
 
 namespace {
 
 // The film set up at 512 x 512, so textures of that size map texel for pixel.
-class PixelTextures : public ::testing::Test {
+class PixelTextures : public THeadlessFilmTest<512, 512> {
 protected:
-  static void SetUpTestSuite() {
-    SetPlatform(&Headless);
-    std::string Error;
-    Gl = THeadlessGL::Create(512, 512, Error).release();
-    ASSERT_NE(Gl, nullptr) << Error;
-    ASSERT_TRUE(SetUpFilm(512, 512));
-  }
-  static void TearDownTestSuite() {
-    TearDownFilm();
-    delete Gl;
-    Gl = nullptr;
-    SetPlatform(nullptr);
-  }
-
   // A quad over the whole view with the texture, in the given colour, over
   // a cleared background (blending on, pixel projection in force).
   static void DrawOver(float Background, const TTexture &Tex, float Grey) {
@@ -35,25 +20,10 @@ protected:
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, Tex.TexId);
     glColor4f(Grey, Grey, Grey, 1);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, 0);
-    glTexCoord2f(1, 0);
-    glVertex2f(512, 0);
-    glTexCoord2f(1, 1);
-    glVertex2f(512, 512);
-    glTexCoord2f(0, 1);
-    glVertex2f(0, 512);
-    glEnd();
+    DrawTexturedQuad(ViewRect(), 0, 0, 1, 1);
     glDisable(GL_TEXTURE_2D);
   }
-
-  static THeadlessPlatform Headless;
-  static THeadlessGL *Gl;
 };
-
-THeadlessPlatform PixelTextures::Headless;
-THeadlessGL *PixelTextures::Gl = nullptr;
 
 }  // namespace
 
