@@ -17,7 +17,7 @@
 #include "FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 

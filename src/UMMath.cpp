@@ -3,15 +3,6 @@
 #include <cmath>
 
 #include "UMTypes.h"
-#include "platform/Platform.h"
-
-void Randomize() {
-  int64_t counter = 0;
-  if (Platform().QueryPerformanceCounter(counter))
-    RandSeed = static_cast<uint32_t>(counter);
-  else
-    RandSeed = Platform().GetTickCount();
-}
 
 int32_t Random(int32_t n) {
   RandSeed = RandSeed * 134775813u + 1u;

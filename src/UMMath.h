@@ -15,9 +15,8 @@ using Extended = long double;
 // pi in extended precision.
 constexpr Extended Pi = 3.14159265358979323846264338327950288L;
 
-// Seeds RandSeed from the low 32 bits of the high-resolution counter, or from
-// the tick count when the counter cannot be read.
-void Randomize();
+// Seeding from the machine's clocks (Randomize) is the platform's: see
+// platform/Platform.h.
 
 // Advances RandSeed once and returns a value in [0, n) (0 for n = 0).
 int32_t Random(int32_t n);

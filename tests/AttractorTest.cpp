@@ -5,7 +5,7 @@
 #include "RecordingGL.h"
 #include "SceneTest.h"
 #include "UMOgl.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "scenes/Attractor.h"
 
 namespace {

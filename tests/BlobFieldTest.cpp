@@ -14,7 +14,6 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 #include "scenes/BlobColumn.h"
 #include "scenes/BlobField.h"
 

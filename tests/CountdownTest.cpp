@@ -8,12 +8,12 @@
 
 #include "RecordingGL.h"
 #include "SceneTest.h"
+#include "ScriptedPlatform.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "platform/Platform.h"
-#include "platform/ScriptedPlatform.h"
 #include "scenes/Countdown.h"
 
 namespace {

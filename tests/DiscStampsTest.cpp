@@ -8,7 +8,7 @@
 #include "SceneTest.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "scenes/DiscStamps.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 #include "scenes/Opening.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "RecordingGL.h"
+#include "ScriptedPlatform.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
-#include "platform/ScriptedPlatform.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "runner/Precompute.h"
 #include "runner/RunDemo.h"
 #include "runner/RunnerCalls.h"
@@ -113,7 +113,7 @@ protected:
                         &FakeOpen,       &FakeGetFFTUnit, &FakeSetActive,  &FakePlay,
                         &FakeSetVolume,  &FakeStop,       &FakeStreamClose};
     Film = TFilmCalls{&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene};
-    SetPlatform(&P);
+    SetPlatform(&P, &P);
     View.ModeWidth = 800;
     View.ModeHeight = 600;
     View.ModeBits = 32;
@@ -142,6 +142,12 @@ protected:
     RecordedGL().Recording = true;
     Ogl = nullptr;
     SetPlatform(nullptr);
+  }
+
+  // A fresh machine and fakes for the next case of a table.
+  void StartOver() {
+    TearDown();
+    SetUp();
   }
 
   // Posts Msg in the first pass of the film whose DemoTime has reached Ms.
@@ -228,7 +234,7 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Frequency);
-    SetUp();
+    StartOver();
     P.Frequency = Case.Frequency;
     CounterPerPass = Case.Step;
     P.Counter = int64_t{1} << 40;  // a large start reading: only the difference counts
@@ -245,7 +251,7 @@ TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {
   const uint32_t StartTicks[] = {123456, 0, 300, 0xFFFFFFFFu - 1000, 0xFFFFFFFFu};
   for (const uint32_t Start : StartTicks) {
     SCOPED_TRACE(Start);
-    SetUp();
+    StartOver();
     P.TickCount = Start;
     RunDemo();
     ASSERT_FALSE(Fake.LeaderFrames.empty());
@@ -284,7 +290,7 @@ TEST_F(RunnerTest, ClosingTheWindowEndsTheRunWithResultZero) {
 
   // During the film: the close message, then the quit message it posts, each
   // take a pass of their own.
-  SetUp();
+  StartOver();
   PostAtFilmTime(50000, TMessage{WM_CLOSE, 0, 0});
   EXPECT_EQ(RunDemo(), 0);
   ASSERT_FALSE(Fake.Frames.empty());
@@ -371,7 +377,7 @@ TEST_F(RunnerTest, SoundStartFailuresAreReportedAndEndTheRunWithResultOne) {
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Name);
-    SetUp();
+    StartOver();
     Fake.Version = Case.Version;
     Fake.InitSucceeds = Case.InitSucceeds;
     Fake.ErrorCode = Case.ErrorCode;

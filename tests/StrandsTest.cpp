@@ -10,7 +10,6 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 #include "scenes/Opening.h"
 #include "scenes/WaveStrands.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "RecordingGL.h"
+#include "ScriptedPlatform.h"
 #include "UMTextures.h"
 #include "platform/Platform.h"
-#include "platform/ScriptedPlatform.h"
 
 namespace {
 

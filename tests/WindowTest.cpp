@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "RecordingGL.h"
+#include "ScriptedPlatform.h"
 #include "UMOgl.h"
-#include "platform/ScriptedPlatform.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "window/RenderWindow.h"
 
 namespace {
@@ -19,15 +19,22 @@ using Steps = std::vector<std::string>;
 class WindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    SetPlatform(&P);
+    SetPlatform(&P, &P);
     Ogl = &View;
     ResetDemoState();
     RecordedGL().Reset();
-    WindowHandle = DeviceContext = RenderContext = false;
+    ResetRenderWindowState();
   }
   void TearDown() override {
     Ogl = nullptr;
     SetPlatform(nullptr);
+  }
+
+  // A fresh machine and a fresh window for the next case of a table.
+  void StartOver() {
+    TearDown();
+    P = TScriptedPlatform();
+    SetUp();
   }
 
   // Nothing of the window is left on the machine.
@@ -146,8 +153,7 @@ TEST_F(WindowTest, EveryCreationStepFailureTearsDownThenReports) {
     for (const bool AskFullscreen : {false, true}) {
       SCOPED_TRACE(std::string(WindowStepName(Case.Step)) +
                    (AskFullscreen ? " fullscreen" : " windowed"));
-      SetUp();
-      P = TScriptedPlatform();
+      StartOver();
       P.Fail(Case.Step);
       EXPECT_FALSE(CreateRenderWindow("Quillmoor", 640, 480, 32, AskFullscreen));
       ASSERT_EQ(P.MessageBoxes.size(), 1u);
@@ -175,8 +181,7 @@ TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(WindowStepName(Case.Step));
-    SetUp();
-    P = TScriptedPlatform();
+    StartOver();
     ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
     P.Fail(Case.Step);
     DestroyRenderWindow();
@@ -186,7 +191,8 @@ TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
     // The last step of the teardown always runs.
     EXPECT_EQ(P.LogStartingWith("UnregisterWindowClass").size(), 1u);
     EXPECT_EQ(P.LogStartingWith("DestroyWindow").size(), 1u);
-    EXPECT_FALSE(WindowHandle || DeviceContext || RenderContext);
+    const TRenderWindowState &Window = RenderWindowState();
+    EXPECT_FALSE(Window.WindowHandle || Window.DeviceContext || Window.RenderContext);
   }
 }
 
@@ -200,8 +206,14 @@ TEST_F(WindowTest, KeysFollowKeyDownAndUpButNotSystemKeys) {
   EXPECT_FALSE(Keys['X']);
   EXPECT_EQ(P.LogStartingWith("DefWindowProc").size(), 1u);
 
-  RenderWndProc(WM_KEYDOWN, 256, 0);  // outside the table: ignored
-  RenderWndProc(WM_KEYDOWN, ~uintptr_t{0}, 0);
+  // Codes outside the table are ignored: no key goes down, none is written
+  // past the table's end.
+  ResetDemoState();
+  for (const uintptr_t Outside : {uintptr_t{256}, ~uintptr_t{0}}) {
+    EXPECT_EQ(RenderWndProc(WM_KEYDOWN, Outside, 0), 0);
+    for (int Key = 0; Key < 256; ++Key) EXPECT_FALSE(Keys[Key]) << Key;
+    EXPECT_FALSE(EscapePressed);
+  }
 }
 
 TEST_F(WindowTest, ActivationFollowsTheMinimisedFlag) {

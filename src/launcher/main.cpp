@@ -1,11 +1,11 @@
 // The program's entry: seed the generator, create the view object, run the
 // demo in the chosen mode, then give back everything the run took.
-#include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
+#include "UMTypes.h"
+#include "platform/Platform.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
-#include "runner/DemoState.h"
 #include "runner/RunDemo.h"
 
 namespace {
@@ -21,7 +21,7 @@ void ChooseDisplayMode() {
 
 int main() {
   TSdlPlatform &Backend = SdlPlatform();
-  SetPlatform(&Backend);
+  SetPlatform(&Backend, &Backend);
 
   Randomize();
   Ogl = new TOgl;

@@ -3,16 +3,37 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "UMTypes.h"
+
 namespace {
 TPlatform *CurrentBackend = nullptr;
+TWindowSystem *CurrentWindows = nullptr;
+
+[[noreturn]] void Missing(const char *What) {
+  std::fprintf(stderr, "quillmoor: no %s was set\n", What);
+  std::abort();
 }
+}  // namespace
 
 TPlatform &Platform() {
-  if (!CurrentBackend) {
-    std::fputs("quillmoor: no platform backend was set\n", stderr);
-    std::abort();
-  }
+  if (!CurrentBackend) Missing("platform backend");
   return *CurrentBackend;
 }
 
-void SetPlatform(TPlatform *Backend) { CurrentBackend = Backend; }
+TWindowSystem &WindowSystem() {
+  if (!CurrentWindows) Missing("window system");
+  return *CurrentWindows;
+}
+
+void SetPlatform(TPlatform *Backend, TWindowSystem *Windows) {
+  CurrentBackend = Backend;
+  CurrentWindows = Windows;
+}
+
+void Randomize() {
+  int64_t Counter = 0;
+  if (Platform().QueryPerformanceCounter(Counter))
+    RandSeed = static_cast<uint32_t>(Counter);
+  else
+    RandSeed = Platform().GetTickCount();
+}

@@ -1,7 +1,9 @@
-// The seam between the film and the machine it runs on: clocks, the message
-// queue, the buffer swap, the cursor, message boxes and the window-system
+// The seam between the film and the machine it runs on, in two parts: what
+// the runner and the scenes use while the film plays (clocks, the message
+// queue, the buffer swap, the cursor, message boxes), and the window-system
 // steps the render window is built from. The demo runs on the SDL backend,
-// tests on a scripted one, the capture tool on a headless one.
+// which has both, tests on a scripted one, and the capture tool on a headless
+// one that never builds a window and so has only the first.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +31,8 @@ enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
 // in its high word.
 enum : uintptr_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
 
-// Virtual-key codes used by the film.
-enum : uintptr_t { VK_ESCAPE = 27 };
+// Virtual-key codes the film and the backends name.
+enum : uintptr_t { VK_ESCAPE = 0x1B, VK_F4 = 0x73, VK_F10 = 0x79 };
 
 struct TMessage {
   uint32_t Message = 0;
@@ -41,6 +43,10 @@ struct TMessage {
 enum class TMessageIcon { Error, Warning };
 enum class TMessageButtons { Ok, YesNo };
 enum class TMessageResult { Ok, Yes, No };
+
+// The render window's message handler, handed to the window system when its
+// class is registered; DispatchMessage delivers to it.
+using TWindowProc = intptr_t (*)(uint32_t Message, uintptr_t WParam, intptr_t LParam);
 
 class TPlatform {
 public:
@@ -53,7 +59,7 @@ public:
 
   // Message queue: PeekMessage takes exactly one pending message, or none,
   // without waiting. DispatchMessage translates and delivers one to the
-  // render window's procedure. PostQuitMessage queues a WM_QUIT.
+  // registered window procedure. PostQuitMessage queues a WM_QUIT.
   virtual bool PeekMessage(TMessage &Msg) = 0;
   virtual void DispatchMessage(const TMessage &Msg) = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
@@ -69,9 +75,19 @@ public:
   virtual TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                                     TMessageButtons Buttons) = 0;
 
-  // Window-system steps of the render window, in the order it takes them.
-  // Each returns false on failure.
-  virtual bool RegisterWindowClass() = 0;
+  // Presents the back buffer.
+  virtual void SwapBuffers() = 0;
+};
+
+// The window-system steps of the render window, in the order it takes them.
+// Each returns false on failure.
+class TWindowSystem {
+public:
+  virtual ~TWindowSystem() = default;
+
+  // Registers the class whose windows Proc handles; from then on the
+  // platform's DispatchMessage delivers to Proc.
+  virtual bool RegisterWindowClass(TWindowProc Proc) = 0;
   virtual bool UnregisterWindowClass() = 0;
   // True only when the display really runs the requested mode.
   virtual bool ChangeDisplayMode(int Width, int Height, int Bits) = 0;
@@ -91,11 +107,14 @@ public:
   virtual bool DeleteContext() = 0;
   virtual bool ReleaseDeviceContext() = 0;
   virtual bool DestroyWindow() = 0;
-
-  // Presents the back buffer.
-  virtual void SwapBuffers() = 0;
 };
 
-// The backend in use. Set once by the program's entry (or a test).
+// The backends in use. Set once by the program's entry (or a test); a
+// backend without windows leaves the window system unset.
 TPlatform &Platform();
-void SetPlatform(TPlatform *Backend);
+TWindowSystem &WindowSystem();
+void SetPlatform(TPlatform *Backend, TWindowSystem *Windows = nullptr);
+
+// Seeds the film's generator (RandSeed) from the low 32 bits of the
+// performance counter, or from the tick count when the counter cannot be read.
+void Randomize();

@@ -5,7 +5,6 @@
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
 #include "platform/SdlWindowLoss.h"
-#include "window/RenderWindow.h"
 
 namespace {
 constexpr uintptr_t SizeRestored = 0;
@@ -48,7 +47,7 @@ bool TSdlPlatform::TranslateEvent(const SDL_Event &Event, TMessage &Msg) {
       const uint32_t Key = VirtualKeyFromSdl(Event.key.keysym.sym);
       if (Key == 0) return false;
       // With Alt held (and for F10) Win32 sends the system-key messages.
-      const bool System = (Event.key.keysym.mod & KMOD_ALT) != 0 || Key == 0x79;
+      const bool System = (Event.key.keysym.mod & KMOD_ALT) != 0 || Key == VK_F10;
       const bool Down = Event.type == SDL_KEYDOWN;
       Msg.Message = System ? (Down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (Down ? WM_KEYDOWN : WM_KEYUP);
       Msg.WParam = Key;
@@ -105,7 +104,7 @@ bool TSdlPlatform::TranslateWindowEvent(const SDL_WindowEvent &Event, TMessage &
 }
 
 void TSdlPlatform::DispatchMessage(const TMessage &Msg) {
-  RenderWndProc(Msg.Message, Msg.WParam, Msg.LParam);
+  if (WindowProc) WindowProc(Msg.Message, Msg.WParam, Msg.LParam);
 }
 
 void TSdlPlatform::PostQuitMessage(int ExitCode) {
@@ -114,7 +113,7 @@ void TSdlPlatform::PostQuitMessage(int ExitCode) {
 
 intptr_t TSdlPlatform::DefWindowProc(const TMessage &Msg) {
   // Alt+F4 closes the window, as the system does for any window there.
-  constexpr uintptr_t F4 = 0x73;
-  if (Msg.Message == WM_SYSKEYDOWN && Msg.WParam == F4) Posted.push_back(TMessage{WM_CLOSE, 0, 0});
+  if (Msg.Message == WM_SYSKEYDOWN && Msg.WParam == VK_F4)
+    Posted.push_back(TMessage{WM_CLOSE, 0, 0});
   return 0;
 }

@@ -47,7 +47,7 @@
 using TMessageBoxHandler =
     std::function<TMessageResult(const char *, const char *, TMessageIcon, TMessageButtons)>;
 
-class TSdlPlatform : public TPlatform {
+class TSdlPlatform : public TPlatform, public TWindowSystem {
 public:
   TSdlPlatform();
 
@@ -66,7 +66,7 @@ public:
   TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                             TMessageButtons Buttons) override;
 
-  bool RegisterWindowClass() override;
+  bool RegisterWindowClass(TWindowProc Proc) override;
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
@@ -102,6 +102,7 @@ private:
                              int ColourBits);
   bool VideoReady() const;
 
+  TWindowProc WindowProc = nullptr;
   SDL_Window *RenderWindow = nullptr;
   SDL_GLContext RenderContext = nullptr;
   bool WindowHasGL = false;

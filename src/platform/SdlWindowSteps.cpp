@@ -72,7 +72,7 @@ int DesktopBits() {
 // SDL falls back to its offscreen driver when the display refuses the
 // connection. An X server can drop a connection that comes right after
 // another one closed, so a configured display gets a few more tries.
-bool TSdlPlatform::RegisterWindowClass() {
+bool TSdlPlatform::RegisterWindowClass(TWindowProc Proc) {
   const bool DisplayConfigured = SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY");
   for (int Attempt = 0;; ++Attempt) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
@@ -80,6 +80,7 @@ bool TSdlPlatform::RegisterWindowClass() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Delay(20);
   }
+  WindowProc = Proc;
   Minimised = false;
   CloseDelivered = false;
   ApplyCursor();

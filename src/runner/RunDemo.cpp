@@ -6,8 +6,8 @@
 
 #include "UMMath.h"
 #include "UMOgl.h"
+#include "UMTypes.h"
 #include "platform/Platform.h"
-#include "runner/DemoState.h"
 #include "runner/RunnerCalls.h"
 #include "window/RenderWindow.h"
 

@@ -10,7 +10,7 @@
 
 #include "UMMath.h"
 #include "UMOgl.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 
 uint32_t AttractorList = 0;
 

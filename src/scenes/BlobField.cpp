@@ -11,7 +11,6 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 #include "scenes/Quads.h"
 
 std::vector<TBlob> Blobs;

@@ -7,7 +7,7 @@
 
 #include "UMOgl.h"
 #include "UMTextures.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "scenes/Quads.h"
 
 namespace {

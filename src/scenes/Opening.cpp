@@ -10,7 +10,7 @@
 
 #include "UMOgl.h"
 #include "UMTextures.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 
 Single WaveHeight(Single U) {
   const int64_t t = DemoTime;

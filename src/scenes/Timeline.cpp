@@ -10,7 +10,6 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 #include "scenes/Quads.h"
 
 TTimelineEffects TimelineEffects;

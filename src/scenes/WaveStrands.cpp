@@ -10,7 +10,6 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 
 namespace {
 constexpr int StrandCount = 16;

@@ -1,14 +1,12 @@
 #include "window/RenderWindow.h"
 
 #include "UMOgl.h"
+#include "UMTypes.h"
 #include "platform/Platform.h"
-#include "runner/DemoState.h"
-
-bool WindowHandle = false;
-bool DeviceContext = false;
-bool RenderContext = false;
 
 namespace {
+
+TRenderWindowState State;
 
 constexpr const char *Caption = "Quillmoor";
 
@@ -40,75 +38,79 @@ bool AcceptWindowInsteadOfFullscreen() {
 // The window-system steps from the window to a current context, each with
 // the text the viewer sees when it fails.
 bool CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height, int32_t Bits) {
-  TPlatform &P = Platform();
-  WindowHandle = P.CreateWindow(Title, Width, Height, Fullscreen);
-  if (!WindowHandle) return FailCreation("Window could not be created for some reason.");
-  DeviceContext = P.GetDeviceContext();
-  if (!DeviceContext) return FailCreation("Could not create a GL device context.");
-  const int Format = P.ChoosePixelFormat(Bits);
+  TWindowSystem &W = WindowSystem();
+  State.WindowHandle = W.CreateWindow(Title, Width, Height, Fullscreen);
+  if (!State.WindowHandle) return FailCreation("Window could not be created for some reason.");
+  State.DeviceContext = W.GetDeviceContext();
+  if (!State.DeviceContext) return FailCreation("Could not create a GL device context.");
+  const int Format = W.ChoosePixelFormat(Bits);
   if (Format == 0) return FailCreation("Could not find any suitable pixel format.");
-  if (!P.SetPixelFormat(Format)) return FailCreation("Could not set a pixel format.");
-  RenderContext = P.CreateContext();
-  if (!RenderContext) return FailCreation("Could not create a GL rendering context.");
-  if (!P.MakeCurrent()) return FailCreation("Could not activate the GL rendering context.");
+  if (!W.SetPixelFormat(Format)) return FailCreation("Could not set a pixel format.");
+  State.RenderContext = W.CreateContext();
+  if (!State.RenderContext) return FailCreation("Could not create a GL rendering context.");
+  if (!W.MakeCurrent()) return FailCreation("Could not activate the GL rendering context.");
   return true;
 }
 
 }  // namespace
 
+const TRenderWindowState &RenderWindowState() { return State; }
+
+void ResetRenderWindowState() { State = TRenderWindowState{}; }
+
 bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
                         bool FullscreenFlag) {
-  TPlatform &P = Platform();
+  TWindowSystem &W = WindowSystem();
   Fullscreen = FullscreenFlag;
 
-  if (!P.RegisterWindowClass()) {
+  if (!W.RegisterWindowClass(RenderWndProc)) {
     ShowError("Could not register the window class.");
     return false;
   }
 
-  if (Fullscreen && !P.ChangeDisplayMode(Width, Height, Bits)) {
+  if (Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
     if (!AcceptWindowInsteadOfFullscreen()) {
       ShowError("Good bye.");
       // Nothing but the class exists yet; release it so no window-system
       // state outlives the refusal.
-      P.UnregisterWindowClass();
+      W.UnregisterWindowClass();
       return false;
     }
     Fullscreen = false;
   }
 
-  if (Fullscreen) P.ShowCursor(false);
+  if (Fullscreen) Platform().ShowCursor(false);
 
   if (!CreateWindowAndContext(Title, Width, Height, Bits)) return false;
 
-  P.ShowWindow();
+  W.ShowWindow();
   Ogl->Resize(Width, Height);
   if (!Ogl->InitGL()) return FailCreation("Unexpected error.");
   return true;
 }
 
 void DestroyRenderWindow() {
-  TPlatform &P = Platform();
+  TWindowSystem &W = WindowSystem();
   if (Fullscreen) {
-    P.RestoreDisplayMode();
-    P.ShowCursor(true);
+    W.RestoreDisplayMode();
+    Platform().ShowCursor(true);
   }
   // Each handle is forgotten once its release has been attempted, so a
   // second teardown never releases anything twice.
-  if (RenderContext) {
-    if (!P.ReleaseCurrent()) ShowError("Release of DC and RC failed.");
-    if (!P.DeleteContext()) ShowError("Could not relase RC.");
-    RenderContext = false;
+  if (State.RenderContext) {
+    if (!W.ReleaseCurrent()) ShowError("Release of DC and RC failed.");
+    if (!W.DeleteContext()) ShowError("Could not relase RC.");
+    State.RenderContext = false;
   }
-  if (DeviceContext) {
-    if (!P.ReleaseDeviceContext()) ShowError("Could not relase DC.");
-    DeviceContext = false;
+  if (State.DeviceContext) {
+    if (!W.ReleaseDeviceContext()) ShowError("Could not relase DC.");
+    State.DeviceContext = false;
   }
-  if (WindowHandle) {
-    if (!P.DestroyWindow()) ShowError("Could not release hWnd.");
-    WindowHandle = false;
+  if (State.WindowHandle) {
+    if (!W.DestroyWindow()) ShowError("Could not release hWnd.");
+    State.WindowHandle = false;
   }
-  if (!P.UnregisterWindowClass()) ShowError("Could not unregister class.");
+  if (!W.UnregisterWindowClass()) ShowError("Could not unregister class.");
 }
 
 namespace {

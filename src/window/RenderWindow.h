@@ -6,10 +6,17 @@
 #include <cstdint>
 
 // What exists of the window right now (the backend holds the real handles):
-// true from the step that created each until the teardown released it.
-extern bool WindowHandle;
-extern bool DeviceContext;
-extern bool RenderContext;
+// each is true from the step that created it until the teardown released it.
+struct TRenderWindowState {
+  bool WindowHandle = false;
+  bool DeviceContext = false;
+  bool RenderContext = false;
+};
+
+const TRenderWindowState &RenderWindowState();
+// Forgets every handle without releasing anything (for a test that starts
+// over on a fresh backend).
+void ResetRenderWindowState();
 
 // Switches the display to Width x Height x Bits when FullscreenFlag is set,
 // creates the window and its current GL context, shows it, and sets the view
@@ -24,6 +31,7 @@ bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_
 // the teardown goes on.
 void DestroyRenderWindow();
 
-// The window's message handler: keys, activation, size and close. Runs only
-// inside the runner's message dispatch.
+// The window's message handler: keys, activation, size and close. Handed to
+// the window system with the class; runs only inside the runner's message
+// dispatch.
 intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam);

@@ -10,7 +10,7 @@
 #include "FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 
 template <int Width, int Height>
 class THeadlessFilmTest : public ::testing::Test {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "HeadlessFilmTest.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 

@@ -5,7 +5,6 @@
 #include "HeadlessFilmTest.h"
 #include "UMMath.h"
 #include "UMTypes.h"
-#include "runner/DemoState.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "UMOgl.h"
+#include "UMTypes.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/SdlPlatform.h"
-#include "runner/DemoState.h"
 #include "window/RenderWindow.h"
 
 namespace {
@@ -31,7 +31,7 @@ class WindowSdlTest : public ::testing::Test {
 protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
-    SetPlatform(&Backend);
+    SetPlatform(&Backend, &Backend);
     Ogl = &View;
     ResetDemoState();
     Backend.SetMessageBoxHandler(
@@ -44,7 +44,7 @@ protected:
     if (HasFailure())
       for (const auto &Box : Asked)
         std::fprintf(stderr, "message box: %s (%s)\n", Box.Text.c_str(), SDL_GetError());
-    if (WindowHandle) DestroyRenderWindow();
+    if (RenderWindowState().WindowHandle) DestroyRenderWindow();
     Backend.SetMessageBoxHandler(nullptr);
     Ogl = nullptr;
     SetPlatform(nullptr);
@@ -74,6 +74,26 @@ protected:
     for (int Attempt = 0; Attempt < 5 && Status != 0; ++Attempt)
       Status = std::system(Command.c_str());
     ASSERT_EQ(Status, 0) << Command;
+  }
+
+  // Answers the message box with Key once it is on screen. A box that takes
+  // longer than the deadline fails the test; it is still answered when it
+  // comes, so a late box ends the test instead of blocking it, and one that
+  // never comes ends the process with a message.
+  static void AnswerBoxWhenShown(const std::string &Key) {
+    using Clock = std::chrono::steady_clock;
+    const auto Deadline = Clock::now() + std::chrono::seconds(10);
+    const auto GiveUp = Clock::now() + std::chrono::seconds(60);
+    const std::string FindBox = "xdotool search --onlyvisible --name '^Quillmoor$' >/dev/null";
+    while (std::system(FindBox.c_str()) != 0) {
+      if (Clock::now() > GiveUp) {
+        std::fputs("WindowSdlTest: the message box never showed\n", stderr);
+        std::_Exit(1);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_LT(Clock::now(), Deadline) << "the message box showed late";
+    Run("xdotool key " + Key);
   }
 
   TSdlPlatform &Backend = SdlPlatform();
@@ -148,7 +168,7 @@ TEST_F(WindowSdlTest, AModeTheDisplayCannotRunTakesTheQuestion) {
 // succeeds, the pointer hides, and the teardown gives both back.
 TEST_F(WindowSdlTest, AModeTheDisplayRunsGoesFullscreen) {
   SDL_DisplayMode Desktop;
-  ASSERT_TRUE(Backend.RegisterWindowClass());
+  ASSERT_TRUE(Backend.RegisterWindowClass(RenderWndProc));
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &Desktop), 0);
   Backend.UnregisterWindowClass();
 
@@ -224,10 +244,7 @@ TEST_F(WindowSdlTest, MessageBoxesShowWithoutAWindowAndAnswerTheKeys) {
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(std::string(Case.Key));
-    std::thread Viewer([&Case] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(700));
-      Run(std::string("xdotool key ") + Case.Key);
-    });
+    std::thread Viewer([&Case] { AnswerBoxWhenShown(Case.Key); });
     EXPECT_EQ(Backend.MessageBox("Good bye.", "Quillmoor", TMessageIcon::Error, Case.Buttons),
               Case.Expected);
     Viewer.join();

@@ -6,7 +6,7 @@
 
 #include "RecordingGL.h"
 #include "UMOgl.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 
 class TSceneTest : public ::testing::Test {
 protected:

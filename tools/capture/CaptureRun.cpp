@@ -4,7 +4,7 @@
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "PngFile.h"
-#include "runner/DemoState.h"
+#include "UMTypes.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 

@@ -23,7 +23,4 @@ TMessageResult THeadlessPlatform::MessageBox(const char *Text, const char *Capti
   return Buttons == TMessageButtons::YesNo ? TMessageResult::No : TMessageResult::Ok;
 }
 
-void THeadlessPlatform::SwapBuffers() {
-  glFinish();
-  ++Swaps;
-}
+void THeadlessPlatform::SwapBuffers() { glFinish(); }

@@ -1,6 +1,4 @@
-#include "platform/ScriptedPlatform.h"
-
-#include "window/RenderWindow.h"
+#include "ScriptedPlatform.h"
 
 const char *WindowStepName(TWindowStep Step) {
   switch (Step) {
@@ -47,11 +45,7 @@ std::vector<std::string> TScriptedPlatform::LogStartingWith(const std::string &P
   return Found;
 }
 
-uint32_t TScriptedPlatform::GetTickCount() {
-  const uint32_t Now = TickCount;
-  TickCount += TickStep;
-  return Now;
-}
+uint32_t TScriptedPlatform::GetTickCount() { return TickCount; }
 
 bool TScriptedPlatform::QueryPerformanceFrequency(int64_t &Value) {
   Value = Frequency;
@@ -60,12 +54,10 @@ bool TScriptedPlatform::QueryPerformanceFrequency(int64_t &Value) {
 
 bool TScriptedPlatform::QueryPerformanceCounter(int64_t &Value) {
   Value = Counter;
-  Counter += CounterStep;
   return true;
 }
 
 bool TScriptedPlatform::PeekMessage(TMessage &Msg) {
-  ++PeekCount;
   if (OnPeek) OnPeek();
   if (Queue.empty()) return false;
   Msg = Queue.front();
@@ -74,8 +66,7 @@ bool TScriptedPlatform::PeekMessage(TMessage &Msg) {
 }
 
 void TScriptedPlatform::DispatchMessage(const TMessage &Msg) {
-  Dispatched.push_back(Msg);
-  RenderWndProc(Msg.Message, Msg.WParam, Msg.LParam);
+  if (WindowProc) WindowProc(Msg.Message, Msg.WParam, Msg.LParam);
 }
 
 void TScriptedPlatform::PostQuitMessage(int ExitCode) {
@@ -90,7 +81,6 @@ intptr_t TScriptedPlatform::DefWindowProc(const TMessage &Msg) {
 
 void TScriptedPlatform::SetCursorPos(int X, int Y) {
   Note("SetCursorPos " + std::to_string(X) + "," + std::to_string(Y));
-  CursorPositions.emplace_back(X, Y);
 }
 
 void TScriptedPlatform::ShowCursor(bool Show) {
@@ -119,8 +109,9 @@ bool TScriptedPlatform::Step(TWindowStep Which, const std::string &Detail) {
   return Succeeds;
 }
 
-bool TScriptedPlatform::RegisterWindowClass() {
+bool TScriptedPlatform::RegisterWindowClass(TWindowProc Proc) {
   if (!Step(TWindowStep::RegisterWindowClass)) return false;
+  WindowProc = Proc;
   ClassRegistered = true;
   return true;
 }
@@ -164,9 +155,7 @@ int TScriptedPlatform::ChoosePixelFormat(int Bits) {
 }
 
 bool TScriptedPlatform::SetPixelFormat(int Format) {
-  if (!Step(TWindowStep::SetPixelFormat, std::to_string(Format))) return false;
-  PixelFormat = Format;
-  return true;
+  return Step(TWindowStep::SetPixelFormat, std::to_string(Format));
 }
 
 bool TScriptedPlatform::CreateContext() {
@@ -181,10 +170,7 @@ bool TScriptedPlatform::MakeCurrent() {
   return true;
 }
 
-void TScriptedPlatform::ShowWindow() {
-  Note("ShowWindow");
-  WindowShown = true;
-}
+void TScriptedPlatform::ShowWindow() { Note("ShowWindow"); }
 
 bool TScriptedPlatform::ReleaseCurrent() {
   if (!Step(TWindowStep::ReleaseCurrent)) return false;
@@ -207,7 +193,6 @@ bool TScriptedPlatform::ReleaseDeviceContext() {
 bool TScriptedPlatform::DestroyWindow() {
   if (!Step(TWindowStep::DestroyWindow)) return false;
   WindowExists = false;
-  WindowShown = false;
   return true;
 }
 

@@ -1,7 +1,7 @@
-// A scripted backend of the platform seam for tests: clocks the test sets (and
-// optionally lets advance by a fixed step on every query), a message queue the
-// test fills, message boxes that are recorded and answered from a script, and
-// window-system steps that succeed unless the test makes one fail.
+// A scripted backend of the platform seam for tests: clocks the test sets, a
+// message queue the test fills, message boxes that are recorded and answered
+// from a script, and window-system steps that succeed unless the test makes
+// one fail.
 //
 // Everything that reaches the machine is appended to Log in call order, so a
 // test can check the order of a whole run; fakes of other layers may append
@@ -44,17 +44,14 @@ struct TRecordedMessageBox {
   TMessageButtons Buttons = TMessageButtons::Ok;
 };
 
-class TScriptedPlatform : public TPlatform {
+class TScriptedPlatform : public TPlatform, public TWindowSystem {
 public:
-  // Tick clock: GetTickCount returns TickCount, then adds TickStep (wrapping
-  // at 2^32 like the real count).
+  // Tick clock: GetTickCount returns TickCount (a test lets it wrap at 2^32
+  // like the real count).
   uint32_t TickCount = 0;
-  uint32_t TickStep = 0;
-  // Performance counter: QueryPerformanceCounter returns Counter, then adds
-  // CounterStep.
+  // Performance counter: QueryPerformanceCounter returns Counter.
   int64_t Frequency = 1000000;
   int64_t Counter = 0;
-  int64_t CounterStep = 0;
 
   // Pending messages, taken one per PeekMessage from the front.
   std::deque<TMessage> Queue;
@@ -62,16 +59,13 @@ public:
   // Called at the start of every PeekMessage, before the queue is looked at:
   // lets a test post messages or move the clocks at a chosen pass.
   std::function<void()> OnPeek;
-  int PeekCount = 0;
-  std::vector<TMessage> Dispatched;
 
   // Message boxes shown, and the answers to give, in order. With no scripted
   // answer left an OK box answers Ok and a Yes/No question answers No.
   std::vector<TRecordedMessageBox> MessageBoxes;
   std::deque<TMessageResult> Answers;
 
-  // Cursor calls, and the display counter ShowCursor moves (0 = shown).
-  std::vector<std::pair<int, int>> CursorPositions;
+  // The display counter ShowCursor moves (0 = shown).
   int CursorCounter = 0;
 
   // Buffer swaps; OnSwap runs on every swap.
@@ -85,11 +79,9 @@ public:
   bool ClassRegistered = false;
   bool DisplayModeChanged = false;
   bool WindowExists = false;
-  bool WindowShown = false;
   bool DeviceContextHeld = false;
   bool ContextExists = false;
   bool ContextCurrent = false;
-  int PixelFormat = 0;
 
   // Every call that reaches the machine, e.g. "RegisterWindowClass",
   // "ChangeDisplayMode 800x600x16", "ShowCursor false", "SwapBuffers",
@@ -114,7 +106,7 @@ public:
   TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                             TMessageButtons Buttons) override;
 
-  bool RegisterWindowClass() override;
+  bool RegisterWindowClass(TWindowProc Proc) override;
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
@@ -133,6 +125,8 @@ public:
   void SwapBuffers() override;
 
 private:
+  TWindowProc WindowProc = nullptr;
+
   // Logs the step and reports whether the test lets it succeed.
   bool Step(TWindowStep Step, const std::string &Detail = "");
 };

@@ -14,7 +14,7 @@ struct TBitmapBytes {
 };
 
 // The PNG bytes embedded under ResId (generated at build time from the PNGs
-// beside this file); {null, 0} for an id the program does not carry.
+// in resources/); {null, 0} for an id the program does not carry.
 TBitmapBytes EmbeddedBitmap(int32_t ResId);
 
 // An 8-bit grey image, row 0 the top row, no padding.
