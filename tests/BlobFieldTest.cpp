@@ -25,14 +25,13 @@ protected:
     FieldTex.Width = FieldTex.Height = 512;
     FieldTex.BytesPerPixel = 3;
     FieldTex.Data.assign(512 * 512 * 3, 0);
+    ResetBlobField();
     InitBlobs();
-    BlobPhase = PrevBlobPhase = 0;
   }
   // FieldTex, the blobs and their phases are globals other suites see.
   void TearDown() override {
     FieldTex = TTexture();
-    Blobs.clear();
-    BlobPhase = PrevBlobPhase = 0;
+    ResetBlobField();
     TSceneTest::TearDown();
   }
 
@@ -94,6 +93,30 @@ std::vector<uint8_t> ReferenceField(const std::vector<TBlob> &Blobs, Single Phas
     }
   return Bytes;
 }
+// The grid loops run four cells at a time where the processor has AVX2 and
+// two otherwise: each loop must give the same bytes. The parameter picks the
+// wide loops; without AVX2 those cases are skipped.
+class BlobLoopTest : public BlobFieldTest, public ::testing::WithParamInterface<bool> {
+protected:
+  void SetUp() override {
+    BlobFieldTest::SetUp();
+    if (GetParam() && !__builtin_cpu_supports("avx2"))
+      GTEST_SKIP() << "this processor has no AVX2: only the two-cell loops can run";
+    BlobColumnsUseAvx2 = GetParam();
+  }
+  void TearDown() override {
+    BlobColumnsUseAvx2 = Saved;
+    BlobFieldTest::TearDown();
+  }
+  const char *Loops() const { return GetParam() ? " (AVX2)" : " (SSE2)"; }
+
+  const bool Saved = BlobColumnsUseAvx2;
+};
+
+INSTANTIATE_TEST_SUITE_P(Loops, BlobLoopTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &Info) {
+                           return Info.param ? "Avx2" : "Sse2";
+                         });
 }  // namespace
 
 TEST_F(BlobFieldTest, InitBlobsDrawsTheFilmsBlobs) {
@@ -244,7 +267,7 @@ TEST_F(BlobFieldTest, ShadingDarkensOnlyTheThresholdBand) {
   EXPECT_EQ(Grey(4, 7), 0);
 }
 
-TEST_F(BlobFieldTest, FieldBytesMatchThePlainReference) {
+TEST_P(BlobLoopTest, FieldBytesMatchThePlainReference) {
   struct Frame {
     int64_t t;
     Single Wipe;
@@ -252,24 +275,16 @@ TEST_F(BlobFieldTest, FieldBytesMatchThePlainReference) {
   // Fading in, full, three wipe stages (reach 0 included), the last frame.
   const Frame Frames[] = {{29000, 0},       {33999, 0},       {34000, 0},       {40000, 0},
                           {46689, 0.0002f}, {47000, 0.0624f}, {50500, 0.7624f}, {51688, 1}};
-  // The fast loops run four cells at a time where the processor allows and
-  // two otherwise: both must give the reference's bytes.
-  const bool Avx2 = BlobColumnsUseAvx2;
-  for (bool Wide : {false, Avx2}) {
-    BlobColumnsUseAvx2 = Wide;
-    InitBlobs();
-    for (const Frame &f : Frames) {
-      Draw(f.t, 1, f.Wipe);
-      const std::vector<uint8_t> Expected = ReferenceField(Blobs, BlobPhase, f.Wipe);
-      size_t Mismatches = 0;
-      for (size_t i = 0; i < Expected.size(); ++i) Mismatches += Expected[i] != FieldTex.Data[i];
-      EXPECT_EQ(Mismatches, 0u) << "t = " << f.t << (Wide ? " (AVX2)" : " (SSE2)");
-    }
+  for (const Frame &f : Frames) {
+    Draw(f.t, 1, f.Wipe);
+    const std::vector<uint8_t> Expected = ReferenceField(Blobs, BlobPhase, f.Wipe);
+    size_t Mismatches = 0;
+    for (size_t i = 0; i < Expected.size(); ++i) Mismatches += Expected[i] != FieldTex.Data[i];
+    EXPECT_EQ(Mismatches, 0u) << "t = " << f.t << Loops();
   }
-  BlobColumnsUseAvx2 = Avx2;
 }
 
-TEST_F(BlobFieldTest, CellsAtRoundingEdgesMatchTheExtendedFormulas) {
+TEST_P(BlobLoopTest, CellsAtRoundingEdgesMatchTheExtendedFormulas) {
   // Centres off the half-integers and radii whose edges pass close to cell
   // centres exercise the fallbacks; a centre within 1/64 of zero takes the
   // plain loop. Compared value for value with one blob merged into a
@@ -278,36 +293,31 @@ TEST_F(BlobFieldTest, CellsAtRoundingEdgesMatchTheExtendedFormulas) {
   const Single Centres[][2] = {
       {100.3f, 200.7f}, {0.001f, 300}, {255.5f, 255.5f}, {-50.25f, 520.125f}};
   const Single Radii[] = {51.2f, 100, 133.33333f, 220.2f};
-  const bool Avx2 = BlobColumnsUseAvx2;
-  for (bool Wide : {false, Avx2}) {
-    BlobColumnsUseAvx2 = Wide;
-    for (const auto &c : Centres)
-      for (Single r : Radii)
-        for (bool Diamond : {false, true}) {
-          for (int X = 0; X < 512; ++X)
-            for (int Y = 0; Y < 512; ++Y) Grid[X][Y] = ((X * 7 + Y * 13) % 101) / 100.0f;
-          AddBlob(Grid, c[0], c[1], r, Diamond);
-          size_t Mismatches = 0;
-          for (int X = 0; X < 512; ++X)
-            for (int Y = 0; Y < 512; ++Y) {
-              const Single Before = ((X * 7 + Y * 13) % 101) / 100.0f;
-              const Extended dx = Extended(c[0]) - X, dy = Extended(c[1]) - Y;
-              Single H = 0;
-              if (Diamond) {
-                const Extended d = std::fabs(dx) + std::fabs(dy);
-                if (d < r) H = static_cast<Single>(1 - d / r);
-              } else if (dx * dx + dy * dy < Extended(r) * r) {
-                H = static_cast<Single>(1 - std::sqrt(dx * dx + dy * dy) / r);
-              }
-              const Single s = static_cast<Single>(1 - (1 - Extended(H)) * (1 - Extended(Before)));
-              const Single Expected = std::clamp<Single>(LinearInterpolate(Before, s, H), 0, 1);
-              Mismatches += std::memcmp(&Expected, &Grid[X][Y], sizeof(Single)) != 0;
+  for (const auto &c : Centres)
+    for (Single r : Radii)
+      for (bool Diamond : {false, true}) {
+        for (int X = 0; X < 512; ++X)
+          for (int Y = 0; Y < 512; ++Y) Grid[X][Y] = ((X * 7 + Y * 13) % 101) / 100.0f;
+        AddBlob(Grid, c[0], c[1], r, Diamond);
+        size_t Mismatches = 0;
+        for (int X = 0; X < 512; ++X)
+          for (int Y = 0; Y < 512; ++Y) {
+            const Single Before = ((X * 7 + Y * 13) % 101) / 100.0f;
+            const Extended dx = Extended(c[0]) - X, dy = Extended(c[1]) - Y;
+            Single H = 0;
+            if (Diamond) {
+              const Extended d = std::fabs(dx) + std::fabs(dy);
+              if (d < r) H = static_cast<Single>(1 - d / r);
+            } else if (dx * dx + dy * dy < Extended(r) * r) {
+              H = static_cast<Single>(1 - std::sqrt(dx * dx + dy * dy) / r);
             }
-          EXPECT_EQ(Mismatches, 0u) << "centre " << c[0] << ", " << c[1] << " r " << r
-                                    << (Diamond ? " diamond" : " circle") << (Wide ? " AVX2" : "");
-        }
-  }
-  BlobColumnsUseAvx2 = Avx2;
+            const Single s = static_cast<Single>(1 - (1 - Extended(H)) * (1 - Extended(Before)));
+            const Single Expected = std::clamp<Single>(LinearInterpolate(Before, s, H), 0, 1);
+            Mismatches += std::memcmp(&Expected, &Grid[X][Y], sizeof(Single)) != 0;
+          }
+        EXPECT_EQ(Mismatches, 0u) << "centre " << c[0] << ", " << c[1] << " r " << r
+                                  << (Diamond ? " diamond" : " circle") << Loops();
+      }
 }
 
 TEST_F(BlobFieldTest, QuadShowsGridRowZeroAtTheBottom) {

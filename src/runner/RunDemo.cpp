@@ -25,7 +25,7 @@ void ShowSoundError(const std::string &Text, const char *Caption) {
   Platform().MessageBox(Text.c_str(), Caption, TMessageIcon::Error, TMessageButtons::Ok);
 }
 
-// Steps 1 and 2: the version check and the initialisation of the sound
+// Sound start-up: the version check and the initialisation of the sound
 // library. False after the viewer has been told why.
 bool StartSound() {
   const Single Version = Sound.FSOUND_GetVersion();
@@ -43,7 +43,7 @@ bool StartSound() {
   return true;
 }
 
-// Steps 17 and 18: the music stream and the FFT unit the level meter reads.
+// Music: the music stream and the FFT unit the level meter reads.
 bool OpenMusic() {
   MusicStream = Sound.FSOUND_Stream_Open("music.mp3", 304, 0, 0);
   if (MusicStream == 0) {
@@ -82,7 +82,7 @@ uint32_t CountdownElapsed() {
   return Platform().GetTickCount() - static_cast<uint32_t>(StartCounter);
 }
 
-// Steps 19 and 20: the leader on the tick clock, one message or one leader
+// The countdown leader on the tick clock, one message or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
 void RunCountdown(TMessage &Last) {
   StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
@@ -96,7 +96,7 @@ void RunCountdown(TMessage &Last) {
   }
 }
 
-// Step 24: whole milliseconds of the performance counter since StartCounter.
+// The film clock: whole milliseconds of the performance counter since StartCounter.
 // The counter difference is an exact integer; only then does floating point
 // come in, in extended precision.
 int64_t MillisecondsSinceStart(int64_t Frequency) {
@@ -107,7 +107,7 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
   return Trunc(Seconds * 1000);
 }
 
-// Steps 24 to 26: one message or one frame per pass, never sleeping, until
+// The main loop: one message or one frame per pass, never sleeping, until
 // Escape, a quit message, or the pass in which the film has run its length.
 void RunMainLoop(int64_t Frequency, TMessage &Last) {
   while (!Done) {

@@ -7,5 +7,6 @@ extern uint32_t AttractorList;
 
 // Compiles the 60001-vertex attractor strip into AttractorList.
 void BuildAttractorList();
-// Window 3 of the timeline: perspective camera, replay, back to pixels.
+// The attractor scene (20000 < t <= 30561): perspective camera, replay, back
+// to pixels.
 void DrawAttractorWindow();

@@ -16,10 +16,12 @@
 std::vector<TBlob> Blobs;
 Single BlobPhase = 0;
 Single PrevBlobPhase = 0;
-TFieldValues FieldValues;
 
 namespace {
 constexpr int BlobCount = 10;
+
+// The grid the blobs merge into; rebuilt from nothing on every frame.
+TFieldValues FieldValues;
 
 // Drops the oldest control point and draws a new last one (X, then Y).
 void AdvanceBlob(TBlob &Blob) {
@@ -100,4 +102,10 @@ void DrawBlobField(Single Alpha, Single Wipe) {
   ShadeField(FieldValues, FieldTex);
   UploadField();
   DrawFieldQuad(Alpha);
+}
+
+void ResetBlobField() {
+  Blobs.clear();
+  BlobPhase = 0;
+  PrevBlobPhase = 0;
 }

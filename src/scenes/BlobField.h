@@ -16,9 +16,10 @@ struct TBlob {
 extern std::vector<TBlob> Blobs;
 extern Single BlobPhase;
 extern Single PrevBlobPhase;
-extern TFieldValues FieldValues;
 
 // Seeds with 9191 and draws the ten blobs' paths and radii.
 void InitBlobs();
 // Rebuilds the grid, uploads it as FieldTex and stretches it over the view.
 void DrawBlobField(Single Alpha, Single Wipe);
+// Empties the blobs and puts both phases back to 0, as before InitBlobs.
+void ResetBlobField();

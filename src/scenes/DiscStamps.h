@@ -7,6 +7,6 @@
 Single Disc1HalfSize(int64_t t, Extended W);
 Single Disc2HalfSize(int64_t t, Extended W);
 
-// Window 7 of the timeline (59097 < t < 65000): disc 1 from 59098 on, disc 2
+// The disc stamps over the grown tree (59097 < t < 65000): disc 1 from 59098 on, disc 2
 // from 59333 on, both gone at 65000.
 void DrawDiscStamps();

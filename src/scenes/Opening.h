@@ -6,5 +6,5 @@
 
 // The wave's height in pixels at fraction U of the view width for DemoTime.
 Single WaveHeight(Single U);
-// Window 1 of the timeline.
+// The opening wave, the film's first scene (t <= 22147).
 void DrawOpening();

@@ -10,5 +10,5 @@ extern Single RightLevel;
 
 void DrawOrganism(uint32_t Depth, Single LeftLevel, Single RightLevel, Single Phase, Single CentreX,
                   Single CentreY, Single Size);
-// Window 8 of the timeline: background waves, overlay, level query, organism.
+// The organism scene (60787 < t <= 78000): background waves, overlay, level query, organism.
 void DrawOrganismWindow();

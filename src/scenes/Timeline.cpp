@@ -53,8 +53,8 @@ Single FullCurlRadius() {
   return static_cast<Single>(0.2L * H + 0.2L * H);
 }
 
-// Window 4: the start-up list for 2 s, then the live tree unrolling from a curl radius of 0.1 H
-// to 0.4 H, reached exactly at 59096.
+// The growing tree: the start-up list for 2 s, then the live tree unrolling from a curl radius of
+// 0.1 H to 0.4 H, reached exactly at 59096.
 void DrawGrowingBranches(int64_t t) {
   RandSeed = LayoutSeed;
   if (t <= 51688) {
@@ -66,8 +66,8 @@ void DrawGrowingBranches(int64_t t) {
   DrawBranchTree(CosineInterpolate(static_cast<Single>(0.1L * H), FullCurlRadius(), ease));
 }
 
-// Window 5: fades in over 2 s, whitens from the bottom over its last 5 s and fades out over its
-// last 2 s, revealing the branch list beneath.
+// The blob field: fades in over 2 s, whitens from the bottom over its last 5 s and fades out over
+// its last 2 s, revealing the branch list beneath.
 void DrawBlobFieldWindow(int64_t t) {
   Single alpha = 1;
   Single wipe = 0;
@@ -77,14 +77,14 @@ void DrawBlobFieldWindow(int64_t t) {
   TimelineEffects.DrawBlobField(alpha, wipe);
 }
 
-// Window 6: the grown tree under the first fade to black, opaque at 63096.
+// The grown tree under the first fade to black, opaque at 63096.
 void DrawGrownBranchesAndFade(int64_t t) {
   RandSeed = LayoutSeed;
   DrawBranchTree(FullCurlRadius());
   DrawBlackFade(Ramp(t, 59096, 4000));
 }
 
-// Window 9: the worms, the mosaic after 87000 and the second fade to black, opaque at 90000.
+// The worms, the mosaic after 87000 and the second fade to black, opaque at 90000.
 void DrawWormsWindow(int64_t t) {
   const Single fade = t < 83000 ? Ramp(t, 73000, 10000) : Single(1);
   TimelineEffects.DrawWorms(static_cast<uint32_t>(t), fade);
@@ -92,7 +92,7 @@ void DrawWormsWindow(int64_t t) {
   if (t > 89000) DrawBlackFade(Ramp(t, 89000, 1000));
 }
 
-// Window 10: the finale's progress holds at 1 for a last frame past 110000.
+// The finale: its progress holds at 1 for a last frame past 110000.
 void DrawFinaleWindow(int64_t t) {
   TimelineEffects.DrawFinale(t <= 110000 ? Ramp(t, 90000, 20000) : Single(1));
 }
@@ -113,7 +113,8 @@ bool DrawScene() {
   const int64_t t = DemoTime;
   ClearFrame(t);
 
-  // The ten windows in drawing order. The disc stamps test their second disc's bound themselves.
+  // The scenes in drawing order, each over its own time span. The disc stamps test their second
+  // disc's bound themselves.
   if (t <= 22147) TimelineEffects.DrawOpening();
   if (t > 22147 && t <= 30561) TimelineEffects.DrawWaveStrands();
   if (t > 20000 && t <= 30561) TimelineEffects.DrawAttractorWindow();

@@ -14,7 +14,7 @@
 #include "scenes/UAWorms.h"
 #include "scenes/WaveStrands.h"
 
-// Clears, draws the ten time windows in order, the vignette, and flushes.
+// Clears, draws the scenes whose time spans hold DemoTime in order, the vignette, and flushes.
 // Always returns true.
 bool DrawScene();
 

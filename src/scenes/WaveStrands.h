@@ -9,6 +9,6 @@
 // eased from the opening wave's 20 pixels over 5000 ms, then M.
 Single StrandAmplitude(int32_t M, int64_t t);
 
-// Window 2 of the timeline; reseeds the generator with 8181 and makes 1055
-// Random calls.
+// The wave strands that follow the opening (22147 < t <= 30561); reseeds the generator with 8181
+// and makes 1055 Random calls.
 void DrawWaveStrands();
