@@ -5,26 +5,32 @@
 #include <csignal>
 
 namespace {
-volatile std::sig_atomic_t ReceivedSignal = 0;
-void (*volatile EmergencyRestore)() = nullptr;
+// What the handler reads and writes; volatile because it changes under the
+// program's feet.
+struct TStopSignals {
+  volatile std::sig_atomic_t Received = 0;
+  void (*volatile EmergencyRestore)() = nullptr;
+  bool Installed = false;
+};
+
+TStopSignals Signals;
 
 void OnStopSignal(int Signal) {
-  if (ReceivedSignal == 0) {
+  if (Signals.Received == 0) {
     // The message loops see this on their next pass and end the run.
-    ReceivedSignal = Signal;
+    Signals.Received = Signal;
     return;
   }
   // Asked twice: the program is not polling (a message box, the
   // precomputation). Best effort: leave the changed mode, then go.
-  if (EmergencyRestore) EmergencyRestore();
+  if (Signals.EmergencyRestore) Signals.EmergencyRestore();
   _exit(128 + Signal);
 }
 }  // namespace
 
 void InstallStopSignalHandlers() {
-  static bool Installed = false;
-  if (Installed) return;
-  Installed = true;
+  if (Signals.Installed) return;
+  Signals.Installed = true;
   struct sigaction Action = {};
   Action.sa_handler = OnStopSignal;
   sigemptyset(&Action.sa_mask);
@@ -32,6 +38,6 @@ void InstallStopSignalHandlers() {
   sigaction(SIGTERM, &Action, nullptr);
 }
 
-int StopSignal() { return ReceivedSignal; }
+int StopSignal() { return Signals.Received; }
 
-void SetEmergencyRestore(void (*Restore)()) { EmergencyRestore = Restore; }
+void SetEmergencyRestore(void (*Restore)()) { Signals.EmergencyRestore = Restore; }

@@ -3,18 +3,24 @@
 #include <SDL_syswm.h>
 
 namespace {
-XErrorHandler PreviousHandler = nullptr;
-bool HandlerInstalled = false;
-Display *WatchedDisplay = nullptr;
-Window Watched = 0;
-bool Lost = false;
+// The watch: the window, its X connection, and the error handler that was in
+// place before ours.
+struct TWindowLossWatch {
+  XErrorHandler PreviousHandler = nullptr;
+  bool HandlerInstalled = false;
+  Display *WatchedDisplay = nullptr;
+  Window Watched = 0;
+  bool Lost = false;
+};
+
+TWindowLossWatch Watch;
 
 int OnXError(Display *Connection, XErrorEvent *Error) {
-  if (Watched != 0 && Error->resourceid == Watched) {
-    Lost = true;
+  if (Watch.Watched != 0 && Error->resourceid == Watch.Watched) {
+    Watch.Lost = true;
     return 0;
   }
-  return PreviousHandler ? PreviousHandler(Connection, Error) : 0;
+  return Watch.PreviousHandler ? Watch.PreviousHandler(Connection, Error) : 0;
 }
 }  // namespace
 
@@ -22,37 +28,33 @@ void WatchForWindowLoss(SDL_Window *Window) {
   SDL_SysWMinfo Info;
   SDL_VERSION(&Info.version);
   if (!SDL_GetWindowWMInfo(Window, &Info) || Info.subsystem != SDL_SYSWM_X11) return;
-  WatchedDisplay = Info.info.x11.display;
-  Watched = Info.info.x11.window;
-  Lost = false;
+  Watch.WatchedDisplay = Info.info.x11.display;
+  Watch.Watched = Info.info.x11.window;
+  Watch.Lost = false;
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-  if (!HandlerInstalled) {
-    PreviousHandler = XSetErrorHandler(OnXError);
-    HandlerInstalled = true;
+  if (!Watch.HandlerInstalled) {
+    Watch.PreviousHandler = XSetErrorHandler(OnXError);
+    Watch.HandlerInstalled = true;
   }
 }
 
 void SyncWithDisplay() {
-  if (WatchedDisplay) XSync(WatchedDisplay, False);
+  if (Watch.WatchedDisplay) XSync(Watch.WatchedDisplay, False);
 }
 
 void StopWatchingForWindowLoss() {
-  if (HandlerInstalled) XSetErrorHandler(PreviousHandler);
-  HandlerInstalled = false;
-  PreviousHandler = nullptr;
-  WatchedDisplay = nullptr;
-  Watched = 0;
-  Lost = false;
+  if (Watch.HandlerInstalled) XSetErrorHandler(Watch.PreviousHandler);
+  Watch = TWindowLossWatch{};
 }
 
 bool IsWindowDestroyedEvent(const SDL_Event &Event) {
-  if (Event.type != SDL_SYSWMEVENT || Watched == 0) return false;
+  if (Event.type != SDL_SYSWMEVENT || Watch.Watched == 0) return false;
   const SDL_SysWMmsg *Msg = Event.syswm.msg;
   if (!Msg || Msg->subsystem != SDL_SYSWM_X11) return false;
   const XEvent &X = Msg->msg.x11.event;
-  if (X.type != DestroyNotify || X.xdestroywindow.window != Watched) return false;
-  Lost = true;
+  if (X.type != DestroyNotify || X.xdestroywindow.window != Watch.Watched) return false;
+  Watch.Lost = true;
   return true;
 }
 
-bool WindowLost() { return Lost; }
+bool WindowLost() { return Watch.Lost; }
