@@ -1,9 +1,11 @@
-// The SDL2 backend of the platform seam (message boxes through FLTK).
+// The SDL2 backend of the platform seam, both its halves (message boxes
+// through FLTK).
 //
 // How the window-system steps map onto SDL:
 //   RegisterWindowClass    SDL_InitSubSystem(SDL_INIT_VIDEO): fails without a
 //                          usable display ("Could not register the window
-//                          class.").
+//                          class."); keeps the window procedure that
+//                          DispatchMessage delivers to.
 //   ChangeDisplayMode      the mode must be in the display's list; then the
 //                          fullscreen GL window is created in it (SDL switches
 //                          modes only through a fullscreen window) and the
