@@ -16,7 +16,7 @@ using Extended = long double;
 constexpr Extended Pi = 3.14159265358979323846264338327950288L;
 
 // Seeding from the machine's clocks (Randomize) is the platform's: see
-// platform/Platform.h.
+// platform/Randomize.h.
 
 // Advances RandSeed once and returns a value in [0, n) (0 for n = 0).
 int32_t Random(int32_t n);

@@ -4,6 +4,7 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "platform/Platform.h"
+#include "platform/Randomize.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
 #include "runner/RunDemo.h"

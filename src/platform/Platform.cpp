@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "UMTypes.h"
-
 namespace {
 TPlatform *CurrentBackend = nullptr;
 TWindowSystem *CurrentWindows = nullptr;
@@ -28,12 +26,4 @@ TWindowSystem &WindowSystem() {
 void SetPlatform(TPlatform *Backend, TWindowSystem *Windows) {
   CurrentBackend = Backend;
   CurrentWindows = Windows;
-}
-
-void Randomize() {
-  int64_t Counter = 0;
-  if (Platform().QueryPerformanceCounter(Counter))
-    RandSeed = static_cast<uint32_t>(Counter);
-  else
-    RandSeed = Platform().GetTickCount();
 }

@@ -114,7 +114,3 @@ public:
 TPlatform &Platform();
 TWindowSystem &WindowSystem();
 void SetPlatform(TPlatform *Backend, TWindowSystem *Windows = nullptr);
-
-// Seeds the film's generator (RandSeed) from the low 32 bits of the
-// performance counter, or from the tick count when the counter cannot be read.
-void Randomize();
