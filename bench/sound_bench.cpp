@@ -15,10 +15,10 @@
 
 #include "Composition.h"
 #include "Mp3Encoder.h"
-#include "runner/sound/Fmod.h"
-#include "runner/sound/FmodTesting.h"
-#include "runner/sound/Mp3Source.h"
-#include "runner/sound/Resampler.h"
+#include "sound/Fmod.h"
+#include "sound/FmodTesting.h"
+#include "sound/Mp3Source.h"
+#include "sound/Resampler.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "Composition.h"
 #include "Mp3Encoder.h"
-#include "runner/sound/DecodedTrack.h"
-#include "runner/sound/LevelMeter.h"
+#include "sound/DecodedTrack.h"
+#include "sound/LevelMeter.h"
 
 namespace {
 

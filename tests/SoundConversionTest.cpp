@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "runner/sound/Resampler.h"
-#include "runner/sound/SampleRing.h"
+#include "sound/Resampler.h"
+#include "sound/SampleRing.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "SoundFixtures.h"
 #include "WavWriter.h"
-#include "runner/sound/DecodedTrack.h"
+#include "sound/DecodedTrack.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "runner/sound/LevelMeter.h"
+#include "sound/LevelMeter.h"
 
 namespace {
 

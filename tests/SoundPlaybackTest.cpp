@@ -14,8 +14,8 @@
 
 #include "SoundFixtures.h"
 #include "WavWriter.h"
-#include "runner/sound/Fmod.h"
-#include "runner/sound/FmodTesting.h"
+#include "sound/Fmod.h"
+#include "sound/FmodTesting.h"
 
 namespace {
 

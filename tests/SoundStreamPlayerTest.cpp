@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "SoundFixtures.h"
-#include "runner/sound/StreamPlayer.h"
+#include "sound/StreamPlayer.h"
 
 namespace {
 

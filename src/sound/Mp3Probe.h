@@ -4,7 +4,7 @@
 // byte for byte and agree on version, layer, rate and channel count.
 #pragma once
 
-#include "runner/sound/Mp3Source.h"
+#include "sound/Mp3Source.h"
 
 // Probes the open file Fd from its start; leaves the file offset undefined.
 Mp3OpenResult ProbeMp3(int Fd);

@@ -2,7 +2,7 @@
 // at most one MP3 stream, played on channel 0. Calls come from the program's
 // one thread; the device's callback runs on SDL's audio thread and touches
 // only the stream player, which is swapped in and out under the device lock.
-#include "runner/sound/Fmod.h"
+#include "sound/Fmod.h"
 
 #include <SDL.h>
 
@@ -10,8 +10,8 @@
 #include <memory>
 #include <new>
 
-#include "runner/sound/FmodTesting.h"
-#include "runner/sound/StreamPlayer.h"
+#include "sound/FmodTesting.h"
+#include "sound/StreamPlayer.h"
 
 FSOUND_HANDLE MusicStream = 0;
 

@@ -1,4 +1,4 @@
-#include "runner/sound/Mp3Source.h"
+#include "sound/Mp3Source.h"
 
 #include <fcntl.h>
 #include <mpg123.h>
@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "runner/sound/Mp3Probe.h"
+#include "sound/Mp3Probe.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "runner/sound/SampleRing.h"
+#include "sound/SampleRing.h"
 
 #include <algorithm>
 #include <cstring>

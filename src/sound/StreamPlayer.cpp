@@ -1,10 +1,10 @@
-#include "runner/sound/StreamPlayer.h"
+#include "sound/StreamPlayer.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-#include "runner/sound/LevelMeter.h"
+#include "sound/LevelMeter.h"
 
 namespace {
 

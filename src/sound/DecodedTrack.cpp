@@ -1,7 +1,7 @@
-#include "runner/sound/DecodedTrack.h"
+#include "sound/DecodedTrack.h"
 
-#include "runner/sound/LevelMeter.h"
-#include "runner/sound/Resampler.h"
+#include "sound/LevelMeter.h"
+#include "sound/Resampler.h"
 
 Mp3OpenResult DecodedTrack::Load(const char *Path, int Rate, int64_t MaxMs) {
   Samples.clear();

@@ -1,5 +1,5 @@
 // The texts the viewer sees for the sound layer's error codes.
-#include "runner/sound/Fmod.h"
+#include "sound/Fmod.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "runner/sound/Resampler.h"
+#include "sound/Resampler.h"
 
 void Resampler::SetRates(int NewInRate, int NewOutRate) {
   // Keep the fraction between the two input frames when the rates change.

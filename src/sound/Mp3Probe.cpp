@@ -1,4 +1,4 @@
-#include "runner/sound/Mp3Probe.h"
+#include "sound/Mp3Probe.h"
 
 #include <mpg123.h>
 #include <sys/types.h>

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "runner/sound/Mp3Source.h"
-#include "runner/sound/Resampler.h"
-#include "runner/sound/SampleRing.h"
+#include "sound/Mp3Source.h"
+#include "sound/Resampler.h"
+#include "sound/SampleRing.h"
 
 class StreamPlayer {
 public:

@@ -1,4 +1,4 @@
-#include "runner/sound/LevelMeter.h"
+#include "sound/LevelMeter.h"
 
 #include <algorithm>
 #include <cmath>

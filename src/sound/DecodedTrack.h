@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runner/sound/Mp3Source.h"
+#include "sound/Mp3Source.h"
 
 class DecodedTrack {
 public:
