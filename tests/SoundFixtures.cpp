@@ -9,18 +9,19 @@
 #include <iterator>
 #include <stdexcept>
 
-ScratchFolder::ScratchFolder() {
+TScratchFolder::TScratchFolder() {
   char Template[] = "/tmp/quillmoor-sound-XXXXXX";
   if (mkdtemp(Template) == nullptr) throw std::runtime_error("mkdtemp failed");
   Root = Template;
 }
 
-ScratchFolder::~ScratchFolder() {
+TScratchFolder::~TScratchFolder() {
   std::error_code Ignored;
   std::filesystem::remove_all(Root, Ignored);
 }
 
-std::string ScratchFolder::Write(const std::string &Name, const std::vector<uint8_t> &Bytes) const {
+std::string TScratchFolder::Write(const std::string &Name,
+                                  const std::vector<uint8_t> &Bytes) const {
   const std::string Full = Path(Name);
   std::ofstream Out(Full, std::ios::binary);
   Out.write(reinterpret_cast<const char *>(Bytes.data()),
@@ -28,7 +29,7 @@ std::string ScratchFolder::Write(const std::string &Name, const std::vector<uint
   return Full;
 }
 
-std::vector<uint8_t> ToneMp3(const ToneOptions &Tone, const EncodeOptions &Encoding) {
+std::vector<uint8_t> ToneMp3(const TToneOptions &Tone, const TEncodeOptions &Encoding) {
   return EncodeMp3(MakeTone(Tone), Tone.Channels, Tone.Rate, Encoding);
 }
 

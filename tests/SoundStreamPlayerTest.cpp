@@ -11,12 +11,14 @@
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kLatencyFrames = 4410;  // 100 ms
+constexpr int MixRate = 44100;
+constexpr int LatencyFrames = 4410;  // 100 ms
 
 // Waits until the decoder has put the whole (short) file in the ring.
-void WaitForDecoder(const StreamPlayer &Player) {
-  for (int i = 0; i < 500 && !Player.DecodingFinished(); ++i)
+void WaitForDecoder(const TStreamPlayer &Player) {
+  // A deadline generous enough for a loaded machine: the file is 0.3 s.
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!Player.DecodingFinished() && std::chrono::steady_clock::now() < Deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   ASSERT_TRUE(Player.DecodingFinished());
 }
@@ -30,15 +32,15 @@ bool AllZero(const std::vector<float> &Samples, size_t From, size_t To) {
 }  // namespace
 
 TEST(SoundStreamPlayer, SilenceBeforePlayThenTheMusicThenSilence) {
-  ScratchFolder Folder;
-  ToneOptions Tone;
+  TScratchFolder Folder;
+  TToneOptions Tone;
   Tone.Seconds = 0.3;
   Tone.Amplitude = 0.5f;
-  StreamPlayer Player(kRate, kLatencyFrames);
-  ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", ToneMp3(Tone)).c_str()), Mp3OpenResult::Ok);
+  TStreamPlayer Player(MixRate, LatencyFrames);
+  ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", ToneMp3(Tone)).c_str()), TMp3OpenResult::Ok);
   WaitForDecoder(Player);
 
-  std::vector<float> Out(2 * kRate / 2, 1.0f);  // half a second
+  std::vector<float> Out(2 * MixRate / 2, 1.0f);  // half a second
   Player.Render(Out.data(), 1024);
   EXPECT_TRUE(AllZero(Out, 0, 2048));
   EXPECT_EQ(Player.PlayedFrames(), 0u);  // nothing consumed while stopped
@@ -48,24 +50,24 @@ TEST(SoundStreamPlayer, SilenceBeforePlayThenTheMusicThenSilence) {
   Player.Play();
   for (size_t Done = 0; Done < Out.size() / 2; Done += 441)  // callback-sized pieces
     Player.Render(Out.data() + Done * 2, 441);
-  const size_t ToneEnd = static_cast<size_t>(0.3 * kRate);
+  const size_t ToneEnd = static_cast<size_t>(0.3 * MixRate);
   EXPECT_FALSE(AllZero(Out, 0, 2 * 1000));
   EXPECT_TRUE(AllZero(Out, 2 * (ToneEnd + 100), Out.size()));
   EXPECT_EQ(Player.Underruns(), 0u);  // running out at the end is not an underrun
 
-  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(0.2 * kRate), Left, Right));
+  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(0.2 * MixRate), Left, Right));
   EXPECT_NEAR(Left, 0.5f, 0.05f);
-  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(0.45 * kRate), Left, Right));
+  EXPECT_TRUE(Player.LevelsAt(static_cast<int64_t>(0.45 * MixRate), Left, Right));
   EXPECT_EQ(Left, 0.0f);
 }
 
 TEST(SoundStreamPlayer, LevelsAreOfWhatIsHeardNotWhatWasHandedOver) {
-  ScratchFolder Folder;
-  ToneOptions Tone;
+  TScratchFolder Folder;
+  TToneOptions Tone;
   Tone.Seconds = 0.3;
   Tone.Amplitude = 0.5f;
-  StreamPlayer Player(kRate, kLatencyFrames);
-  ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", ToneMp3(Tone)).c_str()), Mp3OpenResult::Ok);
+  TStreamPlayer Player(MixRate, LatencyFrames);
+  ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", ToneMp3(Tone)).c_str()), TMp3OpenResult::Ok);
   WaitForDecoder(Player);
   Player.Play();
   // Hand over 0.33 s: the tone has ended in the last 20 ms handed over, but

@@ -3,7 +3,7 @@
 
 namespace {
 
-const char *const kErrorTexts[] = {
+const char *const ErrorTexts[] = {
     "No errors",
     "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first",
     "This command failed because FSOUND_Init was not called",
@@ -25,11 +25,11 @@ const char *const kErrorTexts[] = {
     "Required Mediaplayer codec is not installed",
 };
 
-constexpr int kErrorTextCount = sizeof(kErrorTexts) / sizeof(kErrorTexts[0]);
+constexpr int ErrorTextCount = sizeof(ErrorTexts) / sizeof(ErrorTexts[0]);
 
 }  // namespace
 
 const char *FmodErrorText(int Code) {
-  if (Code < 0 || Code >= kErrorTextCount) return "Unknown error";
-  return kErrorTexts[Code];
+  if (Code < 0 || Code >= ErrorTextCount) return "Unknown error";
+  return ErrorTexts[Code];
 }

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-int64_t LevelWindowFrames(int Rate) { return static_cast<int64_t>(Rate) * kLevelWindowMs / 1000; }
+int64_t LevelWindowFrames(int Rate) { return static_cast<int64_t>(Rate) * LevelWindowMs / 1000; }
 
 int64_t LevelWindowEnd(int Rate, double PositionMs) {
   return static_cast<int64_t>(std::ceil(PositionMs * Rate / 1000.0));
 }
 
-void MeasureLevels(const StereoSamples &Samples, double PositionMs, float &Left, float &Right) {
+void MeasureLevels(const TStereoSamples &Samples, double PositionMs, float &Left, float &Right) {
   const int64_t End = LevelWindowEnd(Samples.Rate, PositionMs);
   const int64_t BufferEnd = Samples.FirstFrame + static_cast<int64_t>(Samples.FrameCount);
   const int64_t From = std::max(End - LevelWindowFrames(Samples.Rate), Samples.FirstFrame);

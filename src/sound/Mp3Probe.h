@@ -7,7 +7,7 @@
 #include "sound/Mp3Source.h"
 
 // Probes the open file Fd from its start; leaves the file offset undefined.
-Mp3OpenResult ProbeMp3(int Fd);
+TMp3OpenResult ProbeMp3(int Fd);
 
 // How many consecutive consistent frames make a file MPEG audio.
-constexpr int kProbeFrames = 4;
+constexpr int ProbeFrames = 4;

@@ -11,20 +11,20 @@
 #include <vector>
 
 #include "sound/Mp3Source.h"
-#include "sound/Resampler.h"
+#include "sound/RateConverter.h"
 #include "sound/SampleRing.h"
 
-class StreamPlayer {
+class TStreamPlayer {
 public:
   // LatencyFrames: how long after the callback hands a frame to the device
   // it is heard, from the device's buffering.
-  StreamPlayer(int OutputRate, int LatencyFrames);
-  StreamPlayer(const StreamPlayer &) = delete;
-  StreamPlayer &operator=(const StreamPlayer &) = delete;
-  ~StreamPlayer();
+  TStreamPlayer(int OutputRate, int LatencyFrames);
+  TStreamPlayer(const TStreamPlayer &) = delete;
+  TStreamPlayer &operator=(const TStreamPlayer &) = delete;
+  ~TStreamPlayer();
 
   // Opens the file and starts decoding ahead, so playback can start at once.
-  Mp3OpenResult Open(const char *Path);
+  TMp3OpenResult Open(const char *Path);
 
   void Play() { IsPlaying.store(true, std::memory_order_release); }
   void Stop() { IsPlaying.store(false, std::memory_order_release); }
@@ -46,20 +46,22 @@ public:
   // Callbacks that found the ring empty before the file had ended.
   uint64_t Underruns() const { return UnderrunCount.load(std::memory_order_relaxed); }
   bool DecodingFinished() const { return Finished.load(std::memory_order_acquire); }
+  // The frame the viewer hears now (frames since Play): a device latency
+  // behind what was handed over, advancing with the clock in between.
+  int64_t AudibleFrame() const;
 
 private:
   void DecodeLoop();
   bool WaitForSpace(size_t Frames);
-  int64_t AudibleFrame() const;
 
   const int OutputRate;
   const int LatencyFrames;
-  Mp3Source Source;
-  Resampler Converter;
-  SampleRing Ready;
+  TMp3Source Source;
+  TRateConverter Converter;
+  TSampleRing Ready;
   std::vector<float> DecodeBuffer;
-  std::vector<float> ConvertBuffer;
-  std::vector<float> History;  // the last frames played, indexed by frame & mask
+  std::vector<float> Converted;  // the decoder's last chunk at the device rate
+  std::vector<float> History;    // the last frames played, indexed by frame & mask
   std::thread Decoder;
   std::atomic<bool> StopDecoding{false};
   std::atomic<bool> Finished{false};
