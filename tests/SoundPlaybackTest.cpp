@@ -146,7 +146,7 @@ TEST_F(SoundPlayback, InitFailsWithoutADeviceAndRecovers) {
 }
 
 TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
-  // A 48 Hz file of 1.5 s on a 44.1 Hz device, played for 2.5 s.
+  // A 48 kHz file of 1.5 s on a 44.1 kHz device, played for 2.5 s.
   const std::string Output = Folder.Path("output.raw");
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", Output.c_str(), 1);

@@ -23,6 +23,30 @@ void WaitForDecoder(const TStreamPlayer &Player) {
   ASSERT_TRUE(Player.DecodingFinished());
 }
 
+// Plays the whole file the way the device does, in callback-sized pieces,
+// but never faster than the decoder delivers: the output holds every frame
+// the decoder made, with no underrun gaps. Stops at a deadline generous for a
+// loaded machine if the decoder stops delivering.
+std::vector<float> PlayToTheEnd(TStreamPlayer &Player) {
+  constexpr size_t Piece = 441;
+  std::vector<float> Out;
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  Player.Play();
+  while (std::chrono::steady_clock::now() < Deadline) {
+    const bool Ended = Player.DecodingFinished();
+    const size_t Ready = Player.BufferedFrames();
+    if (Ended && Ready == 0) break;
+    if (Ready < Piece && !Ended) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      continue;
+    }
+    const size_t Count = std::min(Piece, Ready);
+    Out.resize(Out.size() + Count * 2);
+    Player.Render(&Out[Out.size() - Count * 2], Count);
+  }
+  return Out;
+}
+
 bool AllZero(const std::vector<float> &Samples, size_t From, size_t To) {
   for (size_t i = From; i < To; ++i)
     if (Samples[i] != 0.0f) return false;
@@ -82,4 +106,42 @@ TEST(SoundStreamPlayer, LevelsAreOfWhatIsHeardNotWhatWasHandedOver) {
   EXPECT_NEAR(Right, 0.5f, 0.05f);
   Player.Stop();
   EXPECT_FALSE(Player.CurrentLevels(Left, Right));
+}
+
+TEST(SoundStreamPlayer, EveryMp3RatePlaysWholeAtTheDeviceRate) {
+  // The rates of MPEG 1, 2 and 2.5, mono and stereo: from 8 kHz up, a decoded
+  // chunk converts to more frames than the ring holds.
+  TScratchFolder Folder;
+  for (int Rate : {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000}) {
+    for (int Channels : {1, 2}) {
+      SCOPED_TRACE(std::to_string(Rate) + " Hz, " + std::to_string(Channels) + " channel(s)");
+      TToneOptions Tone;
+      Tone.Rate = Rate;
+      Tone.Channels = Channels;
+      Tone.Frequency = 1000.0;
+      Tone.Amplitude = 0.5f;
+      TEncodeOptions Encoding;
+      Encoding.Bitrate = Rate < 16000 ? 24 : (Rate < 32000 ? 64 : 128);
+      const std::vector<uint8_t> Bytes = ToneMp3(Tone, Encoding);
+      ASSERT_FALSE(Bytes.empty());
+      TStreamPlayer Player(MixRate, LatencyFrames);
+      ASSERT_EQ(Player.Open(Folder.Write("tone.mp3", Bytes).c_str()), TMp3OpenResult::Ok);
+      const std::vector<float> Out = PlayToTheEnd(Player);
+      ASSERT_TRUE(Player.DecodingFinished()) << "the decoder stopped delivering";
+      EXPECT_EQ(Player.Underruns(), 0u);
+
+      size_t First = Out.size(), Last = 0;
+      for (size_t i = 0; i < Out.size() / 2; ++i)
+        if (Out[i * 2] != 0.0f) First = std::min(First, i), Last = i;
+      ASSERT_LT(First, Last);
+      // The whole second, give or take the encoder's padding (a few long
+      // frames at the lowest rates).
+      EXPECT_NEAR(static_cast<double>(Last - First) / MixRate, 1.0, 0.16);
+      // The pitch, away from the edges.
+      int Crossings = 0;
+      for (size_t i = First + MixRate / 5; i < First + MixRate * 4 / 5; ++i)
+        Crossings += Out[i * 2 - 2] < 0.0f && Out[i * 2] >= 0.0f;
+      EXPECT_NEAR(Crossings / 0.6, 1000.0, 5.0);
+    }
+  }
 }

@@ -1,7 +1,7 @@
 // Converts interleaved stereo float frames from the file's rate to the
 // device's with libsyn123's band-limited resampler (the library that comes
-// with libmpg123). Equal rates pass through untouched, so a 44.1 Hz file on
-// a 44.1 Hz device plays bit for bit as decoded.
+// with libmpg123). Equal rates pass through untouched, so a 44.1 kHz file on
+// a 44.1 kHz device plays bit for bit as decoded.
 #pragma once
 
 #include <cstddef>

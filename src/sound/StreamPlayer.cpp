@@ -9,7 +9,7 @@
 namespace {
 
 constexpr size_t DecodeChunkFrames = 4096;
-constexpr size_t ReadyFrames = 16384;    // about 0.37 s ahead at 44.1 Hz
+constexpr size_t ReadyFrames = 16384;    // about 0.37 s ahead at 44.1 kHz
 constexpr size_t HistoryFrames = 32768;  // power of two, well over latency + window
 constexpr int HighestDeviceRate = 192000;
 constexpr size_t MaxWindowFrames = HighestDeviceRate * LevelWindowMs / 1000;
@@ -42,10 +42,15 @@ TMp3OpenResult TStreamPlayer::Open(const char *Path) {
   return Result;
 }
 
-bool TStreamPlayer::WaitForSpace(size_t Frames) {
-  while (Ready.Space() < Frames) {
+bool TStreamPlayer::Deliver(const float *Frames, size_t Count) {
+  // A chunk converted up from a low rate can be larger than the whole ring
+  // (4096 frames at 8 kHz are over 22 000 at 44.1 kHz), so it goes in as
+  // room frees up rather than waiting for room for all of it at once.
+  size_t Done = 0;
+  while (Done < Count) {
     if (StopDecoding.load(std::memory_order_relaxed)) return false;
-    std::this_thread::sleep_for(DecoderNap);
+    Done += Ready.Write(Frames + Done * 2, Count - Done);
+    if (Done < Count) std::this_thread::sleep_for(DecoderNap);
   }
   return !StopDecoding.load(std::memory_order_relaxed);
 }
@@ -57,8 +62,7 @@ void TStreamPlayer::DecodeLoop() {
     Converted.clear();
     const size_t Frames =
         Converter.Convert(Source.Rate(), OutputRate, DecodeBuffer.data(), Decoded, Converted);
-    if (!WaitForSpace(Frames)) break;
-    Ready.Write(Converted.data(), Frames);
+    if (!Deliver(Converted.data(), Frames)) break;
   }
   Finished.store(true, std::memory_order_release);
 }

@@ -41,6 +41,8 @@ public:
   // Levels with the audible frame given explicitly (frames since Play).
   bool LevelsAt(int64_t AudibleFrame, float &Left, float &Right) const;
 
+  // Frames decoded ahead, waiting for the device.
+  size_t BufferedFrames() const { return Ready.Available(); }
   // Frames handed to the device since playback started.
   uint64_t PlayedFrames() const { return Played.load(std::memory_order_acquire); }
   // Callbacks that found the ring empty before the file had ended.
@@ -52,7 +54,7 @@ public:
 
 private:
   void DecodeLoop();
-  bool WaitForSpace(size_t Frames);
+  bool Deliver(const float *Frames, size_t Count);
 
   const int OutputRate;
   const int LatencyFrames;
