@@ -83,6 +83,17 @@ TEST(SoundDecode, RefusesWhatIsNotMpegAudio) {
   TScratchFolder Folder;
   const std::string Text = "This is not music.\nJust a few lines of text renamed to .mp3.\n";
   const std::vector<uint8_t> Wav = MakeWav(MakeTone(Tone(44100, 2)), 2, 44100);
+  // Real frames with a gap after the second: not the unbroken run of frames a
+  // file of MPEG audio starts with. (A gap after the first frame is leading
+  // junk, which is allowed.) At 128 kbit/s and 44.1 kHz a frame is 417 bytes,
+  // one more when its header's padding bit is set.
+  TEncodeOptions Bare;
+  Bare.Bitrate = 128;
+  Bare.InfoTag = false;
+  std::vector<uint8_t> Gapped = ToneMp3(Tone(44100, 2), Bare);
+  const auto FrameSize = [&](size_t At) { return 417 + ((Gapped[At + 2] >> 1) & 1); };
+  const size_t Second = FrameSize(0);
+  Gapped.insert(Gapped.begin() + Second + FrameSize(Second), 7, 0);
   mkdir(Folder.Path("folder.mp3").c_str(), 0755);
   mkfifo(Folder.Path("fifo.mp3").c_str(), 0644);
   // /proc/self/mem opens but fails every read at offset 0: unreadable even for root.
@@ -100,6 +111,7 @@ TEST(SoundDecode, RefusesWhatIsNotMpegAudio) {
       {Folder.Write("text.mp3", std::vector<uint8_t>(Text.begin(), Text.end())),
        TMp3OpenResult::UnknownFormat},
       {Folder.Write("wave.mp3", Wav), TMp3OpenResult::UnknownFormat},
+      {Folder.Write("gapped.mp3", Gapped), TMp3OpenResult::UnknownFormat},
       {Folder.Write("zeros.mp3", std::vector<uint8_t>(100000, 0)), TMp3OpenResult::UnknownFormat},
       {Folder.Write("ones.mp3", std::vector<uint8_t>(100000, 0xff)), TMp3OpenResult::UnknownFormat},
   };

@@ -6,9 +6,10 @@
 
 namespace {
 
-// Junk tolerated before the first frame once any ID3v2 tag is skipped: an
-// encoder's Info frame, which libmpg123 consumes without reporting it.
-constexpr off_t LeadingSlack = 4096;
+// Bytes the decoder may skip looking for the first frame once it has skipped
+// any ID3v2 tag itself: room for an encoder's Info frame, which libmpg123
+// consumes without reporting it.
+constexpr long LeadingSlack = 4096;
 
 struct TFrameShape {
   int Version, Layer, Rate, Channels;
@@ -18,42 +19,40 @@ struct TFrameShape {
   }
 };
 
-// The size of a leading ID3v2 tag (header, body and optional footer), or 0.
-off_t Id3v2Size(int Fd) {
-  unsigned char Header[10];
-  if (pread(Fd, Header, sizeof Header, 0) != static_cast<ssize_t>(sizeof Header)) return 0;
-  if (Header[0] != 'I' || Header[1] != 'D' || Header[2] != '3') return 0;
-  off_t Body = 0;
-  for (int i = 6; i < 10; ++i) {
-    if (Header[i] & 0x80) return 0;  // not a syncsafe size: no tag
-    Body = (Body << 7) | Header[i];
-  }
-  const off_t Footer = (Header[5] & 0x10) ? 10 : 0;
-  return 10 + Body + Footer;
-}
-
 TFrameShape ShapeOf(const mpg123_frameinfo &Info) {
   return {static_cast<int>(Info.version), Info.layer, static_cast<int>(Info.rate),
           Info.mode == MPG123_M_MONO ? 1 : 2};
 }
 
-// Walks the first frames; true when ProbeFrames of them line up.
-bool HasConsistentFrames(mpg123_handle *Handle, off_t DataStart) {
+// The decoder does the byte-level work: it skips an ID3v2 tag, searches at
+// most LeadingSlack bytes for the first frame, and with resync off refuses
+// anything but a frame right where the previous one ended. What it does not
+// check is that the frames agree with each other: a stray header in random
+// bytes can chain to another that claims a different rate or layer.
+mpg123_handle *NewStrictDecoder() {
+  mpg123_handle *Handle = mpg123_new(nullptr, nullptr);
+  if (Handle == nullptr) return nullptr;
+  if (mpg123_param(Handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_NO_RESYNC, 0) != MPG123_OK ||
+      mpg123_param(Handle, MPG123_RESYNC_LIMIT, LeadingSlack, 0) != MPG123_OK) {
+    mpg123_delete(Handle);
+    return nullptr;
+  }
+  return Handle;
+}
+
+// Walks the first frames; true when ProbeFrames of them follow each other
+// and agree on version, layer, rate and channel count.
+bool HasConsistentFrames(mpg123_handle *Handle) {
   TFrameShape First{};
-  off_t ExpectedPos = -1;
   for (int Count = 0; Count < ProbeFrames; ++Count) {
     const int Result = mpg123_framebyframe_next(Handle);
     if (Result != MPG123_OK && Result != MPG123_NEW_FORMAT) return false;
     mpg123_frameinfo Info;
     if (mpg123_info(Handle, &Info) != MPG123_OK || Info.framesize <= 0) return false;
-    const off_t Pos = mpg123_framepos(Handle);
-    if (Count == 0) {
-      if (Pos < 0 || Pos > DataStart + LeadingSlack) return false;
+    if (Count == 0)
       First = ShapeOf(Info);
-    } else if (Pos != ExpectedPos || !(ShapeOf(Info) == First)) {
+    else if (!(ShapeOf(Info) == First))
       return false;
-    }
-    ExpectedPos = Pos + Info.framesize;
   }
   return true;
 }
@@ -66,12 +65,11 @@ TMp3OpenResult ProbeMp3(int Fd) {
   if (Got < 0) return TMp3OpenResult::LoadError;
   if (Got == 0) return TMp3OpenResult::UnknownFormat;  // empty file
 
-  mpg123_handle *Handle = mpg123_new(nullptr, nullptr);
+  mpg123_handle *Handle = NewStrictDecoder();
   if (Handle == nullptr) return TMp3OpenResult::OutOfMemory;
-  mpg123_param(Handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
   TMp3OpenResult Result = TMp3OpenResult::UnknownFormat;
   if (lseek(Fd, 0, SEEK_SET) == 0 && mpg123_open_fd(Handle, Fd) == MPG123_OK) {
-    if (HasConsistentFrames(Handle, Id3v2Size(Fd))) Result = TMp3OpenResult::Ok;
+    if (HasConsistentFrames(Handle)) Result = TMp3OpenResult::Ok;
     mpg123_close(Handle);
   }
   mpg123_delete(Handle);

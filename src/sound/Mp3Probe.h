@@ -1,7 +1,8 @@
 // Decides whether a file is MPEG audio. libmpg123 resynchronises eagerly and
 // will "find" frame headers inside random bytes, PCM or text, so a file is
 // only accepted when it starts with a run of frames that follow each other
-// byte for byte and agree on version, layer, rate and channel count.
+// byte for byte and agree on version, layer, rate and channel count. The
+// decoder itself, with resync off, checks that the frames follow each other.
 #pragma once
 
 #include "sound/Mp3Source.h"
