@@ -66,6 +66,20 @@ std::vector<uint8_t> RandomBytes(size_t Count, uint32_t Seed) {
   return Out;
 }
 
+std::vector<uint8_t> WithFlippedBytes(const std::vector<uint8_t> &Bytes, double Share,
+                                      uint32_t Seed) {
+  std::vector<uint8_t> Out = Bytes;
+  uint32_t State = Seed;
+  const auto Next = [&State] {
+    State = State * 1664525u + 1013904223u;
+    return State >> 8;
+  };
+  const size_t Count = static_cast<size_t>(static_cast<double>(Bytes.size()) * Share);
+  for (size_t i = 0; i < Count && !Out.empty(); ++i)
+    Out[Next() % Out.size()] ^= static_cast<uint8_t>(1 + Next() % 255);
+  return Out;
+}
+
 std::vector<uint8_t> ReadBytes(const std::string &Path) {
   std::ifstream In(Path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());

@@ -31,4 +31,7 @@ std::vector<uint8_t> WithId3v2(const std::vector<uint8_t> &Mp3);
 std::vector<uint8_t> WithId3v1(const std::vector<uint8_t> &Mp3);
 // Deterministic pseudo-random bytes.
 std::vector<uint8_t> RandomBytes(size_t Count, uint32_t Seed);
+// Bytes with Share of them (at random places) changed to other values.
+std::vector<uint8_t> WithFlippedBytes(const std::vector<uint8_t> &Bytes, double Share,
+                                      uint32_t Seed);
 std::vector<uint8_t> ReadBytes(const std::string &Path);

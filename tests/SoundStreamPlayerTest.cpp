@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "SoundFixtures.h"
@@ -142,6 +143,42 @@ TEST(SoundStreamPlayer, EveryMp3RatePlaysWholeAtTheDeviceRate) {
       for (size_t i = First + MixRate / 5; i < First + MixRate * 4 / 5; ++i)
         Crossings += Out[i * 2 - 2] < 0.0f && Out[i * 2] >= 0.0f;
       EXPECT_NEAR(Crossings / 0.6, 1000.0, 5.0);
+    }
+  }
+}
+
+TEST(SoundStreamPlayer, DamagedFramesNeverReachTheDeviceBeyondFullScale) {
+  // A loud track with 1% of its bytes changed: the decoder turns some broken
+  // frames into samples far beyond full scale. The device and the level meter
+  // must only ever see [-1, 1].
+  TScratchFolder Folder;
+  TToneOptions Loud;
+  Loud.Seconds = 3.0;
+  Loud.Amplitude = 0.9f;
+  Loud.Frequency = 440.0;
+  const std::vector<uint8_t> Whole = ToneMp3(Loud);
+  for (uint32_t Seed : {1u, 2u, 3u, 4u}) {
+    SCOPED_TRACE(Seed);
+    // The first frames stay whole, so the file is still taken for MP3.
+    const std::vector<uint8_t> Head(Whole.begin(), Whole.begin() + 4096);
+    std::vector<uint8_t> Bytes =
+        WithFlippedBytes(std::vector<uint8_t>(Whole.begin() + 4096, Whole.end()), 0.01, Seed);
+    Bytes.insert(Bytes.begin(), Head.begin(), Head.end());
+    const std::string Path = Folder.Write("damaged.mp3", Bytes);
+    TStreamPlayer Player(MixRate, LatencyFrames);
+    ASSERT_EQ(Player.Open(Path.c_str()), TMp3OpenResult::Ok);
+    const std::vector<float> Out = PlayToTheEnd(Player);
+    size_t Wild = 0;
+    float Peak = 0.0f;
+    for (float Sample : Out) {
+      Wild += !(std::fabs(Sample) <= 1.0f);
+      Peak = std::max(Peak, std::fabs(Sample));
+    }
+    EXPECT_EQ(Wild, 0u) << "of " << Out.size() << " samples, peak " << Peak;
+    for (int64_t Frame = 0; Frame < static_cast<int64_t>(Out.size() / 2); Frame += 441) {
+      float Left = -1, Right = -1;
+      ASSERT_TRUE(Player.LevelsAt(Frame, Left, Right));
+      ASSERT_TRUE(Left >= 0.0f && Left <= 1.0f && Right >= 0.0f && Right <= 1.0f) << Frame;
     }
   }
 }

@@ -1,5 +1,6 @@
 #include "sound/DecodedTrack.h"
 
+#include "sound/FullScale.h"
 #include "sound/LevelMeter.h"
 #include "sound/RateConverter.h"
 
@@ -19,6 +20,7 @@ TMp3OpenResult TDecodedTrack::Load(const char *Path, int Rate, int64_t MaxMs) {
     Converter.Convert(Source.Rate(), Rate, Decoded.data(), Frames, Samples);
   }
   if (Samples.size() / 2 > Limit) Samples.resize(Limit * 2);
+  LimitToFullScale(Samples.data(), Samples.size());
   return TMp3OpenResult::Ok;
 }
 

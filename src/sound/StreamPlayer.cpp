@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "sound/FullScale.h"
 #include "sound/LevelMeter.h"
 
 namespace {
@@ -62,6 +63,7 @@ void TStreamPlayer::DecodeLoop() {
     Converted.clear();
     const size_t Frames =
         Converter.Convert(Source.Rate(), OutputRate, DecodeBuffer.data(), Decoded, Converted);
+    LimitToFullScale(Converted.data(), Frames * 2);
     if (!Deliver(Converted.data(), Frames)) break;
   }
   Finished.store(true, std::memory_order_release);
