@@ -15,14 +15,13 @@
 
 #include "Composition.h"
 #include "Mp3Encoder.h"
-#include "runner/sound/Fmod.h"
-#include "runner/sound/FmodTesting.h"
-#include "runner/sound/Mp3Source.h"
-#include "runner/sound/Resampler.h"
+#include "sound/Fmod.h"
+#include "sound/Mp3Source.h"
+#include "sound/RateConverter.h"
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int MixRate = 44100;
 
 double ProcessSeconds() {
   timespec Now;
@@ -42,28 +41,28 @@ void WriteFile(const std::string &Path, const std::vector<uint8_t> &Bytes, int C
 
 // The first Seconds of the bundled track, encoded as the build encodes it.
 std::vector<uint8_t> TrackExcerpt(double Seconds, bool InfoTag) {
-  std::vector<float> Samples = ComposeTrack(kRate);
-  Samples.resize(static_cast<size_t>(Seconds * kRate) * 2);
-  EncodeOptions Options;
+  std::vector<float> Samples = ComposeTrack(MixRate);
+  Samples.resize(static_cast<size_t>(Seconds * MixRate) * 2);
+  TEncodeOptions Options;
   Options.InfoTag = InfoTag;
-  return EncodeMp3(Samples, 2, kRate, Options);
+  return EncodeMp3(Samples, 2, MixRate, Options);
 }
 
-struct Files {
+struct TFiles {
   std::string Folder, Track, TwoMinutes, SixtyMinutes;
 };
 
 // Made once: the whole track to play, and 2-minute and 60-minute files made
 // of whole 10 s pieces of it (bare MP3 frames join into a valid stream).
-const Files &BenchFiles() {
-  static const Files Made = [] {
+const TFiles &BenchFiles() {
+  static const TFiles Made = [] {
     char Template[] = "/tmp/quillmoor-sound-bench-XXXXXX";
-    Files Out;
+    TFiles Out;
     Out.Folder = mkdtemp(Template);
     Out.Track = Out.Folder + "/track.mp3";
     Out.TwoMinutes = Out.Folder + "/two-minutes.mp3";
     Out.SixtyMinutes = Out.Folder + "/sixty-minutes.mp3";
-    WriteFile(Out.Track, TrackExcerpt(kTrackSeconds, true));
+    WriteFile(Out.Track, TrackExcerpt(TrackSeconds, true));
     const std::vector<uint8_t> Piece = TrackExcerpt(10.0, false);
     WriteFile(Out.TwoMinutes, Piece, 12);
     WriteFile(Out.SixtyMinutes, Piece, 360);
@@ -74,20 +73,18 @@ const Files &BenchFiles() {
 
 // The decoder thread's whole job for the track, without the waiting.
 void BM_DecodeAndConvert(benchmark::State &State) {
-  std::vector<float> Decoded(4096 * 2), Converted(4096 * 2 * 6 + 4);
+  std::vector<float> Decoded(4096 * 2), Converted;
   double AudioSeconds = 0.0;
   for (auto _ : State) {
-    Mp3Source Source;
+    TMp3Source Source;
     Source.Open(BenchFiles().Track.c_str());
-    Resampler Converter;
+    TRateConverter Converter;
     size_t Frames = 0, Got;
     while ((Got = Source.Read(Decoded.data(), 4096)) > 0) {
-      Converter.SetRates(Source.Rate(), kRate);
-      size_t Consumed = 0;
-      Frames +=
-          Converter.Process(Decoded.data(), Got, Consumed, Converted.data(), Converted.size() / 2);
+      Converted.clear();
+      Frames += Converter.Convert(Source.Rate(), MixRate, Decoded.data(), Got, Converted);
     }
-    AudioSeconds += static_cast<double>(Frames) / kRate;
+    AudioSeconds += static_cast<double>(Frames) / MixRate;
   }
   State.counters["audio_s_per_cpu_s"] =
       benchmark::Counter(AudioSeconds, benchmark::Counter::kIsRate);
@@ -112,7 +109,7 @@ void BM_PlaybackCpuShare(benchmark::State &State) {
     State.counters["cpu_share_pct"] = 100.0 * (ProcessSeconds() - Cpu) / Elapsed;
     // How far the device's consumption ran from the wall clock (SDL's dummy
     // device paces itself by sleeping, so this is its drift, not the decoder's).
-    const double Played = static_cast<double>(StreamFramesPlayedForTesting()) / kRate;
+    const double Played = FSOUND_Stream_GetTime(Stream) / 1000.0;
     State.counters["played_minus_wall_ms"] = 1000.0 * (Played - Elapsed);
     FSOUND_Stream_Stop(Stream);
     FSOUND_Stream_Close(Stream);

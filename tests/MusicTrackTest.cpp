@@ -8,28 +8,29 @@
 
 #include "Composition.h"
 #include "Mp3Encoder.h"
-#include "runner/sound/DecodedTrack.h"
-#include "runner/sound/LevelMeter.h"
+#include "sound/DecodedTrack.h"
+#include "sound/LevelMeter.h"
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int MixRate = 44100;
 
 const std::vector<float> &Track() {
-  static const std::vector<float> Samples = ComposeTrack(kRate);
+  static const std::vector<float> Samples = ComposeTrack(MixRate);
   return Samples;
 }
 
 float PeakAt(int64_t Ms) {
   float Left = 0, Right = 0;
-  MeasureLevels({Track().data(), 0, Track().size() / 2, kRate}, static_cast<double>(Ms), Left,
+  MeasureLevels({Track().data(), 0, Track().size() / 2, MixRate}, static_cast<double>(Ms), Left,
                 Right);
   return std::max(Left, Right);
 }
 
 double Rms(double From, double To) {
   double Sum = 0;
-  const size_t First = static_cast<size_t>(From * kRate), Last = static_cast<size_t>(To * kRate);
+  const size_t First = static_cast<size_t>(From * MixRate),
+               Last = static_cast<size_t>(To * MixRate);
   for (size_t i = First * 2; i < Last * 2; ++i) Sum += static_cast<double>(Track()[i]) * Track()[i];
   return std::sqrt(Sum / static_cast<double>((Last - First) * 2));
 }
@@ -37,7 +38,7 @@ double Rms(double From, double To) {
 }  // namespace
 
 TEST(MusicTrack, LengthAndHeadroom) {
-  ASSERT_EQ(Track().size(), static_cast<size_t>(kTrackSeconds * kRate) * 2);
+  ASSERT_EQ(Track().size(), static_cast<size_t>(TrackSeconds * MixRate) * 2);
   float Peak = 0;
   for (float Sample : Track()) Peak = std::max(Peak, std::fabs(Sample));
   EXPECT_GT(Peak, 0.5f);
@@ -68,17 +69,17 @@ TEST(MusicTrack, SectionsChangeLoudnessAndTheEndFades) {
 }
 
 TEST(MusicTrack, EncodingIsDeterministic) {
-  const std::vector<float> Excerpt(Track().begin(), Track().begin() + 2 * kRate * 2);
-  const std::vector<uint8_t> First = EncodeMp3(Excerpt, 2, kRate, {});
+  const std::vector<float> Excerpt(Track().begin(), Track().begin() + 2 * MixRate * 2);
+  const std::vector<uint8_t> First = EncodeMp3(Excerpt, 2, MixRate, {});
   EXPECT_FALSE(First.empty());
-  EXPECT_EQ(First, EncodeMp3(Excerpt, 2, kRate, {}));
-  EXPECT_EQ(Track(), ComposeTrack(kRate));
+  EXPECT_EQ(First, EncodeMp3(Excerpt, 2, MixRate, {}));
+  EXPECT_EQ(Track(), ComposeTrack(MixRate));
 }
 
 TEST(MusicTrack, BuiltFilePlaysThroughTheWholeFilm) {
-  DecodedTrack Built;
-  ASSERT_EQ(Built.Load(QUILLMOOR_BUNDLED_MUSIC), Mp3OpenResult::Ok);
-  EXPECT_NEAR(static_cast<double>(Built.FrameCount()) / Built.Rate(), kTrackSeconds, 0.05);
+  TDecodedTrack Built;
+  ASSERT_EQ(Built.Load(QUILLMOOR_BUNDLED_MUSIC), TMp3OpenResult::Ok);
+  EXPECT_NEAR(static_cast<double>(Built.FrameCount()) / Built.Rate(), TrackSeconds, 0.05);
   // The organism sees the same pulses in the decoded file.
   float Left = 0, Right = 0;
   Built.LevelsAt(70020, Left, Right);

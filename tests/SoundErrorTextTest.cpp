@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "runner/sound/Fmod.h"
+#include "sound/Fmod.h"
 
 TEST(SoundErrorText, EveryCodeHasItsText) {
   const struct {

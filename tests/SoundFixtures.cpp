@@ -9,18 +9,19 @@
 #include <iterator>
 #include <stdexcept>
 
-ScratchFolder::ScratchFolder() {
+TScratchFolder::TScratchFolder() {
   char Template[] = "/tmp/quillmoor-sound-XXXXXX";
   if (mkdtemp(Template) == nullptr) throw std::runtime_error("mkdtemp failed");
   Root = Template;
 }
 
-ScratchFolder::~ScratchFolder() {
+TScratchFolder::~TScratchFolder() {
   std::error_code Ignored;
   std::filesystem::remove_all(Root, Ignored);
 }
 
-std::string ScratchFolder::Write(const std::string &Name, const std::vector<uint8_t> &Bytes) const {
+std::string TScratchFolder::Write(const std::string &Name,
+                                  const std::vector<uint8_t> &Bytes) const {
   const std::string Full = Path(Name);
   std::ofstream Out(Full, std::ios::binary);
   Out.write(reinterpret_cast<const char *>(Bytes.data()),
@@ -28,7 +29,7 @@ std::string ScratchFolder::Write(const std::string &Name, const std::vector<uint
   return Full;
 }
 
-std::vector<uint8_t> ToneMp3(const ToneOptions &Tone, const EncodeOptions &Encoding) {
+std::vector<uint8_t> ToneMp3(const TToneOptions &Tone, const TEncodeOptions &Encoding) {
   return EncodeMp3(MakeTone(Tone), Tone.Channels, Tone.Rate, Encoding);
 }
 
@@ -62,6 +63,20 @@ std::vector<uint8_t> RandomBytes(size_t Count, uint32_t Seed) {
     State = State * 1664525u + 1013904223u;
     Byte = static_cast<uint8_t>(State >> 24);
   }
+  return Out;
+}
+
+std::vector<uint8_t> WithFlippedBytes(const std::vector<uint8_t> &Bytes, double Share,
+                                      uint32_t Seed) {
+  std::vector<uint8_t> Out = Bytes;
+  uint32_t State = Seed;
+  const auto Next = [&State] {
+    State = State * 1664525u + 1013904223u;
+    return State >> 8;
+  };
+  const size_t Count = static_cast<size_t>(static_cast<double>(Bytes.size()) * Share);
+  for (size_t i = 0; i < Count && !Out.empty(); ++i)
+    Out[Next() % Out.size()] ^= static_cast<uint8_t>(1 + Next() % 255);
   return Out;
 }
 

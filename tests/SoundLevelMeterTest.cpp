@@ -3,19 +3,19 @@
 #include <cmath>
 #include <vector>
 
-#include "runner/sound/LevelMeter.h"
+#include "sound/LevelMeter.h"
 
 namespace {
 
-constexpr int kRate = 44100;
+constexpr int MixRate = 44100;
 
 std::vector<float> Silence(double Seconds) {
-  return std::vector<float>(static_cast<size_t>(Seconds * kRate) * 2, 0.0f);
+  return std::vector<float>(static_cast<size_t>(Seconds * MixRate) * 2, 0.0f);
 }
 
 void Levels(const std::vector<float> &Frames, double PositionMs, float &Left, float &Right,
             int64_t FirstFrame = 0) {
-  MeasureLevels({Frames.data(), FirstFrame, Frames.size() / 2, kRate}, PositionMs, Left, Right);
+  MeasureLevels({Frames.data(), FirstFrame, Frames.size() / 2, MixRate}, PositionMs, Left, Right);
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ TEST(SoundLevelMeter, PeakOfEachSideOverTheWindow) {
 TEST(SoundLevelMeter, LooksOnlyAtTheLastTwentyMilliseconds) {
   // One click at 400 ms on the right: seen from just after it until 20 ms later.
   std::vector<float> Frames = Silence(1.0);
-  const size_t Click = 400 * kRate / 1000;
+  const size_t Click = 400 * MixRate / 1000;
   Frames[Click * 2 + 1] = -0.75f;
   const struct {
     double PositionMs;
@@ -58,15 +58,15 @@ TEST(SoundLevelMeter, LooksOnlyAtTheLastTwentyMilliseconds) {
 TEST(SoundLevelMeter, OutsideTheBufferIsSilenceAndOvershootIsClamped) {
   std::vector<float> Frames(2 * 2000, 1.5f);  // frames 44100..46099, beyond full scale
   float Left = -1, Right = -1;
-  Levels(Frames, 1020, Left, Right, kRate);
+  Levels(Frames, 1020, Left, Right, MixRate);
   EXPECT_EQ(Left, 1.0f);
   EXPECT_EQ(Right, 1.0f);
   for (double Outside : {-50.0, 0.0, 999.0, 1066.0, 5000.0}) {
-    Levels(Frames, Outside, Left, Right, kRate);
+    Levels(Frames, Outside, Left, Right, MixRate);
     EXPECT_EQ(Left, 0.0f) << Outside;
     EXPECT_EQ(Right, 0.0f) << Outside;
   }
   Frames[100] = NAN;  // a NaN sample never becomes the level
-  Levels(Frames, 1001, Left, Right, kRate);
+  Levels(Frames, 1001, Left, Right, MixRate);
   EXPECT_EQ(Left, 1.0f);
 }

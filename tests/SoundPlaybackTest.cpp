@@ -9,20 +9,31 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "SoundFixtures.h"
 #include "WavWriter.h"
-#include "runner/sound/Fmod.h"
-#include "runner/sound/FmodTesting.h"
+#include "sound/Fmod.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-ToneOptions Tone(int Rate, double Seconds) {
-  ToneOptions Options;
+// Polls Condition until it holds or a deadline generous for a loaded machine
+// passes: what is asserted is what was played, not how fast.
+bool Eventually(const std::function<bool()> &Condition) {
+  const auto Deadline = std::chrono::steady_clock::now() + 30s;
+  while (!Condition()) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
+
+TToneOptions Tone(int Rate, double Seconds) {
+  TToneOptions Options;
   Options.Rate = Rate;
   Options.Seconds = Seconds;
   Options.Frequency = 1000.0;
@@ -36,18 +47,17 @@ protected:
     const char *Driver = getenv("SDL_AUDIODRIVER");
     SavedDriver = Driver ? Driver : "";
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ResetSoundTestControls();
+    ResetSoundSystem();
   }
   void TearDown() override {
-    FSOUND_Close();
-    ResetSoundTestControls();
+    ResetSoundSystem();
     if (SavedDriver.empty())
       unsetenv("SDL_AUDIODRIVER");
     else
       setenv("SDL_AUDIODRIVER", SavedDriver.c_str(), 1);
   }
   std::string SavedDriver;
-  ScratchFolder Folder;
+  TScratchFolder Folder;
 };
 
 }  // namespace
@@ -56,6 +66,7 @@ TEST_F(SoundPlayback, RunsTheDemoSequenceTwiceInOneProcess) {
   const std::string Music = Folder.Write("music.mp3", ToneMp3(Tone(44100, 3.0)));
   for (int Run = 0; Run < 2; ++Run) {
     SCOPED_TRACE(Run);
+    EXPECT_EQ(FSOUND_GetVersion(), 3.74f);
     ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
     const FSOUND_HANDLE Stream = FSOUND_Stream_Open(Music.c_str(), 304, 0, 0);
     ASSERT_NE(Stream, 0u);
@@ -69,7 +80,9 @@ TEST_F(SoundPlayback, RunsTheDemoSequenceTwiceInOneProcess) {
 
     EXPECT_TRUE(FSOUND_Stream_Play(-1, Stream));
     EXPECT_TRUE(FSOUND_SetVolume(-3, 255));
-    std::this_thread::sleep_for(300ms);
+    // Once the tone is audible (past the device's latency and the meter's
+    // window), both sides read its amplitude.
+    EXPECT_TRUE(Eventually([&] { return FSOUND_Stream_GetTime(Stream) >= 200; }));
     EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
     EXPECT_NEAR(Left, 0.5f, 0.05f);
     EXPECT_NEAR(Right, 0.5f, 0.05f);
@@ -78,7 +91,8 @@ TEST_F(SoundPlayback, RunsTheDemoSequenceTwiceInOneProcess) {
     // Volume 0 silences everything playing; what is audible follows within
     // the device's latency and the meter's window.
     EXPECT_TRUE(FSOUND_SetVolume(-3, 0));
-    std::this_thread::sleep_for(300ms);
+    const int SilencedAt = FSOUND_Stream_GetTime(Stream);
+    EXPECT_TRUE(Eventually([&] { return FSOUND_Stream_GetTime(Stream) >= SilencedAt + 200; }));
     EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
     EXPECT_EQ(Left, 0.0f);
     EXPECT_TRUE(FSOUND_SetVolume(-3, 255));
@@ -126,24 +140,9 @@ TEST_F(SoundPlayback, InitFailsWithoutADeviceAndRecovers) {
   FSOUND_Close();
 
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  FailNextInitForTesting(4);
-  EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
-  EXPECT_EQ(FSOUND_GetError(), 4);
-  FSOUND_Close();
-
-  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));  // the forced failure was used up
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
   EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
   EXPECT_EQ(FSOUND_GetError(), 1);
-}
-
-TEST_F(SoundPlayback, ReportedVersionCanBeSetForTests) {
-  EXPECT_EQ(FSOUND_GetVersion(), 3.74f);
-  SetReportedVersionForTesting(NAN);
-  EXPECT_TRUE(std::isnan(FSOUND_GetVersion()));
-  SetReportedVersionForTesting(3.73f);
-  EXPECT_EQ(FSOUND_GetVersion(), 3.73f);
-  ResetSoundTestControls();
-  EXPECT_EQ(FSOUND_GetVersion(), 3.74f);
 }
 
 TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
@@ -153,22 +152,19 @@ TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
   setenv("SDL_DISKAUDIOFILE", Output.c_str(), 1);
   const std::string Music = Folder.Write("music.mp3", ToneMp3(Tone(48000, 1.5)));
   ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
-  const auto Started = std::chrono::steady_clock::now();
   const FSOUND_HANDLE Stream = FSOUND_Stream_Open(Music.c_str(), 304, 0, 0);
   ASSERT_NE(Stream, 0u);
   FSOUND_Stream_Play(-1, Stream);
-  std::this_thread::sleep_for(700ms);
+  EXPECT_TRUE(Eventually([&] { return FSOUND_Stream_GetTime(Stream) >= 700; }));
   float Left = 0, Right = 0;
   EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
   EXPECT_NEAR(Left, 0.5f, 0.05f);
-  std::this_thread::sleep_for(1800ms);
+  EXPECT_TRUE(Eventually([&] { return FSOUND_Stream_GetTime(Stream) >= 2500; }));
   EXPECT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));  // still playing, past the end
   EXPECT_EQ(Left, 0.0f);
   FSOUND_Stream_Stop(Stream);
   FSOUND_Stream_Close(Stream);
   FSOUND_Close();
-  const double Wall =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
   unsetenv("SDL_DISKAUDIOFILE");
 
   const std::vector<uint8_t> Bytes = ReadBytes(Output);
@@ -176,10 +172,7 @@ TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
   std::vector<float> Samples(Frames * 2);
   std::memcpy(Samples.data(), Bytes.data(), Samples.size() * sizeof(float));
 
-  // The disk device paces itself by sleeping after each buffer: never ahead of
-  // real time by more than its buffering, but it falls behind on a busy machine.
-  EXPECT_LE(Frames / 44100.0, Wall + 0.1);
-  EXPECT_GE(Frames / 44100.0, Wall * 0.75);
+  EXPECT_GE(Frames / 44100.0, 2.5);  // everything the stream said it played
 
   size_t First = Frames, Last = 0;
   int Crossings = 0;
@@ -201,9 +194,9 @@ TEST_F(SoundPlayback, DiskOutputHoldsTheResampledFileThenSilence) {
 TEST_F(SoundPlayback, AnHourLongFileOpensAtOnceInTheSameMemory) {
   // Bare MP3 frames join into one valid stream: 10 s pieces make 2 minutes
   // and 60 minutes of music.
-  ToneOptions Piece = Tone(32000, 10.0);
+  TToneOptions Piece = Tone(32000, 10.0);
   Piece.Channels = 1;
-  EncodeOptions Small;
+  TEncodeOptions Small;
   Small.Bitrate = 32;
   Small.InfoTag = false;
   const std::vector<uint8_t> Bytes = ToneMp3(Piece, Small);
@@ -223,7 +216,8 @@ TEST_F(SoundPlayback, AnHourLongFileOpensAtOnceInTheSameMemory) {
     const FSOUND_HANDLE Stream = FSOUND_Stream_Open((i ? LongPath : ShortPath).c_str(), 304, 0, 0);
     const auto Took = std::chrono::steady_clock::now() - Start;
     ASSERT_NE(Stream, 0u);
-    EXPECT_LT(Took, 250ms) << (i ? "60 minutes" : "2 minutes");
+    // Decoding the whole hour would take many seconds even on an idle machine.
+    EXPECT_LT(Took, 2s) << (i ? "60 minutes" : "2 minutes");
     std::this_thread::sleep_for(100ms);  // the decoder fills its ring meanwhile
     Heap[i] = mallinfo2().uordblks - Before;
     FSOUND_Stream_Close(Stream);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "runner/sound/Fmod.h"
+#include "sound/Fmod.h"
 
 struct TSoundCalls {
   float (*FSOUND_GetVersion)();

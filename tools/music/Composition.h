@@ -5,7 +5,7 @@
 
 #include <vector>
 
-constexpr double kTrackSeconds = 115.0;
+constexpr double TrackSeconds = 115.0;
 
 // Interleaved stereo samples in [-1, 1] at Rate.
 std::vector<float> ComposeTrack(int Rate);

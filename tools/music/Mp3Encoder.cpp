@@ -7,11 +7,11 @@
 
 namespace {
 
-using LameHandle = std::unique_ptr<lame_global_flags, decltype(&lame_close)>;
+using TLameHandle = std::unique_ptr<lame_global_flags, decltype(&lame_close)>;
 
-constexpr int kChunkFrames = 8192;
+constexpr int ChunkFrames = 8192;
 
-bool Configure(lame_global_flags *Lame, int Channels, int Rate, const EncodeOptions &Options) {
+bool Configure(lame_global_flags *Lame, int Channels, int Rate, const TEncodeOptions &Options) {
   lame_set_in_samplerate(Lame, Rate);
   lame_set_out_samplerate(Lame, Rate);
   lame_set_num_channels(Lame, Channels);
@@ -31,17 +31,17 @@ bool Configure(lame_global_flags *Lame, int Channels, int Rate, const EncodeOpti
 }  // namespace
 
 std::vector<uint8_t> EncodeMp3(const std::vector<float> &Interleaved, int Channels, int Rate,
-                               const EncodeOptions &Options) {
-  LameHandle Lame(lame_init(), &lame_close);
+                               const TEncodeOptions &Options) {
+  TLameHandle Lame(lame_init(), &lame_close);
   if (!Lame || (Channels != 1 && Channels != 2) || !Configure(Lame.get(), Channels, Rate, Options))
     return {};
 
   std::vector<uint8_t> Out;
-  std::vector<uint8_t> Chunk(kChunkFrames * 5 / 4 + 7200);
-  std::vector<float> Left(kChunkFrames), Right(kChunkFrames);
+  std::vector<uint8_t> Chunk(ChunkFrames * 5 / 4 + 7200);
+  std::vector<float> Left(ChunkFrames), Right(ChunkFrames);
   const size_t Frames = Interleaved.size() / Channels;
-  for (size_t Start = 0; Start < Frames; Start += kChunkFrames) {
-    const size_t Count = std::min<size_t>(kChunkFrames, Frames - Start);
+  for (size_t Start = 0; Start < Frames; Start += ChunkFrames) {
+    const size_t Count = std::min<size_t>(ChunkFrames, Frames - Start);
     for (size_t i = 0; i < Count; ++i) {
       Left[i] = Interleaved[(Start + i) * Channels];
       Right[i] = Interleaved[(Start + i) * Channels + Channels - 1];

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-struct EncodeOptions {
+struct TEncodeOptions {
   int Bitrate = 192;    // kbit/s; the mean bitrate when Vbr is set
   bool Vbr = false;     // variable bitrate instead of constant
   bool InfoTag = true;  // lead with a Xing/Info frame (exact length for players)
@@ -13,4 +13,4 @@ struct EncodeOptions {
 // Interleaved samples in [-1, 1], Channels 1 or 2. Returns the MP3 bytes, or
 // nothing when the encoder refuses the settings.
 std::vector<uint8_t> EncodeMp3(const std::vector<float> &Interleaved, int Channels, int Rate,
-                               const EncodeOptions &Options);
+                               const TEncodeOptions &Options);

@@ -7,34 +7,34 @@
 #include <cstdint>
 #include <vector>
 
-struct StereoBuffer {
-  explicit StereoBuffer(int Rate, double Seconds);
+struct TStereoBuffer {
+  explicit TStereoBuffer(int Rate, double Seconds);
   int Rate;
   std::vector<float> Left, Right;
   size_t Frames() const { return Left.size(); }
 };
 
 // Where a voice sits between the speakers: -1 left, 0 centre, 1 right.
-struct Placement {
+struct TPlacement {
   double Gain = 1.0;
   double Pan = 0.0;
 };
 
 double MidiToHz(double Note);
 
-void AddKick(StereoBuffer &Out, double Start, Placement Where);
-void AddSnare(StereoBuffer &Out, double Start, Placement Where, uint32_t Seed);
-void AddHat(StereoBuffer &Out, double Start, double Length, Placement Where, uint32_t Seed);
+void AddKick(TStereoBuffer &Out, double Start, TPlacement Where);
+void AddSnare(TStereoBuffer &Out, double Start, TPlacement Where, uint32_t Seed);
+void AddHat(TStereoBuffer &Out, double Start, double Length, TPlacement Where, uint32_t Seed);
 // A rising noise sweep over Length seconds, for builds into a new section.
-void AddRiser(StereoBuffer &Out, double Start, double Length, Placement Where, uint32_t Seed);
+void AddRiser(TStereoBuffer &Out, double Start, double Length, TPlacement Where, uint32_t Seed);
 // Filtered sawtooth bass.
-void AddBass(StereoBuffer &Out, double Start, double Length, double Note, Placement Where);
+void AddBass(TStereoBuffer &Out, double Start, double Length, double Note, TPlacement Where);
 // A soft chord of detuned sawtooths with slow attack and release.
-void AddPad(StereoBuffer &Out, double Start, double Length, const std::vector<double> &Notes,
-            Placement Where);
+void AddPad(TStereoBuffer &Out, double Start, double Length, const std::vector<double> &Notes,
+            TPlacement Where);
 // A short, bright chord hit that dies away quickly.
-void AddStab(StereoBuffer &Out, double Start, const std::vector<double> &Notes, Placement Where);
+void AddStab(TStereoBuffer &Out, double Start, const std::vector<double> &Notes, TPlacement Where);
 // A vibrato pulse-wave lead line note.
-void AddLead(StereoBuffer &Out, double Start, double Length, double Note, Placement Where);
+void AddLead(TStereoBuffer &Out, double Start, double Length, double Note, TPlacement Where);
 // A short plucked triangle, for arpeggios.
-void AddPluck(StereoBuffer &Out, double Start, double Note, Placement Where);
+void AddPluck(TStereoBuffer &Out, double Start, double Note, TPlacement Where);

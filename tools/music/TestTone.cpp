@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-std::vector<float> MakeTone(const ToneOptions &Options) {
+std::vector<float> MakeTone(const TToneOptions &Options) {
   const size_t Frames = static_cast<size_t>(std::llround(Options.Seconds * Options.Rate));
   std::vector<float> Samples(Frames * Options.Channels);
   const double Pi = 3.14159265358979323846;

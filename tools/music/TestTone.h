@@ -3,7 +3,7 @@
 
 #include <vector>
 
-struct ToneOptions {
+struct TToneOptions {
   double Seconds = 1.0;
   int Rate = 44100;
   int Channels = 2;
@@ -14,4 +14,4 @@ struct ToneOptions {
 };
 
 // Interleaved samples.
-std::vector<float> MakeTone(const ToneOptions &Options);
+std::vector<float> MakeTone(const TToneOptions &Options);

@@ -17,20 +17,20 @@
 
 namespace {
 
-struct Arguments {
+struct TArguments {
   std::string Out = "music.mp3";
   std::string Wav;
-  double Seconds = kTrackSeconds;
+  double Seconds = TrackSeconds;
   int Rate = 44100;
   int Channels = 2;
   double Tone = 0.0;  // 0: the track
   bool Square = false;
   bool LeftOnly = false;
   float Amplitude = 0.5f;
-  EncodeOptions Encoding;
+  TEncodeOptions Encoding;
 };
 
-bool Parse(int Count, char **Values, Arguments &Args) {
+bool Parse(int Count, char **Values, TArguments &Args) {
   for (int i = 1; i < Count; ++i) {
     const std::string Name = Values[i];
     const bool HasValue = i + 1 < Count;
@@ -67,7 +67,7 @@ bool Parse(int Count, char **Values, Arguments &Args) {
 }
 
 // The track is composed in stereo; cut to length and fold to mono if asked.
-std::vector<float> TrackSamples(const Arguments &Args) {
+std::vector<float> TrackSamples(const TArguments &Args) {
   std::vector<float> Stereo = ComposeTrack(Args.Rate);
   const size_t Frames = std::min(Stereo.size() / 2, static_cast<size_t>(Args.Seconds * Args.Rate));
   Stereo.resize(Frames * 2);
@@ -87,7 +87,7 @@ bool WriteFile(const std::string &Path, const std::vector<uint8_t> &Bytes) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  Arguments Args;
+  TArguments Args;
   if (!Parse(argc, argv, Args)) {
     std::fprintf(stderr,
                  "usage: %s [--out FILE] [--wav FILE] [--seconds S] [--rate R]\n"
@@ -98,7 +98,7 @@ int main(int argc, char **argv) {
   }
   std::vector<float> Samples;
   if (Args.Tone > 0) {
-    ToneOptions Tone;
+    TToneOptions Tone;
     Tone.Seconds = Args.Seconds;
     Tone.Rate = Args.Rate;
     Tone.Channels = Args.Channels;

@@ -10,21 +10,21 @@
 #include <thread>
 #include <vector>
 
-#include "runner/sound/Mp3Source.h"
-#include "runner/sound/Resampler.h"
-#include "runner/sound/SampleRing.h"
+#include "sound/Mp3Source.h"
+#include "sound/RateConverter.h"
+#include "sound/SampleRing.h"
 
-class StreamPlayer {
+class TStreamPlayer {
 public:
   // LatencyFrames: how long after the callback hands a frame to the device
   // it is heard, from the device's buffering.
-  StreamPlayer(int OutputRate, int LatencyFrames);
-  StreamPlayer(const StreamPlayer &) = delete;
-  StreamPlayer &operator=(const StreamPlayer &) = delete;
-  ~StreamPlayer();
+  TStreamPlayer(int OutputRate, int LatencyFrames);
+  TStreamPlayer(const TStreamPlayer &) = delete;
+  TStreamPlayer &operator=(const TStreamPlayer &) = delete;
+  ~TStreamPlayer();
 
   // Opens the file and starts decoding ahead, so playback can start at once.
-  Mp3OpenResult Open(const char *Path);
+  TMp3OpenResult Open(const char *Path);
 
   void Play() { IsPlaying.store(true, std::memory_order_release); }
   void Stop() { IsPlaying.store(false, std::memory_order_release); }
@@ -41,25 +41,29 @@ public:
   // Levels with the audible frame given explicitly (frames since Play).
   bool LevelsAt(int64_t AudibleFrame, float &Left, float &Right) const;
 
+  // Frames decoded ahead, waiting for the device.
+  size_t BufferedFrames() const { return Ready.Available(); }
   // Frames handed to the device since playback started.
   uint64_t PlayedFrames() const { return Played.load(std::memory_order_acquire); }
   // Callbacks that found the ring empty before the file had ended.
   uint64_t Underruns() const { return UnderrunCount.load(std::memory_order_relaxed); }
   bool DecodingFinished() const { return Finished.load(std::memory_order_acquire); }
+  // The frame the viewer hears now (frames since Play): a device latency
+  // behind what was handed over, advancing with the clock in between.
+  int64_t AudibleFrame() const;
 
 private:
   void DecodeLoop();
-  bool WaitForSpace(size_t Frames);
-  int64_t AudibleFrame() const;
+  bool Deliver(const float *Frames, size_t Count);
 
   const int OutputRate;
   const int LatencyFrames;
-  Mp3Source Source;
-  Resampler Converter;
-  SampleRing Ready;
+  TMp3Source Source;
+  TRateConverter Converter;
+  TSampleRing Ready;
   std::vector<float> DecodeBuffer;
-  std::vector<float> ConvertBuffer;
-  std::vector<float> History;  // the last frames played, indexed by frame & mask
+  std::vector<float> Converted;  // the decoder's last chunk at the device rate
+  std::vector<float> History;    // the last frames played, indexed by frame & mask
   std::thread Decoder;
   std::atomic<bool> StopDecoding{false};
   std::atomic<bool> Finished{false};

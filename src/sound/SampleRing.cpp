@@ -1,4 +1,4 @@
-#include "runner/sound/SampleRing.h"
+#include "sound/SampleRing.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,17 +13,17 @@ size_t NextPowerOfTwo(size_t Value) {
 
 }  // namespace
 
-SampleRing::SampleRing(size_t CapacityFrames)
+TSampleRing::TSampleRing(size_t CapacityFrames)
     : Data(NextPowerOfTwo(std::max<size_t>(CapacityFrames, 1)) * 2), Mask(Data.size() / 2 - 1) {}
 
-size_t SampleRing::Available() const {
+size_t TSampleRing::Available() const {
   return static_cast<size_t>(WriteCount.load(std::memory_order_acquire) -
                              ReadCount.load(std::memory_order_acquire));
 }
 
-size_t SampleRing::Space() const { return Capacity() - Available(); }
+size_t TSampleRing::Space() const { return Capacity() - Available(); }
 
-size_t SampleRing::Write(const float *Frames, size_t Count) {
+size_t TSampleRing::Write(const float *Frames, size_t Count) {
   const uint64_t Written = WriteCount.load(std::memory_order_relaxed);
   const uint64_t Read = ReadCount.load(std::memory_order_acquire);
   Count = std::min(Count, Capacity() - static_cast<size_t>(Written - Read));
@@ -36,7 +36,7 @@ size_t SampleRing::Write(const float *Frames, size_t Count) {
   return Count;
 }
 
-size_t SampleRing::Read(float *Frames, size_t Count) {
+size_t TSampleRing::Read(float *Frames, size_t Count) {
   const uint64_t Read = ReadCount.load(std::memory_order_relaxed);
   const uint64_t Written = WriteCount.load(std::memory_order_acquire);
   Count = std::min(Count, static_cast<size_t>(Written - Read));

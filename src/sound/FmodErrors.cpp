@@ -1,9 +1,9 @@
 // The texts the viewer sees for the sound layer's error codes.
-#include "runner/sound/Fmod.h"
+#include "sound/Fmod.h"
 
 namespace {
 
-const char *const kErrorTexts[] = {
+const char *const ErrorTexts[] = {
     "No errors",
     "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first",
     "This command failed because FSOUND_Init was not called",
@@ -25,11 +25,11 @@ const char *const kErrorTexts[] = {
     "Required Mediaplayer codec is not installed",
 };
 
-constexpr int kErrorTextCount = sizeof(kErrorTexts) / sizeof(kErrorTexts[0]);
+constexpr int ErrorTextCount = sizeof(ErrorTexts) / sizeof(ErrorTexts[0]);
 
 }  // namespace
 
 const char *FmodErrorText(int Code) {
-  if (Code < 0 || Code >= kErrorTextCount) return "Unknown error";
-  return kErrorTexts[Code];
+  if (Code < 0 || Code >= ErrorTextCount) return "Unknown error";
+  return ErrorTexts[Code];
 }

@@ -1,4 +1,4 @@
-#include "runner/sound/Mp3Source.h"
+#include "sound/Mp3Source.h"
 
 #include <fcntl.h>
 #include <mpg123.h>
@@ -7,24 +7,24 @@
 
 #include <cerrno>
 
-#include "runner/sound/Mp3Probe.h"
+#include "sound/Mp3Probe.h"
 
 namespace {
 
 // A decode call that returns nothing this many times in a row is stuck.
-constexpr int kMaxEmptyReads = 64;
+constexpr int MaxEmptyReads = 64;
 
-Mp3OpenResult OpenFile(const char *Path, int &Fd) {
+TMp3OpenResult OpenFile(const char *Path, int &Fd) {
   // O_NONBLOCK keeps a FIFO named like the music from hanging the open; it
   // has no effect on the regular files accepted below.
   Fd = open(Path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (Fd < 0) {
-    return (errno == ENOENT || errno == ENOTDIR) ? Mp3OpenResult::NotFound
-                                                 : Mp3OpenResult::LoadError;
+    return (errno == ENOENT || errno == ENOTDIR) ? TMp3OpenResult::NotFound
+                                                 : TMp3OpenResult::LoadError;
   }
   struct stat Info;
-  if (fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) return Mp3OpenResult::LoadError;
-  return Mp3OpenResult::Ok;
+  if (fstat(Fd, &Info) != 0 || !S_ISREG(Info.st_mode)) return TMp3OpenResult::LoadError;
+  return TMp3OpenResult::Ok;
 }
 
 // Asks the decoder for float stereo at whatever rate the file has.
@@ -44,9 +44,9 @@ bool ConfigureOutput(mpg123_handle *Handle) {
 
 }  // namespace
 
-Mp3Source::~Mp3Source() { Release(); }
+TMp3Source::~TMp3Source() { Release(); }
 
-void Mp3Source::Release() {
+void TMp3Source::Release() {
   if (Handle != nullptr) {
     mpg123_close(Handle);
     mpg123_delete(Handle);
@@ -58,26 +58,26 @@ void Mp3Source::Release() {
   Ended = false;
 }
 
-Mp3OpenResult Mp3Source::Open(const char *Path) {
+TMp3OpenResult TMp3Source::Open(const char *Path) {
   Release();
-  Mp3OpenResult Result = OpenFile(Path, Fd);
-  if (Result == Mp3OpenResult::Ok) Result = ProbeMp3(Fd);
-  if (Result == Mp3OpenResult::Ok) {
+  TMp3OpenResult Result = OpenFile(Path, Fd);
+  if (Result == TMp3OpenResult::Ok) Result = ProbeMp3(Fd);
+  if (Result == TMp3OpenResult::Ok) {
     Handle = mpg123_new(nullptr, nullptr);
-    if (Handle == nullptr) Result = Mp3OpenResult::OutOfMemory;
+    if (Handle == nullptr) Result = TMp3OpenResult::OutOfMemory;
   }
-  if (Result == Mp3OpenResult::Ok && (!ConfigureOutput(Handle) || lseek(Fd, 0, SEEK_SET) != 0 ||
-                                      mpg123_open_fd(Handle, Fd) != MPG123_OK))
-    Result = Mp3OpenResult::LoadError;
-  if (Result != Mp3OpenResult::Ok) Release();
+  if (Result == TMp3OpenResult::Ok && (!ConfigureOutput(Handle) || lseek(Fd, 0, SEEK_SET) != 0 ||
+                                       mpg123_open_fd(Handle, Fd) != MPG123_OK))
+    Result = TMp3OpenResult::LoadError;
+  if (Result != TMp3OpenResult::Ok) Release();
   return Result;
 }
 
-size_t Mp3Source::Read(float *Out, size_t MaxFrames) {
+size_t TMp3Source::Read(float *Out, size_t MaxFrames) {
   if (Handle == nullptr || Ended) return 0;
   unsigned char *Bytes = reinterpret_cast<unsigned char *>(Out);
   const size_t Wanted = MaxFrames * 2 * sizeof(float);
-  for (int Attempt = 0; Attempt < kMaxEmptyReads; ++Attempt) {
+  for (int Attempt = 0; Attempt < MaxEmptyReads; ++Attempt) {
     size_t Done = 0;
     const int Result = mpg123_read(Handle, Bytes, Wanted, &Done);
     if (Result == MPG123_NEW_FORMAT || CurrentRate == 0) {

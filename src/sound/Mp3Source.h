@@ -7,16 +7,16 @@
 
 struct mpg123_handle_struct;
 
-enum class Mp3OpenResult { Ok, NotFound, LoadError, UnknownFormat, OutOfMemory };
+enum class TMp3OpenResult { Ok, NotFound, LoadError, UnknownFormat, OutOfMemory };
 
-class Mp3Source {
+class TMp3Source {
 public:
-  Mp3Source() = default;
-  Mp3Source(const Mp3Source &) = delete;
-  Mp3Source &operator=(const Mp3Source &) = delete;
-  ~Mp3Source();
+  TMp3Source() = default;
+  TMp3Source(const TMp3Source &) = delete;
+  TMp3Source &operator=(const TMp3Source &) = delete;
+  ~TMp3Source();
 
-  Mp3OpenResult Open(const char *Path);
+  TMp3OpenResult Open(const char *Path);
 
   // Decodes up to MaxFrames frames into Out. Returns the frames written; 0
   // only at the end of the stream or after a fault the decoder cannot pass.

@@ -22,6 +22,13 @@ bool FSOUND_SetVolume(int Channel, int Volume);
 bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right);
 bool FSOUND_Stream_Stop(FSOUND_HANDLE Stream);
 bool FSOUND_Stream_Close(FSOUND_HANDLE Stream);
+// The play position of the stream in milliseconds: what the viewer hears
+// now, the device's latency taken into account. 0 for a dead handle.
+int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream);
+
+// Closes the device and forgets every stream, handle and error: the sound
+// layer as it is when the program starts.
+void ResetSoundSystem();
 
 // The text for an error code; "Unknown error" outside 0..18.
 const char *FmodErrorText(int Code);

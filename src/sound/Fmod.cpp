@@ -2,60 +2,59 @@
 // at most one MP3 stream, played on channel 0. Calls come from the program's
 // one thread; the device's callback runs on SDL's audio thread and touches
 // only the stream player, which is swapped in and out under the device lock.
-#include "runner/sound/Fmod.h"
+#include "sound/Fmod.h"
 
 #include <SDL.h>
 
 #include <cstring>
 #include <memory>
 #include <new>
+#include <system_error>
 
-#include "runner/sound/FmodTesting.h"
-#include "runner/sound/StreamPlayer.h"
+#include "sound/StreamPlayer.h"
 
 FSOUND_HANDLE MusicStream = 0;
 
 namespace {
 
-constexpr float kLayerVersion = 3.74f;
-constexpr int kOutputChannels = 2;
-constexpr Uint16 kDeviceBufferFrames = 1024;
-constexpr FSOUND_HANDLE kFftUnit = 1;
-constexpr int kFreeChannel = -1;  // play on any free channel
-constexpr int kAllChannels = -3;  // volume of everything playing
-constexpr int kMusicChannel = 0;  // the one channel a stream plays on
+constexpr float LayerVersion = 3.74f;
+constexpr int OutputChannels = 2;
+constexpr Uint16 DeviceBufferFrames = 1024;
+constexpr FSOUND_HANDLE FftUnit = 1;
+constexpr int FreeChannel = -1;  // play on any free channel
+constexpr int AllChannels = -3;  // volume of everything playing
+constexpr int MusicChannel = 0;  // the one channel a stream plays on
 
-enum ErrorCode {
-  kNone = 0,
-  kInitialised = 1,
-  kUninitialised = 2,
-  kInit = 3,
-  kFileNotFound = 9,
-  kFileFormat = 10,
-  kFileLoad = 11,
-  kMemory = 12,
-  kInvalidParam = 14,
+enum TErrorCode {
+  ErrNone = 0,
+  ErrInitialised = 1,
+  ErrUninitialised = 2,
+  ErrInit = 3,
+  ErrFileNotFound = 9,
+  ErrFileFormat = 10,
+  ErrFileLoad = 11,
+  ErrMemory = 12,
+  ErrInvalidParam = 14,
 };
 
-struct SoundSystem {
+// Everything the sound layer keeps between calls.
+struct TSoundSystem {
   bool Ready = false;
   SDL_AudioDeviceID Device = 0;
   int Rate = 0;
   int LatencyFrames = 0;
-  std::unique_ptr<StreamPlayer> Stream;  // read by the callback under the device lock
+  std::unique_ptr<TStreamPlayer> Stream;  // read by the callback under the device lock
   FSOUND_HANDLE StreamHandle = 0;
   FSOUND_HANDLE LastHandle = 0;
   float Gain = 1.0f;
+  int LastError = ErrNone;
 };
 
-SoundSystem Sound;
-int LastError = kNone;
-float ReportedVersion = kLayerVersion;
-int ForcedInitError = kNone;
+TSoundSystem Sound;
 
 void AudioCallback(void *, Uint8 *Bytes, int Length) {
   float *Out = reinterpret_cast<float *>(Bytes);
-  const size_t Frames = static_cast<size_t>(Length) / (kOutputChannels * sizeof(float));
+  const size_t Frames = static_cast<size_t>(Length) / (OutputChannels * sizeof(float));
   if (Sound.Stream)
     Sound.Stream->Render(Out, Frames);
   else
@@ -63,12 +62,12 @@ void AudioCallback(void *, Uint8 *Bytes, int Length) {
 }
 
 bool Fail(int Code) {
-  LastError = Code;
+  Sound.LastError = Code;
   return false;
 }
 
 FSOUND_HANDLE NoHandle(int Code) {
-  LastError = Code;
+  Sound.LastError = Code;
   return 0;
 }
 
@@ -81,14 +80,14 @@ int LatencyOf(const SDL_AudioSpec &Obtained) {
   return Obtained.samples * (Immediate ? 1 : 2);
 }
 
-StreamPlayer *StreamFor(FSOUND_HANDLE Handle) {
+TStreamPlayer *StreamFor(FSOUND_HANDLE Handle) {
   if (!Sound.Ready || Handle == 0 || Handle != Sound.StreamHandle) return nullptr;
   return Sound.Stream.get();
 }
 
 // Swaps the callback's stream under the device lock, so the callback never
 // sees a player that is being destroyed.
-void ReplaceStream(std::unique_ptr<StreamPlayer> Next) {
+void ReplaceStream(std::unique_ptr<TStreamPlayer> Next) {
   SDL_LockAudioDevice(Sound.Device);
   Sound.Stream.swap(Next);
   SDL_UnlockAudioDevice(Sound.Device);
@@ -103,65 +102,51 @@ void ReleaseSdlAudio(bool WasInitialised = true) {
   if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
 }
 
-int ErrorForOpen(Mp3OpenResult Result) {
+int ErrorForOpen(TMp3OpenResult Result) {
   switch (Result) {
-    case Mp3OpenResult::NotFound:
-      return kFileNotFound;
-    case Mp3OpenResult::UnknownFormat:
-      return kFileFormat;
-    case Mp3OpenResult::OutOfMemory:
-      return kMemory;
+    case TMp3OpenResult::NotFound:
+      return ErrFileNotFound;
+    case TMp3OpenResult::UnknownFormat:
+      return ErrFileFormat;
+    case TMp3OpenResult::OutOfMemory:
+      return ErrMemory;
     default:
-      return kFileLoad;
+      return ErrFileLoad;
   }
 }
 
 }  // namespace
 
-void SetReportedVersionForTesting(float Version) { ReportedVersion = Version; }
-void FailNextInitForTesting(int Code) { ForcedInitError = Code; }
-void ResetSoundTestControls() {
-  ReportedVersion = kLayerVersion;
-  ForcedInitError = kNone;
-}
+float FSOUND_GetVersion() { return LayerVersion; }
 
-uint64_t StreamFramesPlayedForTesting() { return Sound.Stream ? Sound.Stream->PlayedFrames() : 0; }
-
-float FSOUND_GetVersion() { return ReportedVersion; }
-
-int FSOUND_GetError() { return LastError; }
+int FSOUND_GetError() { return Sound.LastError; }
 
 bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
-  if (Sound.Ready) return Fail(kInitialised);
-  if (ForcedInitError != kNone) {
-    const int Code = ForcedInitError;
-    ForcedInitError = kNone;
-    return Fail(Code);
-  }
-  if (MixRate <= 0 || MaxSoftwareChannels < 0) return Fail(kInvalidParam);
+  if (Sound.Ready) return Fail(ErrInitialised);
+  if (MixRate <= 0 || MaxSoftwareChannels < 0) return Fail(ErrInvalidParam);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     ReleaseSdlAudio(false);
-    return Fail(kInit);
+    return Fail(ErrInit);
   }
   SDL_AudioSpec Wanted{};
   Wanted.freq = MixRate;
   Wanted.format = AUDIO_F32SYS;
-  Wanted.channels = kOutputChannels;
-  Wanted.samples = kDeviceBufferFrames;
+  Wanted.channels = OutputChannels;
+  Wanted.samples = DeviceBufferFrames;
   Wanted.callback = AudioCallback;
   SDL_AudioSpec Obtained{};
   // No changes allowed: SDL converts to whatever the hardware takes.
   Sound.Device = SDL_OpenAudioDevice(nullptr, 0, &Wanted, &Obtained, 0);
   if (Sound.Device == 0) {
     ReleaseSdlAudio();
-    return Fail(kInit);
+    return Fail(ErrInit);
   }
   Sound.Ready = true;
   Sound.Rate = MixRate;
   Sound.LatencyFrames = LatencyOf(Obtained);
   Sound.Gain = 1.0f;
   SDL_PauseAudioDevice(Sound.Device, 0);  // mixes silence until a stream plays
-  LastError = kNone;
+  Sound.LastError = ErrNone;
   return true;
 }
 
@@ -170,20 +155,36 @@ void FSOUND_Close() {
   ReplaceStream(nullptr);
   SDL_CloseAudioDevice(Sound.Device);
   ReleaseSdlAudio();
-  // Handles keep counting across runs so a stale one never matches.
-  const FSOUND_HANDLE LastHandle = Sound.LastHandle;
-  Sound = SoundSystem{};
-  Sound.LastHandle = LastHandle;
+  // Handles keep counting across runs so a stale one never matches, and the
+  // last error stays readable after the close that follows a failure.
+  TSoundSystem Closed;
+  Closed.LastHandle = Sound.LastHandle;
+  Closed.LastError = Sound.LastError;
+  Sound = std::move(Closed);
+}
+
+void ResetSoundSystem() {
+  FSOUND_Close();
+  Sound = TSoundSystem{};
+  MusicStream = 0;
 }
 
 FSOUND_HANDLE FSOUND_Stream_Open(const char *Name, unsigned, int, int) {
-  if (!Sound.Ready) return NoHandle(kUninitialised);
-  if (Name == nullptr) return NoHandle(kInvalidParam);
-  std::unique_ptr<StreamPlayer> Player(new (std::nothrow)
-                                           StreamPlayer(Sound.Rate, Sound.LatencyFrames));
-  if (!Player) return NoHandle(kMemory);
-  const Mp3OpenResult Result = Player->Open(Name);
-  if (Result != Mp3OpenResult::Ok) return NoHandle(ErrorForOpen(Result));
+  if (!Sound.Ready) return NoHandle(ErrUninitialised);
+  if (Name == nullptr) return NoHandle(ErrInvalidParam);
+  // The player's buffers and its decoder thread are made here; a failure of
+  // either is this call's error code, never an exception through a C call.
+  std::unique_ptr<TStreamPlayer> Player;
+  TMp3OpenResult Result = TMp3OpenResult::Ok;
+  try {
+    Player = std::make_unique<TStreamPlayer>(Sound.Rate, Sound.LatencyFrames);
+    Result = Player->Open(Name);
+  } catch (const std::bad_alloc &) {
+    return NoHandle(ErrMemory);
+  } catch (const std::system_error &) {
+    return NoHandle(ErrInit);
+  }
+  if (Result != TMp3OpenResult::Ok) return NoHandle(ErrorForOpen(Result));
   Player->SetVolume(Sound.Gain);
   ReplaceStream(std::move(Player));
   Sound.StreamHandle = ++Sound.LastHandle;
@@ -191,27 +192,27 @@ FSOUND_HANDLE FSOUND_Stream_Open(const char *Name, unsigned, int, int) {
 }
 
 FSOUND_HANDLE FSOUND_DSP_GetFFTUnit() {
-  if (!Sound.Ready) return NoHandle(kUninitialised);
-  return kFftUnit;
+  if (!Sound.Ready) return NoHandle(ErrUninitialised);
+  return FftUnit;
 }
 
 bool FSOUND_DSP_SetActive(FSOUND_HANDLE Unit, bool) {
   // The FFT unit only has to exist: nothing here reads a spectrum.
-  if (!Sound.Ready || Unit != kFftUnit) return Fail(kInvalidParam);
+  if (!Sound.Ready || Unit != FftUnit) return Fail(ErrInvalidParam);
   return true;
 }
 
 bool FSOUND_Stream_Play(int Channel, FSOUND_HANDLE Stream) {
-  StreamPlayer *Player = StreamFor(Stream);
-  if (Player == nullptr || (Channel != kFreeChannel && Channel != kMusicChannel))
-    return Fail(kInvalidParam);
+  TStreamPlayer *Player = StreamFor(Stream);
+  if (Player == nullptr || (Channel != FreeChannel && Channel != MusicChannel))
+    return Fail(ErrInvalidParam);
   Player->Play();
   return true;
 }
 
 bool FSOUND_SetVolume(int Channel, int Volume) {
-  if (!Sound.Ready || (Channel != kAllChannels && Channel != kMusicChannel))
-    return Fail(kInvalidParam);
+  if (!Sound.Ready || (Channel != AllChannels && Channel != MusicChannel))
+    return Fail(ErrInvalidParam);
   const int Clamped = Volume < 0 ? 0 : (Volume > 255 ? 255 : Volume);
   Sound.Gain = static_cast<float>(Clamped) / 255.0f;
   if (Sound.Stream) Sound.Stream->SetVolume(Sound.Gain);
@@ -219,25 +220,34 @@ bool FSOUND_SetVolume(int Channel, int Volume) {
 }
 
 bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right) {
-  if (Left == nullptr || Right == nullptr || Channel != kMusicChannel) return Fail(kInvalidParam);
-  StreamPlayer *Player = StreamFor(Sound.StreamHandle);
+  if (Left == nullptr || Right == nullptr || Channel != MusicChannel) return Fail(ErrInvalidParam);
+  TStreamPlayer *Player = StreamFor(Sound.StreamHandle);
   float NewLeft = 0.0f, NewRight = 0.0f;
-  if (Player == nullptr || !Player->CurrentLevels(NewLeft, NewRight)) return Fail(kInvalidParam);
+  if (Player == nullptr || !Player->CurrentLevels(NewLeft, NewRight)) return Fail(ErrInvalidParam);
   *Left = NewLeft;
   *Right = NewRight;
   return true;
 }
 
 bool FSOUND_Stream_Stop(FSOUND_HANDLE Stream) {
-  StreamPlayer *Player = StreamFor(Stream);
-  if (Player == nullptr) return Fail(kInvalidParam);
+  TStreamPlayer *Player = StreamFor(Stream);
+  if (Player == nullptr) return Fail(ErrInvalidParam);
   Player->Stop();
   return true;
 }
 
 bool FSOUND_Stream_Close(FSOUND_HANDLE Stream) {
-  if (StreamFor(Stream) == nullptr) return Fail(kInvalidParam);
+  if (StreamFor(Stream) == nullptr) return Fail(ErrInvalidParam);
   ReplaceStream(nullptr);
   Sound.StreamHandle = 0;
   return true;
+}
+
+int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream) {
+  TStreamPlayer *Player = StreamFor(Stream);
+  if (Player == nullptr) {
+    Fail(ErrInvalidParam);
+    return 0;
+  }
+  return static_cast<int>(Player->AudibleFrame() * 1000 / Sound.Rate);
 }

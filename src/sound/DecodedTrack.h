@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "runner/sound/Mp3Source.h"
+#include "sound/Mp3Source.h"
 
-class DecodedTrack {
+class TDecodedTrack {
 public:
   // Decodes at most MaxMs milliseconds of the file at Rate frames per second.
-  Mp3OpenResult Load(const char *Path, int Rate = 44100, int64_t MaxMs = 120000);
+  TMp3OpenResult Load(const char *Path, int Rate = 44100, int64_t MaxMs = 120000);
 
   // The levels audible DemoTime milliseconds after playback started; silence
   // past the end of the track.

@@ -9,22 +9,22 @@
 #include <cstdint>
 
 // How far back from the position the peak is taken.
-constexpr int kLevelWindowMs = 20;
+constexpr int LevelWindowMs = 20;
 
 // A stretch of interleaved stereo frames. Frames[0] is frame FirstFrame of
 // the track, which starts at position 0 ms.
-struct StereoSamples {
+struct TStereoSamples {
   const float *Frames;
   int64_t FirstFrame;
   size_t FrameCount;
   int Rate;
 };
 
-// The window's frames: [End - Rate * kLevelWindowMs / 1000, End), where End
+// The window's frames: [End - Rate * LevelWindowMs / 1000, End), where End
 // is the first frame at or after PositionMs.
 int64_t LevelWindowEnd(int Rate, double PositionMs);
 int64_t LevelWindowFrames(int Rate);
 
 // Peak absolute sample of each side over the window before PositionMs, in
 // [0, 1]. Frames the buffer does not hold count as silence.
-void MeasureLevels(const StereoSamples &Samples, double PositionMs, float &Left, float &Right);
+void MeasureLevels(const TStereoSamples &Samples, double PositionMs, float &Left, float &Right);

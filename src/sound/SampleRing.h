@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <vector>
 
-class SampleRing {
+class TSampleRing {
 public:
   // The capacity is rounded up to a power of two frames.
-  explicit SampleRing(size_t CapacityFrames);
+  explicit TSampleRing(size_t CapacityFrames);
 
   // Producer side: copies up to Count frames in; returns how many fitted.
   size_t Write(const float *Frames, size_t Count);
