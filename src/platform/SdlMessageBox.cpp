@@ -1,12 +1,19 @@
 // Modal message boxes through FLTK: they need no SDL window, so they work
-// before the render window exists and after it is gone.
+// before the render window exists and after it is gone. Every message also
+// goes to standard error, so it is never lost: with no display to show a box
+// on, in a log, or when nobody is looking at the screen.
 #include <FL/Fl.H>
 #include <FL/Fl_Widget.H>
 #include <FL/fl_ask.H>
 
+#include <cstdio>
+
+#include "platform/SdlMessageDisplay.h"
 #include "platform/SdlPlatform.h"
 
 namespace {
+const char OkLabel[] = "OK";
+
 // FLTK has one icon per kind of box; the colour tells an error from a
 // warning.
 void ColourIcon(TMessageIcon Icon) {
@@ -18,6 +25,13 @@ void ColourIcon(TMessageIcon Icon) {
 TMessageResult TSdlPlatform::MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                                         TMessageButtons Buttons) {
   if (MessageBoxHandler) return MessageBoxHandler(Text, Caption, Icon, Buttons);
+  std::fprintf(stderr, "%s: %s\n", Caption, Text);
+  std::fflush(stderr);
+  // Nobody can answer a box that cannot be shown: a question takes the
+  // answer that ends the run.
+  const TMessageResult Unanswered =
+      Buttons == TMessageButtons::YesNo ? TMessageResult::No : TMessageResult::Ok;
+  if (!MessageBoxDisplayReady()) return Unanswered;
   fl_message_title(Caption);
   ColourIcon(Icon);
   TMessageResult Answer = TMessageResult::Ok;
@@ -26,7 +40,12 @@ TMessageResult TSdlPlatform::MessageBox(const char *Text, const char *Caption, T
     Answer = fl_choice("%s", fl_no, fl_yes, nullptr, Text) == 1 ? TMessageResult::Yes
                                                                 : TMessageResult::No;
   } else {
+    // One button that acknowledges the message: "OK", where FLTK's alert
+    // would say "Close".
+    const char *AlertLabel = fl_close;
+    fl_close = OkLabel;
     fl_alert("%s", Text);
+    fl_close = AlertLabel;
   }
   // Take the closed box off the screen now, not at FLTK's next call.
   Fl::flush();
