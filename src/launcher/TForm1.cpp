@@ -31,7 +31,7 @@ TForm1::TForm1(int Scale) : Fl_Double_Window(ClientWidth * Scale, ClientHeight *
   CheckBox1 = new Fl_Check_Button(S(8), S(200), S(89), S(17), "&Fullscreen");
   CheckBox1->value(1);
   Button1 = new Fl_Return_Button(S(24), S(224), S(73), S(25), "&OK");
-  Button2 = new Fl_Button(S(104), S(224), S(73), S(25), "&Close");
+  Button2 = new TPushButton(S(104), S(224), S(73), S(25), "&Close");
   end();
   for (int i = 0; i < children(); ++i) Style(child(i), Scale);
 

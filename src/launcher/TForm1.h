@@ -3,7 +3,6 @@
 // at 96 dpi (times Scale). Its handlers are attached by the entry.
 #pragma once
 
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
@@ -11,6 +10,7 @@
 #include "launcher/AcceleratorLabel.h"
 #include "launcher/DialogFlags.h"
 #include "launcher/ListBox.h"
+#include "launcher/PushButton.h"
 
 class TForm1 : public Fl_Double_Window {
 public:
@@ -29,7 +29,7 @@ public:
   TListBox *ListBox1;
   Fl_Check_Button *CheckBox1;
   Fl_Return_Button *Button1;  // default button: Enter presses it
-  Fl_Button *Button2;         // cancel button: Escape presses it
+  TPushButton *Button2;       // cancel button: Escape presses it
 
 private:
   static void CloseRequested(Fl_Widget *Window, void *);

@@ -33,15 +33,19 @@ std::string Output(const std::string &Command) {
   return Text;
 }
 
-TDemoProcess::~TDemoProcess() {
+TDemoProcess::~TDemoProcess() { Kill(); }
+
+void TDemoProcess::Kill() {
   if (Child > 0) {
     kill(Child, SIGKILL);
     waitpid(Child, nullptr, 0);
+    Child = 0;
   }
 }
 
 bool TDemoProcess::Start(const std::string &Program, const std::string &Folder,
                          const std::vector<std::string> &Environment) {
+  Kill();  // one left running by a failed case
   // In a UTF-8 locale that Xlib does not know by name (C.UTF-8), the render
   // window's WM_NAME gets an encoding xdotool cannot read and searches by
   // title miss it; the plain C locale gives the usual Latin-1 title.

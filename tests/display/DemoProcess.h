@@ -35,6 +35,8 @@ public:
   int WaitForExit(int Seconds);
 
 private:
+  void Kill();
+
   pid_t Child = 0;
 };
 

@@ -129,6 +129,7 @@ TEST_F(LauncherRunTest, LeavingTheDialogOtherwiseEndsWithoutTheFilm) {
       {"Escape", TCancel::Keys, "Escape", 0},
       {"Alt+C", TCancel::Keys, "alt+c", 0},
       {"a plain C while a button has the focus", TCancel::Keys, "Tab Tab c", 0},
+      {"Enter on the focused Close button", TCancel::Keys, "Tab Tab Tab Return", 0},
       {"a click on Close", TCancel::CloseClick, "", 0},
       {"the title-bar close", TCancel::WindowClose, "", 0},
       {"a stop signal", TCancel::StopSignal, "", 128 + SIGTERM},
