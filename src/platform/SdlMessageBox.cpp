@@ -31,7 +31,7 @@ TMessageResult TSdlPlatform::MessageBox(const char *Text, const char *Caption, T
   // answer that ends the run.
   const TMessageResult Unanswered =
       Buttons == TMessageButtons::YesNo ? TMessageResult::No : TMessageResult::Ok;
-  if (!MessageBoxDisplayReady()) return Unanswered;
+  if (!FltkDisplayReady()) return Unanswered;
   fl_message_title(Caption);
   ColourIcon(Icon);
   TMessageResult Answer = TMessageResult::Ok;

@@ -14,7 +14,7 @@ Display *OpenDisplayWithRetry(TDisplayOpener Open, int Attempts) {
   return nullptr;
 }
 
-bool MessageBoxDisplayReady() {
+bool FltkDisplayReady() {
   if (fl_display) return true;
   Display *Connection = OpenDisplayWithRetry();
   if (!Connection) return false;

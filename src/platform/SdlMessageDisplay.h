@@ -15,4 +15,4 @@ Display *OpenDisplayWithRetry(TDisplayOpener Open = XOpenDisplay, int Attempts =
 
 // True when FLTK has a display to show boxes on: the one it already holds,
 // or one opened now with OpenDisplayWithRetry and handed to it.
-bool MessageBoxDisplayReady();
+bool FltkDisplayReady();

@@ -1,0 +1,25 @@
+#include "launcher/Entry.h"
+
+#include "UMMath.h"
+#include "UMOgl.h"
+#include "UMTextures.h"
+#include "launcher/DialogFlags.h"
+#include "launcher/SettingsDialog.h"
+#include "platform/Platform.h"
+#include "platform/Randomize.h"
+#include "runner/RunDemo.h"
+
+void RunLauncher() {
+  Randomize();
+  Ogl = new TOgl;
+  ShowDisplaySettings();
+  if (OkPressed) {
+    RunDemo();
+    // The runner hid the pointer for the film.
+    Platform().ShowCursor(true);
+    // Field, title, disc, glow, credits, vignette, countdown.
+    ReleaseTextures();
+  }
+  delete Ogl;
+  Ogl = nullptr;
+}

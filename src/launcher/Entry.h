@@ -1,0 +1,6 @@
+// The program's steps from start to end: seed the generator, create the
+// view object, ask for the display settings, run the demo if the viewer
+// confirmed, then give back what the run took.
+#pragma once
+
+void RunLauncher();

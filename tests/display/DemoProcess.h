@@ -1,0 +1,63 @@
+// The demo's executable started as a child process under the X server, and
+// the xdotool steps that drive it. Every wait has a deadline, so a window
+// that never comes fails the test instead of hanging it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// The build folder: one above the folder of the running test program.
+std::string BuildFolder();
+
+// The standard output of a shell command.
+std::string Output(const std::string &Command);
+
+struct TWindowSize {
+  int Width = 0;
+  int Height = 0;
+};
+
+class TDemoProcess {
+public:
+  TDemoProcess() = default;
+  ~TDemoProcess();  // kills a child that is still running
+  TDemoProcess(const TDemoProcess &) = delete;
+  TDemoProcess &operator=(const TDemoProcess &) = delete;
+
+  // Starts Program in Folder with Environment added to this process's own.
+  bool Start(const std::string &Program, const std::string &Folder,
+             const std::vector<std::string> &Environment = {});
+  pid_t Pid() const { return Child; }
+  // The exit status (128 + signal for a signal), or -1 while still running
+  // after the wait.
+  int WaitForExit(int Seconds);
+
+private:
+  void Kill();
+
+  pid_t Child = 0;
+};
+
+// The id of the first window whose title matches the regular expression
+// Title and, when Size is given, whose size is Size; 0 when none shows up
+// within the deadline.
+unsigned long WaitForWindow(const std::string &Title, int Seconds,
+                            const TWindowSize *Size = nullptr);
+// A message box titled Title (a window of that title lower than any render
+// window), or 0 when none shows up within the deadline.
+unsigned long WaitForMessageBox(const std::string &Title, int Seconds);
+// The current size of a window.
+TWindowSize WindowSize(unsigned long Window);
+// True when no window with that title exists.
+bool NoWindow(const std::string &Title);
+// Gives Window the keyboard focus.
+bool Focus(unsigned long Window);
+// Gives Window the keyboard focus and types Keys (xdotool key names, e.g.
+// "alt+f Return"). False when xdotool fails or times out.
+bool TypeInto(unsigned long Window, const std::string &Keys);
+// Asks the window to close, as its title-bar close button does.
+bool RequestClose(unsigned long Window);
+// The window's top-left corner on the screen (x, y).
+std::string WindowPosition(unsigned long Window);
