@@ -23,7 +23,7 @@ protected:
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
     Program = BuildFolder() + "/quillmoor";
     if (access(Program.c_str(), X_OK) != 0) GTEST_SKIP() << "the demo is not built";
-    ToneOptions Tone;
+    TToneOptions Tone;
     Tone.Seconds = 3.0;
     Scratch.Write("music.mp3", ToneMp3(Tone));
   }
@@ -47,7 +47,7 @@ protected:
   }
 
   std::string Program;
-  ScratchFolder Scratch;
+  TScratchFolder Scratch;
   TDemoProcess Demo;
 };
 
