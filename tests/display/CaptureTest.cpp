@@ -136,7 +136,7 @@ TEST(FramePlan, FramesLeaderAndReplayOnTheGrid) {
   const std::vector<uint32_t> Leader = LeaderTicks(30);
   ASSERT_EQ(Leader.size(), 100u);
   EXPECT_EQ(Leader.front(), 700u);
-  EXPECT_EQ(Leader.back(), 3999u);
+  EXPECT_EQ(Leader.back(), 4000u);
   // Outside a stretch nothing is replayed; inside the blob field the run
   // from 0 is replayed from its first frame, then the capture's own.
   EXPECT_TRUE(ReplayTimes(20000, 10, 0).empty());
