@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "FilmSetup.h"
+#include "runner/FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"

@@ -29,7 +29,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/quillmoor.png
 # (dpkg-shlibdeps), so installing the .deb pulls in what the demo needs.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillmoor)
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Quillmoor)
 set(CPACK_PACKAGE_CONTACT "Quillmoor developers <quillmoor@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Real-time audio-visual demo")

@@ -1,13 +1,12 @@
 #include "runner/RunDemo.h"
 
-#include <GL/gl.h>
-
 #include <string>
 
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "platform/Platform.h"
+#include "runner/FilmSetup.h"
 #include "runner/RunnerCalls.h"
 #include "window/RenderWindow.h"
 
@@ -131,8 +130,7 @@ int32_t RunDemo() {
   if (!StartSound()) return 1;
   Done = false;
   EscapePressed = false;
-  Ogl->ViewWidth = Ogl->ModeWidth;
-  Ogl->ViewHeight = Ogl->ModeHeight;
+  SetFilmView();
   P.SetCursorPos(0, 0);
   if (!CreateRenderWindow("Quillmoor", static_cast<int32_t>(Ogl->ModeWidth),
                           static_cast<int32_t>(Ogl->ModeHeight),
@@ -159,7 +157,7 @@ int32_t RunDemo() {
   // Clock start: the counter is read just before playback, so DemoTime 0 is
   // the instant the music begins. Playback starts even when the countdown
   // was ended; the shutdown then stops it at once.
-  glLineWidth(2.1f);
+  StartFilmPicture();
   int64_t Frequency = 0;
   P.QueryPerformanceFrequency(Frequency);
   P.QueryPerformanceCounter(StartCounter);

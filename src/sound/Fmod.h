@@ -26,6 +26,13 @@ bool FSOUND_Stream_Close(FSOUND_HANDLE Stream);
 // now, the device's latency taken into account. 0 for a dead handle.
 int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream);
 
+class TDecodedTrack;
+// A run with no device (the capture tool): while Track is set,
+// FSOUND_GetCurrentLevels answers from it with the levels at DemoTime, the
+// same meter over the same decoded samples a playing stream reads. Null goes
+// back to the device.
+void UseDecodedTrackLevels(const TDecodedTrack *Track);
+
 // Closes the device and forgets every stream, handle and error: the sound
 // layer as it is when the program starts.
 void ResetSoundSystem();

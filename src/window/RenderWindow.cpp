@@ -3,6 +3,7 @@
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "platform/Platform.h"
+#include "runner/FilmSetup.h"
 
 namespace {
 
@@ -84,8 +85,7 @@ bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_
   if (!CreateWindowAndContext(Title, Width, Height, Bits)) return false;
 
   W.ShowWindow();
-  Ogl->Resize(Width, Height);
-  if (!Ogl->InitGL()) return FailCreation("Unexpected error.");
+  if (!InitFilmContext(Width, Height)) return FailCreation("Unexpected error.");
   return true;
 }
 

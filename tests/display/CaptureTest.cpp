@@ -10,6 +10,7 @@
 
 #include "CaptureOptions.h"
 #include "CaptureRun.h"
+#include "FramePlan.h"
 
 namespace {
 
@@ -42,17 +43,28 @@ std::string TempPng(const char *Name) {
 
 }  // namespace
 
-TEST(CaptureOptions, ReadsSizeInstantAndOutput) {
+TEST(CaptureOptions, ReadsEveryOptionAndTheOutputKind) {
   struct {
     std::vector<const char *> Args;
-    int Width, Height;
-    bool Countdown;
-    int64_t Instant;
+    int Width, Height, Fps;
+    int64_t From, To;
+    bool Countdown, Leader;
+    int Jobs;
+    TOutputKind Kind;
   } Cases[] = {
-      {{"--out", "a.png"}, 1024, 768, false, 0},
-      {{"--size", "640x480", "--from", "21000", "--out", "a.png"}, 640, 480, false, 21000},
-      {{"--countdown", "4294967295", "--out", "a.png", "--size", "1x1"}, 1, 1, true, 4294967295},
-      {{"--from", "110001", "--out", "a.png"}, 1024, 768, false, 110001},
+      {{"--out", "a.png"}, 1024, 768, 30, 0, 110000, false, false, 1, TOutputKind::Png},
+      {{"--size", "640x480", "--from", "21000", "--out", "a.png"}, 640, 480, 30, 21000, 110000,
+       false, false, 1, TOutputKind::Png},
+      {{"--countdown", "4294967295", "--out", "a.png", "--size", "1x1"}, 1, 1, 30, 4294967295,
+       110000, true, false, 1, TOutputKind::Png},
+      {{"--from", "110000", "--out", "a.png"}, 1024, 768, 30, 110000, 110000, false, false, 1,
+       TOutputKind::Png},
+      {{"--fps", "60", "--from", "5", "--to", "6", "--leader", "--jobs", "2", "--out", "d/"}, 1024,
+       768, 60, 5, 6, false, true, 2, TOutputKind::PngSequence},
+      {{"--size", "1279x719", "--out", "f.webm"}, 1279, 719, 30, 0, 110000, false, false, 1,
+       TOutputKind::Video},
+      {{"--out", "f.mkv", "--to", "110000"}, 1024, 768, 30, 0, 110000, false, false, 1,
+       TOutputKind::Video},
   };
   for (const auto &c : Cases) {
     TCaptureOptions Options;
@@ -60,9 +72,13 @@ TEST(CaptureOptions, ReadsSizeInstantAndOutput) {
     ASSERT_TRUE(Parse(c.Args, Options, Error)) << Error;
     EXPECT_EQ(Options.Width, c.Width);
     EXPECT_EQ(Options.Height, c.Height);
+    EXPECT_EQ(Options.Fps, c.Fps);
+    EXPECT_EQ(Options.From, c.From);
+    EXPECT_EQ(Options.To, c.To);
     EXPECT_EQ(Options.Countdown, c.Countdown);
-    EXPECT_EQ(Options.Instant, c.Instant);
-    EXPECT_EQ(Options.OutPath, "a.png");
+    EXPECT_EQ(Options.Leader, c.Leader);
+    EXPECT_EQ(Options.Jobs, c.Jobs);
+    EXPECT_EQ(Options.Kind, c.Kind);
   }
 }
 
@@ -77,8 +93,18 @@ TEST(CaptureOptions, RefusesWhatItCannotUseWithOneLine) {
       {"--from", "-1", "--out", "a.png"},
       {"--from", "12ms", "--out", "a.png"},
       {"--from", "", "--out", "a.png"},
+      {"--from", "110001", "--out", "a.png"},
+      {"--from", "5000", "--to", "4000", "--out", "d/"},
+      {"--from", "5000", "--to", "5000", "--out", "d/"},
+      {"--to", "110001", "--out", "d/"},
+      {"--fps", "0", "--out", "d/"},
+      {"--fps", "1001", "--out", "d/"},
+      {"--jobs", "0", "--out", "d/"},
       {"--countdown", "-700", "--out", "a.png"},
       {"--countdown", "4294967296", "--out", "a.png"},
+      {"--countdown", "700", "--out", "f.mp4"},
+      {"--music", "", "--out", "f.mp4"},
+      {"--out", "film.avi"},
       {"--from", "100"},
       {"--out"},
       {"--frame", "3", "--out", "a.png"},
@@ -94,12 +120,39 @@ TEST(CaptureOptions, RefusesWhatItCannotUseWithOneLine) {
   }
 }
 
+TEST(CaptureOptions, HelpNamesEveryOptionAndAnExample) {
+  const std::string Help = CaptureUsage();
+  for (const char *Option : {"--size", "--fps", "--from", "--to", "--leader", "--music", "--jobs",
+                             "--out", "--help", "--version", "Example"})
+    EXPECT_NE(Help.find(Option), std::string::npos) << Option;
+}
+
+TEST(FramePlan, FramesLeaderAndReplayOnTheGrid) {
+  EXPECT_EQ(FilmFrameCount(0, 110000, 30), 3300);
+  EXPECT_EQ(FilmFrameCount(0, 110000, 24), 2640);
+  EXPECT_EQ(FilmFrameCount(100, 101, 30), 1);
+  EXPECT_EQ(FilmFrameTime(1, 30, 0), 33);
+  EXPECT_EQ(FilmFrameTime(3299, 30, 0), 109966);
+  const std::vector<uint32_t> Leader = LeaderTicks(30);
+  ASSERT_EQ(Leader.size(), 100u);
+  EXPECT_EQ(Leader.front(), 700u);
+  EXPECT_EQ(Leader.back(), 4000u);
+  // Outside a stretch nothing is replayed; inside the blob field the run
+  // from 0 is replayed from its first frame, then the capture's own.
+  EXPECT_TRUE(ReplayTimes(20000, 10, 0).empty());
+  EXPECT_TRUE(ReplayTimes(60000, 10, 0).empty());
+  const std::vector<int64_t> Blob = ReplayTimes(28750, 10, 2);
+  ASSERT_FALSE(Blob.empty());
+  EXPECT_EQ(Blob.front(), 28600);
+  EXPECT_EQ(Blob.back(), 28850);
+  EXPECT_EQ(Blob.size(), 4u);  // 28600, 28700, 28750, 28850
+}
+
 TEST(Capture, WritesTheFilmsFrameAtAnySize) {
   TCaptureOptions Options;
   Options.Width = 320;
   Options.Height = 200;
-  Options.Instant = 0;
-  Options.OutPath = TempPng("film.png");
+    Options.OutPath = TempPng("film.png");
   std::string Error;
   ASSERT_TRUE(RunCapture(Options, Error)) << Error;
 
@@ -118,7 +171,7 @@ TEST(Capture, WritesTheLeadersFrame) {
   Options.Width = 640;
   Options.Height = 480;
   Options.Countdown = true;
-  Options.Instant = 700;
+  Options.From = 700;
   Options.OutPath = TempPng("leader.png");
   std::string Error;
   ASSERT_TRUE(RunCapture(Options, Error)) << Error;
@@ -140,4 +193,92 @@ TEST(Capture, AnUnwritablePathIsAnErrorAndLeavesNoFile) {
   EXPECT_FALSE(RunCapture(Options, Error));
   EXPECT_NE(Error.find("no-such-folder-quillmoor"), std::string::npos) << Error;
   EXPECT_EQ(Error.find('\n'), std::string::npos) << Error;
+}
+
+namespace {
+
+std::vector<uint8_t> FileBytes(const std::string &Path) {
+  std::vector<uint8_t> Bytes;
+  if (FILE *File = std::fopen(Path.c_str(), "rb")) {
+    int c;
+    while ((c = std::fgetc(File)) != EOF) Bytes.push_back(static_cast<uint8_t>(c));
+    std::fclose(File);
+  }
+  return Bytes;
+}
+
+std::string TempFolder(const char *Name) { return TempPng(Name) + "/"; }
+
+// The blob field carries its paths from frame to frame: a capture starting at
+// 40000 must show what a capture running there from the field's start shows.
+TCaptureOptions SmallBlobSequence(const std::string &Out) {
+  TCaptureOptions Options;
+  Options.Width = 64;
+  Options.Height = 48;
+  Options.Fps = 10;
+  Options.From = 28500;
+  Options.To = 40001;
+  Options.Kind = TOutputKind::PngSequence;
+  Options.OutPath = Out;
+  return Options;
+}
+
+}  // namespace
+
+TEST(Capture, SameArgumentsSameBytesAndAStartInsideTheBlobsMatchesTheLongRun) {
+  const std::string One = TempFolder("one"), Two = TempFolder("two");
+  std::string Error;
+  TCaptureOptions Long = SmallBlobSequence(One);
+  ASSERT_TRUE(RunCapture(Long, Error)) << Error;
+  Long.OutPath = Two;
+  Long.Jobs = 2;  // other processes, the same frames
+  ASSERT_TRUE(RunCapture(Long, Error)) << Error;
+  const int64_t Frames = FilmFrameCount(Long.From, Long.To, Long.Fps);
+  for (int64_t K = 0; K < Frames; K += 23) {
+    char Name[32];
+    std::snprintf(Name, sizeof Name, "frame-%06lld.png", static_cast<long long>(K));
+    EXPECT_EQ(FileBytes(One + Name), FileBytes(Two + Name)) << Name;
+  }
+
+  // Frame 115 of the long run is DemoTime 40000, after five turns of the paths.
+  TCaptureOptions Short = SmallBlobSequence(TempPng("short.png"));
+  Short.From = 40000;
+  Short.Kind = TOutputKind::Png;
+  for (int Run = 0; Run < 2; ++Run) {
+    ASSERT_TRUE(RunCapture(Short, Error)) << Error;
+    const std::vector<uint8_t> Single = FileBytes(Short.OutPath);
+    EXPECT_FALSE(Single.empty());
+    EXPECT_EQ(Single, FileBytes(One + "frame-000115.png")) << "run " << Run;
+  }
+  std::system(("rm -rf '" + One + "' '" + Two + "' '" + Short.OutPath + "'").c_str());
+}
+
+TEST(Capture, RefusesMissingMusicOrFfmpegWithOneLine) {
+  struct {
+    const char *Music;
+    const char *Out;
+    const char *Path;  // PATH while it runs
+    const char *Says;
+  } Cases[] = {
+      {"/no/such/music.mp3", "x.png", nullptr, "/no/such/music.mp3"},
+      {"/etc/hostname", "x.png", nullptr, "/etc/hostname"},
+      {nullptr, "x.mp4", "/nonexistent", "Debian package: ffmpeg"},
+  };
+  const std::string SavedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  for (const auto &c : Cases) {
+    TCaptureOptions Options;
+    Options.Width = 16;
+    Options.Height = 16;
+    Options.Kind = std::string(c.Out).find(".png") != std::string::npos ? TOutputKind::Png
+                                                                        : TOutputKind::Video;
+    Options.OutPath = TempPng(c.Out);
+    if (c.Music) Options.MusicPath = c.Music;
+    if (c.Path) setenv("PATH", c.Path, 1);
+    std::string Error;
+    EXPECT_FALSE(RunCapture(Options, Error)) << c.Says;
+    setenv("PATH", SavedPath.c_str(), 1);
+    EXPECT_NE(Error.find(c.Says), std::string::npos) << Error;
+    EXPECT_EQ(Error.find('\n'), std::string::npos) << Error;
+    std::remove(Options.OutPath.c_str());
+  }
 }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "FilmSetup.h"
+#include "runner/FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"

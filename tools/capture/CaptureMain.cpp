@@ -1,6 +1,7 @@
-// quillmoor-capture: renders one frame of the film, or of the countdown
-// leader, at any size to a PNG file, with no display. The frame is the one
-// the demo shows at that instant: the same set-up, the same drawing code.
+// quillmoor-capture: renders the film (or its countdown leader) at any size
+// and frame rate to PNG files or to a video with its music, with no display,
+// GPU or sound device. Every frame is the one the demo shows at that instant:
+// the same set-up, the same drawing code.
 #include <cstdio>
 #include <string>
 
@@ -10,7 +11,26 @@
 int main(int Count, char **Args) {
   TCaptureOptions Options;
   std::string Error;
-  if (ParseCaptureOptions(Count, Args, Options, Error) && RunCapture(Options, Error)) return 0;
+  if (!ParseCaptureOptions(Count, Args, Options, Error)) {
+    std::fprintf(stderr, "quillmoor-capture: %s\n", Error.c_str());
+    return 2;
+  }
+  if (Options.Help) {
+    std::fputs(CaptureUsage().c_str(), stdout);
+    return 0;
+  }
+  if (Options.Version) {
+    std::puts("quillmoor-capture " QUILLMOOR_VERSION);
+    return 0;
+  }
+  switch (Capture(Options, Error)) {
+  case TCaptureResult::Done: return 0;
+  case TCaptureResult::Interrupted:
+    std::fprintf(stderr, "quillmoor-capture: interrupted; %s holds the frames rendered so far\n",
+                 Options.OutPath.c_str());
+    return 130;
+  case TCaptureResult::Failed: break;
+  }
   std::fprintf(stderr, "quillmoor-capture: %s\n", Error.c_str());
   return 1;
 }

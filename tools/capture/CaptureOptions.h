@@ -1,26 +1,45 @@
-// The command line of quillmoor-capture:
-//   quillmoor-capture [--size WxH] (--from MS | --countdown MS) --out FILE.png
-// --from renders the film's frame at DemoTime = MS, --countdown the leader's
-// frame for MS milliseconds of tick time. The size defaults to 1024x768 and
-// the instant to --from 0.
+// The command line of quillmoor-capture (see CaptureUsage() for the text).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+// What --out asks for, from how the path ends.
+enum class TOutputKind {
+  Png,          // FILE.png: one frame
+  PngSequence,  // DIR/: one PNG per frame, frame-000000.png onwards
+  Video,        // FILE.mp4, .mkv or .webm: frames and music through ffmpeg
+};
+
 struct TCaptureOptions {
   int Width = 1024;
   int Height = 768;
-  bool Countdown = false;  // the leader instead of the film
-  int64_t Instant = 0;     // DemoTime, or the leader's Ms
+  int Fps = 30;
+  int64_t From = 0;       // DemoTime of the first frame
+  int64_t To = 110000;    // frames up to, not including, this DemoTime
+  bool Leader = false;    // the countdown before the film
+  bool Countdown = false; // a single leader frame at tick time From (--countdown)
+  std::string MusicPath;  // empty: the bundled music
+  int Jobs = 1;
   std::string OutPath;
+  TOutputKind Kind = TOutputKind::Png;
+  bool Help = false;
+  bool Version = false;
 };
 
+// The film's length: DemoTime runs from 0 to this.
+constexpr int64_t FilmEnd = 110000;
 // The largest frame side accepted: the viewport limit of Mesa's software
 // rasteriser.
 constexpr int MaxCaptureSide = 16384;
+constexpr int MaxFps = 1000;  // beyond it two frames would share a millisecond
+constexpr int MaxJobs = 64;
 
 // Fills Options from the arguments (Args[0] is the program). Returns false
-// with a one-line reason in Error for anything it cannot use.
+// with a one-line reason in Error for anything it cannot use. --help and
+// --version succeed with only their flag set.
 bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &Options,
                          std::string &Error);
+
+// The --help text: usage, every option, an example.
+std::string CaptureUsage();

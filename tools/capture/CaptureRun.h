@@ -1,13 +1,19 @@
-// One capture: a headless context of the requested size, the film set up as
-// the runner sets it up, one frame drawn at the requested instant, the frame
-// written to a PNG file.
+// One capture: the music decoded for the organism's levels, the film set up
+// in a headless context as the demo sets it up, the frames drawn on a fixed
+// grid and written as one PNG, a PNG sequence or a video through ffmpeg,
+// by one process or several.
 #pragma once
 
 #include <string>
 
 #include "CaptureOptions.h"
 
-// Renders the frame that Options asks for into Options.OutPath. Uses its own
-// headless platform while it runs and leaves no backend set afterwards.
-// Returns false with a one-line reason in Error.
+enum class TCaptureResult { Done, Failed, Interrupted };
+
+// Renders what Options asks for. Uses its own headless platform while it runs
+// and leaves no backend set afterwards. Failed comes with a one-line reason in
+// Error; Interrupted (Ctrl-C) has written every frame rendered until then.
+TCaptureResult Capture(const TCaptureOptions &Options, std::string &Error);
+
+// Capture() as a yes or no.
 bool RunCapture(const TCaptureOptions &Options, std::string &Error);

@@ -17,9 +17,9 @@
 // The rest of the library quillmoor_headless, for a whole film frame:
 //   HeadlessPlatform.h  THeadlessPlatform, the platform backend (synthetic
 //                       clocks, no messages, message boxes to stderr)
-//   FilmSetup.h         SetUpFilm(W, H) / TearDownFilm(): the runner's set-up
+//   runner/FilmSetup.h  SetUpFilm(W, H) / TearDownFilm(): the demo's set-up
 //   PngFile.h           WritePng(): a frame to a PNG file
-//   CaptureRun.h        RunCapture(): all of the above for one frame
+//   CaptureRun.h        Capture(): all of the above for a whole capture
 // A typical use:
 //   THeadlessPlatform Headless;
 //   SetPlatform(&Headless);

@@ -1,0 +1,131 @@
+// A captured frame is the demo's own frame: the demo runs under the X server
+// on a clock that jumps straight to a chosen instant, its back buffer is read
+// before the swap, and the capture of the same instant and size must agree
+// pixel for pixel.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CaptureRun.h"
+#include "DemoProcess.h"
+#include "UMOgl.h"
+#include "UMTypes.h"
+#include "platform/SdlPlatform.h"
+#include "runner/RunDemo.h"
+#include "runner/RunnerCalls.h"
+#include "sound/Fmod.h"
+
+namespace {
+
+constexpr int Width = 320;
+constexpr int Height = 240;
+
+// The SDL backend with the clocks replaced: the countdown ends at once, the
+// film's first frame is at Instant; that frame's back buffer is kept (RGB,
+// top row first) and the run is then closed.
+class TInstantPlatform : public TSdlPlatform {
+public:
+  int64_t Instant = 0;
+  std::vector<uint8_t> Frame;
+
+  uint32_t GetTickCount() override { return 5000u * Ticks++; }
+  bool QueryPerformanceFrequency(int64_t &Frequency) override {
+    Frequency = 1000;
+    return true;
+  }
+  bool QueryPerformanceCounter(int64_t &Counter) override {
+    Counter = CounterReads++ == 0 ? 0 : Instant;
+    return true;
+  }
+  void SwapBuffers() override {
+    if (CounterReads >= 2 && Frame.empty()) {
+      std::vector<uint8_t> BottomUp(static_cast<size_t>(Width) * Height * 3);
+      glReadBuffer(GL_BACK);
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glReadPixels(0, 0, Width, Height, GL_RGB, GL_UNSIGNED_BYTE, BottomUp.data());
+      const size_t Row = static_cast<size_t>(Width) * 3;
+      for (int Y = Height - 1; Y >= 0; --Y)
+        Frame.insert(Frame.end(), BottomUp.begin() + static_cast<long>(Y * Row),
+                     BottomUp.begin() + static_cast<long>((Y + 1) * Row));
+      PostQuitMessage(0);
+    }
+    TSdlPlatform::SwapBuffers();
+  }
+
+private:
+  uint32_t Ticks = 0;
+  int CounterReads = 0;
+};
+
+std::vector<uint8_t> ReadRgb(const std::string &Path) {
+  png_image Image;
+  std::memset(&Image, 0, sizeof Image);
+  Image.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> Rgb;
+  if (!png_image_begin_read_from_file(&Image, Path.c_str())) return Rgb;
+  Image.format = PNG_FORMAT_RGB;
+  Rgb.resize(PNG_IMAGE_SIZE(Image));
+  if (!png_image_finish_read(&Image, nullptr, Rgb.data(), 0, nullptr)) Rgb.clear();
+  return Rgb;
+}
+
+// The demo's frame at Instant, in a 320 x 240 window.
+std::vector<uint8_t> DemoFrame(int64_t Instant) {
+  TInstantPlatform Backend;
+  Backend.Instant = Instant;
+  TOgl View;
+  View.ModeWidth = Width;
+  View.ModeHeight = Height;
+  View.ModeBits = 32;
+  SetPlatform(&Backend, &Backend);
+  Ogl = &View;
+  ResetDemoState();
+  Fullscreen = false;
+  UseRealSoundAndFilm();
+  RunDemo();
+  ResetSoundSystem();
+  Ogl = nullptr;
+  SetPlatform(nullptr);
+  ResetDemoState();
+  return Backend.Frame;
+}
+
+}  // namespace
+
+TEST(CaptureMatchesDemo, TheSameInstantGivesTheSamePixels) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+  const std::string Folder = BuildFolder();
+  if (access((Folder + "/music.mp3").c_str(), R_OK) != 0) GTEST_SKIP() << "no music built";
+  char Here[4096];
+  ASSERT_NE(getcwd(Here, sizeof Here), nullptr);
+  ASSERT_EQ(chdir(Folder.c_str()), 0);  // the demo reads music.mp3 from here
+
+  // The opening (2-D, textures) and the strands under the attractor (3-D).
+  for (const int64_t Instant : {8000, 25000}) {
+    const std::vector<uint8_t> Demo = DemoFrame(Instant);
+    ASSERT_EQ(Demo.size(), static_cast<size_t>(Width) * Height * 3) << "no frame at " << Instant;
+
+    TCaptureOptions Options;
+    Options.Width = Width;
+    Options.Height = Height;
+    Options.From = Instant;
+    Options.OutPath = ::testing::TempDir() + "capture-vs-demo-" + std::to_string(getpid()) + ".png";
+    std::string Error;
+    ASSERT_TRUE(RunCapture(Options, Error)) << Error;
+    const std::vector<uint8_t> Captured = ReadRgb(Options.OutPath);
+    std::remove(Options.OutPath.c_str());
+
+    size_t Differing = 0;
+    for (size_t i = 0; i < Demo.size() && i < Captured.size(); ++i)
+      Differing += Demo[i] != Captured[i];
+    EXPECT_EQ(Captured.size(), Demo.size());
+    EXPECT_EQ(Differing, 0u) << "bytes differing at DemoTime " << Instant;
+  }
+  ASSERT_EQ(chdir(Here), 0);
+}

@@ -1,0 +1,50 @@
+#include "FramePlan.h"
+
+#include <algorithm>
+
+#include "scenes/CarriedState.h"
+
+namespace {
+constexpr uint32_t LeaderFirstTick = 700;
+constexpr uint32_t LeaderLastTick = 4000;
+}  // namespace
+
+int64_t FilmFrameTime(int64_t K, int Fps, int64_t From) { return K * 1000 / Fps + From; }
+
+int64_t FilmFrameCount(int64_t From, int64_t To, int Fps) {
+  if (To <= From) return 0;
+  // floor(K * 1000 / Fps) < To - From  <=>  K < (To - From) * Fps / 1000.
+  return ((To - From) * Fps + 999) / 1000;
+}
+
+std::vector<uint32_t> LeaderTicks(int Fps) {
+  std::vector<uint32_t> Ticks;
+  for (int64_t J = 0;; ++J) {
+    const int64_t Tick = LeaderFirstTick + J * 1000 / Fps;
+    if (Tick > LeaderLastTick) break;
+    Ticks.push_back(static_cast<uint32_t>(Tick));
+  }
+  return Ticks;
+}
+
+std::vector<int64_t> ReplayTimes(int64_t From, int Fps, int64_t K) {
+  const int64_t Target = FilmFrameTime(K, Fps, From);
+  std::vector<int64_t> Times;
+  for (const TStatefulStretch &Stretch : StatefulStretches()) {
+    if (Target <= Stretch.Start || Target > Stretch.End) continue;
+    // The run from 0 up to From ...
+    for (int64_t J = 0;; ++J) {
+      const int64_t T = FilmFrameTime(J, Fps, 0);
+      if (T >= From || T >= Target) break;
+      if (T > Stretch.Start) Times.push_back(T);
+    }
+    // ... then this capture's own frames before K.
+    for (int64_t J = 0; J < K; ++J) {
+      const int64_t T = FilmFrameTime(J, Fps, From);
+      if (T > Stretch.Start) Times.push_back(T);
+    }
+  }
+  std::sort(Times.begin(), Times.end());
+  Times.erase(std::unique(Times.begin(), Times.end()), Times.end());
+  return Times;
+}

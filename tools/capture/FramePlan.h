@@ -1,0 +1,23 @@
+// Which instants a capture draws: the film's frames on a fixed grid, the
+// leader's frames, and the unseen frames that bring a stateful stretch to
+// where a run from 0 has it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Frame K of a capture that starts at From: DemoTime = floor(K * 1000 / Fps) + From.
+int64_t FilmFrameTime(int64_t K, int Fps, int64_t From);
+// How many frames fall in [From, To).
+int64_t FilmFrameCount(int64_t From, int64_t To, int Fps);
+
+// The leader's tick times at a fixed frame timing: 700 + floor(J * 1000 / Fps)
+// for as long as it stays within 4000, the countdown's span in the demo.
+std::vector<uint32_t> LeaderTicks(int Fps);
+
+// The frames a capture from From must draw, unseen, before its frame K to
+// give the picture a run from 0 at the same rate shows there: for every
+// stateful stretch that frame K's instant lies in, the stretch's earlier
+// frames of that run (the 0-based grid before From, then this capture's own
+// frames). Ascending, each instant once.
+std::vector<int64_t> ReplayTimes(int64_t From, int Fps, int64_t K);
