@@ -125,8 +125,8 @@ TMirrorRow MirrorRow(int k, Single p) {
       LinearInterpolate(static_cast<Single>(0.8L * H),
                         static_cast<Single>(0.8L * H + 0.14L * W - 0.06L * H * p), m),
       LinearInterpolate(static_cast<Single>(0.4L * W), static_cast<Single>(0.24L * W * p), m),
-      LinearInterpolate(static_cast<Single>(0.8L * W), static_cast<Single>(0.8L * W + 0.24L * W * p),
-                        m)};
+      LinearInterpolate(static_cast<Single>(0.8L * W),
+                        static_cast<Single>(0.8L * W + 0.24L * W * p), m)};
 }
 
 void MirrorVertex(const TMirrorRow &Row, int k, int j) {
