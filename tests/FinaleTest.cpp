@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "RecordingGL.h"
@@ -268,6 +269,21 @@ TEST_F(FinaleTest, MosaicSpritesGrowFromTheBottomRightAndDarkenTheScreen) {
     EXPECT_NEAR(HalfSize(Batch, 20, 15), Ease(0, Full, Ease(p / 4, p, p)), 1e-4) << At;
     EXPECT_LE(HalfSize(Batch, 0, 0), HalfSize(Batch, 20, 15) + 1e-4) << At;
     EXPECT_LE(HalfSize(Batch, 20, 15), HalfSize(Batch, 40, 30) + 1e-4) << At;
+  }
+  // Every corner as the film computes it: v eased from i p / 40 j / 30 to p by p.
+  for (float p : {0.3f, 0.77f}) {
+    const TGLPrimitive &Batch = Mosaic(p);
+    for (int i = 0; i <= 40; ++i)
+      for (int j = 0; j <= 30; ++j) {
+        const float Start = static_cast<float>(i * static_cast<long double>(p) / 40 * j / 30);
+        const float v = std::min(CosineInterpolate(Start, p, p), 1.0f);
+        const long double s = CosineInterpolate(0, static_cast<float>(768.0L / 30), v);
+        const TGLVertex &TopLeft = Batch.Vertices[static_cast<size_t>(31 * i + j) * 4];
+        ASSERT_EQ(TopLeft.X, static_cast<float>(i / 40.0L * 1024 - s))
+            << p << ": " << i << ", " << j;
+        ASSERT_EQ(TopLeft.Y, static_cast<float>(j / 30.0L * 768 - s))
+            << p << ": " << i << ", " << j;
+      }
   }
   // First frame: nothing to see yet. Last: every sprite at full size.
   const TGLPrimitive &First = Mosaic(1 / 3000.0f);
