@@ -194,6 +194,8 @@ void DrawMosaicFade(Single Progress) {
   const Single FullSize = static_cast<Single>(H / MosaicRows);
   glEnable(GL_TEXTURE_2D);
   BindTexture(GlowTex);
+  // The sprites' alpha, and the weight with which each sprite's growth eases
+  // from its own start to p.
   const Single Weight = CosineInterpolate(0, 1, p);
   glColor4f(0, 0, 0, Weight);
   glBegin(GL_QUADS);
