@@ -48,6 +48,7 @@ const TInstant Instants[] = {
     {80000, "worms"},
     {88000, "worms+mosaic"},
     {89500, "worms+mosaic+fade"},
+    {92000, "finale_fading_in"},
     {100000, "finale"},
 };
 

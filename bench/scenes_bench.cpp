@@ -1,4 +1,4 @@
-// Processor time of the middle scenes' own code per frame, with the GL entry
+// Processor time of the scenes' own code per frame, with the GL entry
 // points answered by the recording GL in its non-recording mode (state only),
 // so the driver's share is left out. One benchmark per scene window, at a
 // 1024 x 768 view and at the frame of the window where it works hardest.
@@ -18,6 +18,8 @@
 #include "scenes/BlobField.h"
 #include "scenes/Branches.h"
 #include "scenes/DiscStamps.h"
+#include "scenes/Finale.h"
+#include "scenes/Profile.h"
 #include "scenes/WaveStrands.h"
 
 namespace {
@@ -110,6 +112,28 @@ void DiscStamps(benchmark::State &State) {
   for (auto _ : State) DrawDiscStamps();
 }
 BENCHMARK(DiscStamps)->Unit(benchmark::kMicrosecond);
+
+// The mosaic over the worms, halfway through its three seconds.
+void MosaicFade(benchmark::State &State) {
+  SetUpView(1024, 768);
+  for (auto _ : State) DrawMosaicFade(0.5f);
+}
+BENCHMARK(MosaicFade)->Unit(benchmark::kMicrosecond);
+
+// The closing picture at its middle (no fade; every part is drawn alike at
+// any moment).
+void Finale(benchmark::State &State) {
+  SetUpView(1024, 768);
+  BuildProfile();
+  for (auto _ : State) DrawFinale(0.5f);
+}
+BENCHMARK(Finale)->Unit(benchmark::kMicrosecond);
+
+// Start-up cost, not per frame.
+void BuildLandscape(benchmark::State &State) {
+  for (auto _ : State) BuildProfile();
+}
+BENCHMARK(BuildLandscape)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 BENCHMARK_MAIN();

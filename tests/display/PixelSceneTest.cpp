@@ -69,3 +69,16 @@ TEST_F(PixelScene, LeaderShowsTheDigitInBlack) {
   // The digit's centre is dark (stroke edge, glow, sweep and crosshair).
   EXPECT_LT(Red(512, 384), 100);
 }
+
+TEST_F(PixelScene, FinaleShowsTheMoonOverGreyGroundAndEndsInBlack) {
+  DrawFilmAt(100000);
+  // Halfway: no fade. The moon's disc is centred at (0.775 W, 0.3 H); the
+  // ground below the horizon (never lower than 2 H / 3) is opaque 0.3 grey.
+  EXPECT_GE(Red(793, 230), 250);
+  for (auto [X, Y] : {std::pair{200, 560}, {512, 384}, {300, 450}})
+    EXPECT_NEAR(Red(X, Y), 76, 2) << X << ", " << Y;
+  // From 110000 on the closing quad is opaque: nothing shows.
+  DrawFilmAt(110000);
+  for (auto [X, Y] : {std::pair{563, 77}, {200, 560}, {512, 384}, {600, 600}, {20, 20}})
+    EXPECT_EQ(Red(X, Y), 0) << X << ", " << Y;
+}
