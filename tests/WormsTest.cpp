@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <tuple>
 #include <vector>
 
 #include "RecordingGL.h"
@@ -16,6 +19,7 @@
 #include "runner/Precompute.h"
 #include "scenes/Branches.h"
 #include "scenes/UAWorms.h"
+#include "scenes/WormWave.h"
 
 namespace {
 const uint32_t Periods[WormCount] = {816, 1782, 2748, 3714, 1180, 2146, 3112};
@@ -254,4 +258,38 @@ TEST_F(WormsTest, WrappingWormsAdvanceInOrderFromTheCallersGenerator) {
     for (int n = 0; n < WormTrackPoints; ++n)
       EXPECT_TRUE(Worms.WormTracks[i][n].X == Worms.StartTracks[i][n].X &&
                   Worms.WormTracks[i][n].Y == Worms.StartTracks[i][n].Y);
+}
+
+TEST(WormWaveTest, FastFormsEqualTheExtendedFormulasBitForBit) {
+  const auto Same = [](Single a, Single b) { return std::memcmp(&a, &b, sizeof(Single)) == 0; };
+  std::mt19937 Generator(11);
+  // Weights across [0, 1], tiny ones included; positions over and well
+  // beyond the view, where the angle grows large.
+  std::uniform_real_distribution<float> Unit(0, 1), LogTiny(-12, 0), Position(-3000, 5000);
+  size_t Mismatches = 0;
+  for (int n = 0; n < 200000; ++n) {
+    const Single Mu = n % 4 == 0 ? std::pow(10.0f, LogTiny(Generator)) : Unit(Generator);
+    const Single Plain = static_cast<Single>((1 - std::cos(Extended(Mu) * Pi)) / 2);
+    const Single y1 = Position(Generator), y2 = Position(Generator);
+    Mismatches += !Same(EasedWeight(Mu), Plain);
+    Mismatches += !Same(EasedBlend(y1, y2, EasedWeight(Mu)), CosineInterpolate(y1, y2, Mu));
+
+    const Single v = n % 1000 == 0 ? static_cast<Single>(n / 1000) : Position(Generator);
+    for (const auto &[Span, Periods, Depth, Cosine] :
+         {std::tuple<Extended, Extended, Extended, bool>{1024, 11, 50, false},
+          {768, 7, 70, true},
+          {640, 11, 50, false},
+          {480, 7, 70, true}}) {
+      const Extended Angle = Extended(v) * 2 * Pi / Span * Periods;
+      const Single Wave =
+          static_cast<Single>(v + (Cosine ? std::cos(Angle) : std::sin(Angle)) * Depth);
+      Mismatches += !Same(WavyPosition(v, Span, Periods, Depth, Cosine), Wave);
+    }
+  }
+  EXPECT_EQ(Mismatches, 0u);
+  // Weights off the ends, and not finite, take the written formula.
+  for (Single Mu : {-0.5f, 1.5f, 2.0f, INFINITY, NAN}) {
+    const Single Plain = static_cast<Single>((1 - std::cos(Extended(Mu) * Pi)) / 2);
+    EXPECT_TRUE(Same(EasedWeight(Mu), Plain)) << Mu;
+  }
 }

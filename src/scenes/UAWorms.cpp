@@ -5,10 +5,9 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
-
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/WormWave.h"
 
 TWormState Worms;
 
@@ -22,14 +21,6 @@ constexpr int PassSteps = WormPassVertices - 1;
 constexpr Extended WaveCountX = 11, WaveDepthX = 50;
 constexpr Extended WaveCountY = 7, WaveDepthY = 70;
 
-// CosineInterpolate split in two, so that a weight shared by several values
-// is eased once: the eased weight, and the blend with it. Together they give
-// CosineInterpolate(y1, y2, mu) bit for bit.
-Single EasedWeight(Single mu) { return static_cast<Single>((1 - std::cos(Extended(mu) * Pi)) / 2); }
-Single EasedBlend(Single y1, Single y2, Single Eased) {
-  return static_cast<Single>(Extended(y1) * (1 - Extended(Eased)) + Extended(y2) * Eased);
-}
-
 // What every vertex of a frame shares.
 struct TFrame {
   Extended W, H;
@@ -41,11 +32,8 @@ struct TFrame {
 // Pulls a path point towards the wriggle pattern: fully at weight 0, not at
 // all at weight 1. Both offsets come from the undisplaced point.
 TWormPoint Displace(const TFrame &Frame, TWormPoint Point, Single Weight) {
-  const Extended x = Point.X, y = Point.Y;
-  const Single WavyX =
-      static_cast<Single>(x + std::sin(x * 2 * Pi / Frame.W * WaveCountX) * WaveDepthX);
-  const Single WavyY =
-      static_cast<Single>(y + std::cos(y * 2 * Pi / Frame.H * WaveCountY) * WaveDepthY);
+  const Single WavyX = WavyPosition(Point.X, Frame.W, WaveCountX, WaveDepthX, false);
+  const Single WavyY = WavyPosition(Point.Y, Frame.H, WaveCountY, WaveDepthY, true);
   const Single Eased = EasedWeight(Weight);
   return {EasedBlend(WavyX, Point.X, Eased), EasedBlend(WavyY, Point.Y, Eased)};
 }
