@@ -1,6 +1,7 @@
 // One capture: a headless context of the requested size, the film set up as
-// the runner sets it up, one frame drawn at the requested instant, the frame
-// written to a PNG file.
+// the runner sets it up, one frame drawn at the requested instant (in the
+// worms' window after replaying the window's earlier frames, whose state it
+// carries), the frame written to a PNG file.
 #pragma once
 
 #include <string>
