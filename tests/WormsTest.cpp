@@ -260,6 +260,27 @@ TEST_F(WormsTest, WrappingWormsAdvanceInOrderFromTheCallersGenerator) {
                   Worms.WormTracks[i][n].Y == Worms.StartTracks[i][n].Y);
 }
 
+// A caller replays the stretch from ResetWorms: the same frames from the same
+// generator state lead to the same tracks and leave the same generator.
+TEST_F(WormsTest, ReplayFromResetRepeatsTheStretch) {
+  RecordedGL().Recording = false;
+  TWormPoint Tracks[2][WormCount][WormTrackPoints];
+  uint32_t SeedsLeft[2];
+  for (int Run = 0; Run < 2; ++Run) {
+    ResetWorms();
+    RandSeed = 2024;
+    for (uint32_t t = 73001; t <= 80000; t += 16) DrawWorms(t, 1);
+    SeedsLeft[Run] = RandSeed;
+    std::memcpy(Tracks[Run], Worms.WormTracks, sizeof(Worms.WormTracks));
+  }
+  RecordedGL().Recording = true;
+  EXPECT_EQ(SeedsLeft[0], SeedsLeft[1]);
+  EXPECT_EQ(std::memcmp(Tracks[0], Tracks[1], sizeof(Tracks[0])), 0);
+  // Every worm has crawled on by then.
+  for (int i = 0; i < WormCount; ++i)
+    EXPECT_NE(std::memcmp(Tracks[0][i], Worms.StartTracks[i], sizeof(Tracks[0][i])), 0) << i;
+}
+
 TEST(WormWaveTest, FastFormsEqualTheExtendedFormulasBitForBit) {
   const auto Same = [](Single a, Single b) { return std::memcmp(&a, &b, sizeof(Single)) == 0; };
   std::mt19937 Generator(11);
