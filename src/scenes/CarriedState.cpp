@@ -2,6 +2,7 @@
 
 #include "UMTypes.h"
 #include "scenes/BlobField.h"
+#include "scenes/UAWorms.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ void ResetBlobs() {
 const std::vector<TStatefulStretch> &StatefulStretches() {
   static const std::vector<TStatefulStretch> Stretches = {
       {"blob field", 28561, 51688, &ResetBlobs},
-      {"worms", 73000, 90000, nullptr},  // MERGE: put the worms' reset function in place of nullptr
+      {"worms", 73000, 90000, &ResetWorms},
   };
   return Stretches;
 }
