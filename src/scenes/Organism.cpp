@@ -58,13 +58,32 @@ void DrawVeil(int64_t t) {
   DrawQuad(ViewRect());
 }
 
+struct TVertex {
+  Single X, Y;
+};
+
+// The shape of an organism apart from where it sits: its outline's offsets
+// from the centre (each stored as Single, as the outline adds them) and its
+// spokes' radii and outer end offsets. It depends only on the frame, the
+// spoke phase, Size and Level, and all organisms of one generation share
+// these, so a frame works it out once per generation.
+struct TShape {
+  bool Ready = false;
+  Single Size = 0, Level = 0;
+  std::array<TVertex, OutlineSteps + 1> Outline;
+  std::array<Single, SpokeCount> SpokeRadius;
+  std::array<TVertex, SpokeCount> SpokeEnds;
+};
+
 // What every organism of one frame shares: the ripple terms of the outline
 // points, the spoke directions of each generation (generation g turns with the
-// phase its parent passes on, 1 - the parent's) and the two alphas.
+// phase its parent passes on, 1 - the parent's), the shapes met so far and
+// the two alphas.
 struct TOrganismFrame {
   int64_t Time = 0;
   TOutlineRipples Outline;
   std::array<TSpokeRipples, Generations> Spokes;
+  std::array<TShape, Generations> Shapes;
   Single LineAlpha = 0;
   Single FillAlpha = 0;
 };
@@ -87,25 +106,36 @@ void PrepareFrame(TOrganismFrame &Frame, Single Phase) {
                                 : CosineInterpolate(0, 1, Ramp(t, 68000, 10000));
 }
 
-struct TVertex {
-  Single X, Y;
-};
-using TOutline = std::array<TVertex, OutlineSteps + 1>;
-
-// The closed outline: each offset from the centre is stored as Single before
-// it is added.
-void ComputeOutline(const TOrganismFrame &Frame, Single CentreX, Single CentreY, Single Size,
-                    Single Level, TOutline &Out) {
-  for (size_t i = 0; i < Out.size(); ++i) {
+// The shape of generation g for Size and Level, worked out on first use.
+const TShape &ShapeFor(TOrganismFrame &Frame, int Generation, Single Size, Single Level) {
+  TShape &Shape = Frame.Shapes[static_cast<size_t>(Generation)];
+  if (Shape.Ready && Shape.Size == Size && Shape.Level == Level) return Shape;
+  Shape.Ready = true;
+  Shape.Size = Size;
+  Shape.Level = Level;
+  for (size_t i = 0; i < Shape.Outline.size(); ++i) {
     const TRipplePoint &Point = Frame.Outline[i];
     const Single R = RadiusAt(Point, Size, Level);
-    const Single OffsetX = static_cast<Single>(Point.Cos * R);
-    const Single OffsetY = static_cast<Single>(Point.Sin * R);
-    Out[i] = TVertex{CentreX + OffsetX, CentreY + OffsetY};
+    Shape.Outline[i] =
+        TVertex{static_cast<Single>(Point.Cos * R), static_cast<Single>(Point.Sin * R)};
   }
+  // Each spoke runs from the outline out to 1.6 times the radius; its outer
+  // end is where a child sits.
+  for (size_t k = 0; k < Shape.SpokeEnds.size(); ++k) {
+    const TRipplePoint &Point = Frame.Spokes[static_cast<size_t>(Generation)][k];
+    const Single R = RadiusAt(Point, Size, Level);
+    Shape.SpokeRadius[k] = R;
+    Shape.SpokeEnds[k] = TVertex{static_cast<Single>(Point.Cos * (1.6L * R)),
+                                 static_cast<Single>(Point.Sin * (1.6L * R))};
+  }
+  return Shape;
 }
 
-void DrawOrganismAt(const TOrganismFrame &Frame, int Generation, uint32_t Depth, Single Left,
+void DrawOutlineVertices(const TShape &Shape, Single CentreX, Single CentreY) {
+  for (const TVertex &Offset : Shape.Outline) glVertex2f(CentreX + Offset.X, CentreY + Offset.Y);
+}
+
+void DrawOrganismAt(TOrganismFrame &Frame, int Generation, uint32_t Depth, Single Left,
                     Single Right, Single CentreX, Single CentreY, Single Size) {
   const int64_t t = Frame.Time;
   Single Level = static_cast<Single>((Extended(Left) + Right) / 2 * 0.5L);
@@ -118,38 +148,33 @@ void DrawOrganismAt(const TOrganismFrame &Frame, int Generation, uint32_t Depth,
         CosineInterpolate(0, static_cast<Single>(Extended(Ogl->ViewWidth) / 2), mu);
     Size = static_cast<Single>(Extended(Size) + Swell);
   }
+  const TShape &Shape = ShapeFor(Frame, Generation, Size, Level);
 
-  TOutline Outline;
-  ComputeOutline(Frame, CentreX, CentreY, Size, Level, Outline);
   glColor4f(1, 1, 1, Frame.LineAlpha);
   glBegin(GL_LINE_STRIP);
-  for (const TVertex &V : Outline) glVertex2f(V.X, V.Y);
+  DrawOutlineVertices(Shape, CentreX, CentreY);
   glEnd();
 
-  // Each spoke runs from the outline out to 1.6 times the radius; its outer
-  // end is where the child sits.
-  std::array<TVertex, SpokeCount> Ends;
   glBegin(GL_LINES);
-  for (size_t k = 0; k < Ends.size(); ++k) {
+  for (size_t k = 0; k < SpokeCount; ++k) {
     const TRipplePoint &Point = Frame.Spokes[static_cast<size_t>(Generation)][k];
-    const Single R = RadiusAt(Point, Size, Level);
+    const Single R = Shape.SpokeRadius[k];
     glVertex2f(static_cast<Single>(CentreX + Point.Cos * R),
                static_cast<Single>(CentreY + Point.Sin * R));
-    Ends[k] = TVertex{static_cast<Single>(Point.Cos * (1.6L * R)),
-                      static_cast<Single>(Point.Sin * (1.6L * R))};
-    glVertex2f(CentreX + Ends[k].X, CentreY + Ends[k].Y);
+    glVertex2f(CentreX + Shape.SpokeEnds[k].X, CentreY + Shape.SpokeEnds[k].Y);
   }
   glEnd();
 
   glColor4f(1, 1, 1, Frame.FillAlpha);
   glBegin(GL_TRIANGLE_FAN);
   glVertex2f(CentreX, CentreY);
-  for (const TVertex &V : Outline) glVertex2f(V.X, V.Y);
+  DrawOutlineVertices(Shape, CentreX, CentreY);
   glEnd();
 
   if (Depth > LastParentDepth) return;
   const Single ChildSize = static_cast<Single>(Extended(Size) * 0.25L);
-  for (const TVertex &End : Ends)
+  // The children work out the next generation's shape: this one stays put.
+  for (const TVertex &End : Shape.SpokeEnds)
     DrawOrganismAt(Frame, Generation + 1, Depth + 1, Left, Right, CentreX + End.X,
                    static_cast<Single>(Extended(CentreY) + End.Y + ChildSize), ChildSize);
 }
@@ -171,7 +196,7 @@ TBackgroundWave NextBackgroundWave(int64_t t) {
 
 void DrawOrganism(uint32_t Depth, Single Left, Single Right, Single Phase, Single CentreX,
                   Single CentreY, Single Size) {
-  // A frame's shared terms are about 20 KB: fine on the stack, and none of it
+  // A frame's shared terms are about 30 KB: fine on the stack, and none of it
   // outlives the frame.
   TOrganismFrame Frame;
   PrepareFrame(Frame, Phase);

@@ -5,6 +5,31 @@
 namespace {
 // A remainder of the 64-bit clock as a fraction of its period.
 Extended Fraction(int64_t t, int64_t Period) { return Extended(t % Period) / Extended(Period); }
+
+Extended OutlineFraction(int i) { return Extended(i) / OutlineSteps; }
+
+// The outline points' own directions never change: they are computed once.
+struct TDirection {
+  Extended Cos, Sin;
+};
+using TOutlineDirections = std::array<TDirection, OutlineSteps + 1>;
+
+TOutlineDirections MakeOutlineDirections() {
+  TOutlineDirections Directions;
+  for (int i = 0; i <= OutlineSteps; ++i) {
+    const Extended F = OutlineFraction(i);
+    Directions[static_cast<size_t>(i)] = TDirection{std::cos(F * 2 * Pi), std::sin(F * 2 * Pi)};
+  }
+  return Directions;
+}
+
+// The four ripple terms of RipplePointAt alone.
+void SetRipples(const TRipplePhases &Phases, Extended F, TRipplePoint &Point) {
+  Point.Ripple[0] = std::sin((Phases.A + F) * 2 * Pi * 20);
+  Point.Ripple[1] = std::cos((Phases.B - F) * 2 * Pi * 6);
+  Point.Ripple[2] = std::cos((Phases.C + F) * 2 * Pi * 9);
+  Point.Ripple[3] = std::sin((Phases.D - F) * 2 * Pi * 17);
+}
 }  // namespace
 
 TRipplePhases RipplePhasesAt(int64_t t) {
@@ -15,10 +40,7 @@ TRipplePhases RipplePhasesAt(int64_t t) {
 // 20, 6, 9 and 17 lobes; the first and third turn one way, the others the other way.
 TRipplePoint RipplePointAt(const TRipplePhases &Phases, Extended F) {
   TRipplePoint Point;
-  Point.Ripple[0] = std::sin((Phases.A + F) * 2 * Pi * 20);
-  Point.Ripple[1] = std::cos((Phases.B - F) * 2 * Pi * 6);
-  Point.Ripple[2] = std::cos((Phases.C + F) * 2 * Pi * 9);
-  Point.Ripple[3] = std::sin((Phases.D - F) * 2 * Pi * 17);
+  SetRipples(Phases, F, Point);
   Point.Cos = std::cos(F * 2 * Pi);
   Point.Sin = std::sin(F * 2 * Pi);
   return Point;
@@ -33,8 +55,13 @@ Single RadiusAt(const TRipplePoint &Point, Single Size, Single Level) {
 }
 
 void ComputeOutlineRipples(const TRipplePhases &Phases, TOutlineRipples &Out) {
-  for (int i = 0; i <= OutlineSteps; ++i)
-    Out[static_cast<size_t>(i)] = RipplePointAt(Phases, Extended(i) / OutlineSteps);
+  static const TOutlineDirections Directions = MakeOutlineDirections();
+  for (int i = 0; i <= OutlineSteps; ++i) {
+    const size_t n = static_cast<size_t>(i);
+    SetRipples(Phases, OutlineFraction(i), Out[n]);
+    Out[n].Cos = Directions[n].Cos;
+    Out[n].Sin = Directions[n].Sin;
+  }
 }
 
 void ComputeSpokeRipples(const TRipplePhases &Phases, Single Phase, TSpokeRipples &Out) {
