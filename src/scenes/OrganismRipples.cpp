@@ -23,7 +23,8 @@ TOutlineDirections MakeOutlineDirections() {
   return Directions;
 }
 
-// The four ripple terms of RipplePointAt alone.
+// The four ripples: 20, 6, 9 and 17 lobes around the outline; the first and
+// third travel one way as time goes on, the second and fourth the other way.
 void SetRipples(const TRipplePhases &Phases, Extended F, TRipplePoint &Point) {
   Point.Ripple[0] = std::sin((Phases.A + F) * 2 * Pi * 20);
   Point.Ripple[1] = std::cos((Phases.B - F) * 2 * Pi * 6);
@@ -37,7 +38,6 @@ TRipplePhases RipplePhasesAt(int64_t t) {
                        Fraction(t, 12000)};
 }
 
-// 20, 6, 9 and 17 lobes; the first and third turn one way, the others the other way.
 TRipplePoint RipplePointAt(const TRipplePhases &Phases, Extended F) {
   TRipplePoint Point;
   SetRipples(Phases, F, Point);
@@ -55,6 +55,8 @@ Single RadiusAt(const TRipplePoint &Point, Single Size, Single Level) {
 }
 
 void ComputeOutlineRipples(const TRipplePhases &Phases, TOutlineRipples &Out) {
+  // The same expressions as RipplePointAt, so a point's terms are the same
+  // whichever way they were computed.
   static const TOutlineDirections Directions = MakeOutlineDirections();
   for (int i = 0; i <= OutlineSteps; ++i) {
     const size_t n = static_cast<size_t>(i);
