@@ -19,6 +19,7 @@
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"
 #include "scenes/Countdown.h"
+#include "scenes/Organism.h"
 #include "scenes/Timeline.h"
 
 namespace {
@@ -43,6 +44,7 @@ const TInstant Instants[] = {
     {55000, "live_branches"},
     {59200, "branches+fade+discs"},
     {61000, "branches+fade+discs+organism"},
+    {66000, "organism"},
     {68000, "organism"},
     {76000, "organism+worms"},
     {80000, "worms"},
@@ -84,6 +86,10 @@ int main(int Count, char **Args) {
     return 1;
   }
   if (!SetUpFilm(Width, Height)) return 1;
+  // No stream plays here, so the organism's level query fails and keeps these:
+  // the levels of a loud beat, so its outlines ripple as in the film.
+  LeftLevel = 0.8f;
+  RightLevel = 0.6f;
 
   for (const TInstant &Instant : Instants) {
     const std::string Name = "Frame/" + std::to_string(Instant.Time) + "/" + Instant.Windows;

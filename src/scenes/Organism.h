@@ -1,14 +1,40 @@
-// The organism pulsing with the music's output levels.
+// The organism scene (60787 < t <= 78000): faint background waves under a
+// darkening veil, then a white creature whose outline ripples with the music's
+// output levels, with five turning spokes and a smaller copy of itself on the
+// end of each, three generations down.
 #pragma once
 
 #include <cstdint>
 
 #include "UMMath.h"
 
+// The music's output levels, read once per frame of the scene; a failed read
+// leaves the previous values (0 at start).
 extern Single LeftLevel;
 extern Single RightLevel;
 
+// One organism and, while Depth <= 2, its five children. Relies on the pixel
+// projection, blending, line smoothing and the scenes' line width; leaves the
+// colour white. Reads DemoTime and ViewWidth; makes no Random call.
 void DrawOrganism(uint32_t Depth, Single LeftLevel, Single RightLevel, Single Phase, Single CentreX,
                   Single CentreY, Single Size);
-// The organism scene (60787 < t <= 78000): background waves, overlay, level query, organism.
+
+// The whole scene for one frame: the waves, the veil, the level query and the
+// organisms. Reseeds the generator and makes 280 Random calls.
 void DrawOrganismWindow();
+
+// One of the forty background waves: where it is in time, how bright, and its
+// shape across the view.
+struct TBackgroundWave {
+  Single Start;     // ms
+  Single Duration;  // ms
+  Extended Strength;
+  int32_t Period;  // ms
+  Single Amplitude;
+  Single Offset;  // pixels below the middle of the view
+  Single Frequency;
+};
+
+// Draws the next wave's seven values from the generator and, between the
+// third and the fourth, sets the colour the wave has at time t.
+TBackgroundWave NextBackgroundWave(int64_t t);
