@@ -277,21 +277,30 @@ struct TExitCase {
   TEnd How;
   int Signal;
   int Status;
+  // The demo's own teardown puts the mode back and ends the guardian
+  // quietly; otherwise the guardian, orphaned, does it.
+  bool OwnTeardown;
 };
+
+// The guardian was reaped by the demo before it ended: it had stopped
+// quietly. An orphaned one is the test's child and still waits to be reaped.
+bool ReapedByDemo(pid_t Guardian) {
+  return Guardian > 0 && waitpid(Guardian, nullptr, WNOHANG) < 0 && errno == ECHILD;
+}
 
 // Every way a fullscreen run can end but the film's own end (below): the
 // demo's own teardown for the first ones, the guardian for SIGKILL and the
 // crashes, where the process cannot act.
 TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
   const TExitCase Cases[] = {
-      {"Escape", TEnd::Escape, 0, 0},
-      {"closing the window", TEnd::CloseWindow, 0, 0},
-      {"SIGINT", TEnd::Signal, SIGINT, 128 + SIGINT},
-      {"SIGTERM", TEnd::Signal, SIGTERM, 128 + SIGTERM},
-      {"the load-error box", TEnd::LoadError, 0, 0},
-      {"SIGKILL", TEnd::Signal, SIGKILL, 128 + SIGKILL},
-      {"a crash (SIGSEGV)", TEnd::Signal, SIGSEGV, 128 + SIGSEGV},
-      {"an abort (SIGABRT)", TEnd::Signal, SIGABRT, 128 + SIGABRT},
+      {"Escape", TEnd::Escape, 0, 0, true},
+      {"closing the window", TEnd::CloseWindow, 0, 0, true},
+      {"SIGINT", TEnd::Signal, SIGINT, 128 + SIGINT, true},
+      {"SIGTERM", TEnd::Signal, SIGTERM, 128 + SIGTERM, true},
+      {"the load-error box", TEnd::LoadError, 0, 0, true},
+      {"SIGKILL", TEnd::Signal, SIGKILL, 128 + SIGKILL, false},
+      {"a crash (SIGSEGV)", TEnd::Signal, SIGSEGV, 128 + SIGSEGV, false},
+      {"an abort (SIGABRT)", TEnd::Signal, SIGABRT, 128 + SIGABRT, false},
   };
   for (const TExitCase &Case : Cases) {
     SCOPED_TRACE(Case.Name);
@@ -321,6 +330,7 @@ TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
       }
     }
     EXPECT_EQ(Demo.WaitForExit(30), Case.Status);
+    EXPECT_EQ(ReapedByDemo(Guardian), Case.OwnTeardown);
     ExpectDesktopBack(Guardian);
   }
 }
@@ -332,6 +342,7 @@ TEST_F(FullscreenXorgTest, TheFilmsEndPutsTheDesktopModeBack) {
   pid_t Guardian = 0;
   ASSERT_NE(ExpectFullscreen(Row640, Guardian), 0u);
   EXPECT_EQ(Demo.WaitForExit(150), 0);
+  EXPECT_TRUE(ReapedByDemo(Guardian));
   ExpectDesktopBack(Guardian);
 }
 
