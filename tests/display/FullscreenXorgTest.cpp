@@ -109,8 +109,9 @@ protected:
     if (!Skip.empty()) return;
     Server = new TXorgServer;
     const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/dummy.conf";
-    if (!Server->Start(Config, "/tmp/quillmoor-xorg-test.log", 40)) {
-      Skip = "X.org did not start (see /tmp/quillmoor-xorg-test.log)";
+    LogFile = "/tmp/quillmoor-xorg-" + std::to_string(getpid()) + ".log";
+    if (!Server->Start(Config, LogFile, 40)) {
+      StartError = "X.org did not start (see " + LogFile + ")";
       return;
     }
     const char *Old = std::getenv("DISPLAY");
@@ -123,13 +124,19 @@ protected:
   }
 
   static void TearDownTestSuite() {
+    const bool Started = Server && StartError.empty();
+    if (Started) std::remove(LogFile.c_str());
     delete Server;
     Server = nullptr;
-    if (!OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
+    if (Started && OldDisplay.empty()) unsetenv("DISPLAY");
+    if (Started && !OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
   }
 
   void SetUp() override {
     if (!Skip.empty()) GTEST_SKIP() << Skip;
+    // Everything it needs is there, so a server that will not start is a
+    // failure, not a reason to skip.
+    ASSERT_TRUE(StartError.empty()) << StartError;
     Program = BuildFolder() + "/quillmoor";
     if (access(Program.c_str(), X_OK) != 0) GTEST_SKIP() << "the demo is not built";
     ASSERT_TRUE(ScreenRuns(Desktop, 5)) << Describe(ReadScreenState());
@@ -182,7 +189,9 @@ protected:
   }
 
   static std::string Skip;
+  static std::string StartError;
   static std::string OldDisplay;
+  static std::string LogFile;
   static TXorgServer *Server;
   std::string Program;
   TScratchFolder Scratch;
@@ -190,7 +199,9 @@ protected:
 };
 
 std::string FullscreenXorgTest::Skip;
+std::string FullscreenXorgTest::StartError;
 std::string FullscreenXorgTest::OldDisplay;
+std::string FullscreenXorgTest::LogFile;
 TXorgServer *FullscreenXorgTest::Server = nullptr;
 
 // Frames reach the screen: two looks at it a moment apart differ (the

@@ -48,10 +48,21 @@ std::string TXorgServer::Unavailable() {
   return "";
 }
 
+// Another server may take a free number between the look and the start;
+// then the next free one is tried.
 bool TXorgServer::Start(const std::string &Config, const std::string &LogFile, int First) {
   Stop();
-  for (Number = First; Number < First + 40 && !DisplayFree(Number); ++Number) {
+  int Attempts = 0;
+  for (int Candidate = First; Candidate < First + 40 && Attempts < 3; ++Candidate) {
+    if (!DisplayFree(Candidate)) continue;
+    ++Attempts;
+    if (StartOn(Candidate, Config, LogFile)) return true;
   }
+  return false;
+}
+
+bool TXorgServer::StartOn(int Candidate, const std::string &Config, const std::string &LogFile) {
+  Number = Candidate;
   const std::string Name = this->Name();
   // No VT switching and the VTs shared, so on a desktop machine the server
   // never takes the console away.

@@ -31,6 +31,8 @@ public:
   std::string Name() const { return ":" + std::to_string(Number); }
 
 private:
+  bool StartOn(int Candidate, const std::string &Config, const std::string &LogFile);
+
   pid_t Pid = 0;
   int Number = 0;
 };
