@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -233,6 +234,8 @@ TEST_F(FullscreenXorgTest, EveryOfferedModeReallyChangesAndComesBack) {
     // Past the leader's few seconds, into the film.
     std::this_thread::sleep_for(std::chrono::seconds(4));
     EXPECT_TRUE(ScreenRuns(Size(Row), 1)) << Describe(ReadScreenState());
+    std::printf("during the film in %s: %s\n", Size(Row).c_str(),
+                Describe(ReadScreenState()).c_str());
     EXPECT_EQ(Demo.WaitForExit(0), -1) << "the demo ended by itself";
     PressEscape(Window);
     EXPECT_EQ(Demo.WaitForExit(30), 0);
@@ -343,6 +346,7 @@ TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
     EXPECT_EQ(Demo.WaitForExit(30), Case.Status);
     EXPECT_EQ(ReapedByDemo(Guardian), Case.OwnTeardown);
     ExpectDesktopBack(Guardian);
+    std::printf("after %s: %s\n", Case.Name, Describe(ReadScreenState()).c_str());
   }
 }
 
@@ -355,6 +359,7 @@ TEST_F(FullscreenXorgTest, TheFilmsEndPutsTheDesktopModeBack) {
   EXPECT_EQ(Demo.WaitForExit(150), 0);
   EXPECT_TRUE(ReapedByDemo(Guardian));
   ExpectDesktopBack(Guardian);
+  std::printf("after the film's end: %s\n", Describe(ReadScreenState()).c_str());
 }
 
 }  // namespace
