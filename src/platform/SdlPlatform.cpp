@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/SdlModeGuardian.h"
 #include "platform/SdlSignals.h"
 #include "platform/SdlWindowLoss.h"
 
@@ -88,6 +89,8 @@ void TSdlPlatform::Shutdown() {
   Posted.clear();
   StopWatchingForWindowLoss();
   if (SDL_WasInit(0)) SDL_Quit();
+  // SDL_Quit has put back any mode still changed.
+  StopModeGuardian();
 }
 
 void TSdlPlatform::EmergencyRestore() {

@@ -10,7 +10,9 @@
 //                          fullscreen GL window is created in it (SDL switches
 //                          modes only through a fullscreen window) and the
 //                          switch counts only if the display really runs the
-//                          mode afterwards. Anything less is a refusal.
+//                          mode afterwards. Anything less is a refusal. On
+//                          X11 the mode guardian (SdlModeGuardian.h) is
+//                          started first, and no guardian means a refusal.
 //   CreateWindow           SDL_CreateWindow, hidden, or adopts the fullscreen
 //                          window made above. SDL's offscreen and dummy
 //                          drivers count as failures: nobody would see the
@@ -29,7 +31,8 @@
 //   ReleaseDeviceContext   nothing is held: succeeds.
 //   DestroyWindow          SDL_DestroyWindow.
 //   UnregisterWindowClass  SDL_QuitSubSystem(SDL_INIT_VIDEO).
-//   RestoreDisplayMode     leaves fullscreen, which puts the desktop mode back.
+//   RestoreDisplayMode     leaves fullscreen, which puts the desktop mode back,
+//                          then tells the guardian to end quietly.
 //
 // Messages: keys become WM_KEYDOWN/WM_KEYUP with virtual-key codes (with Alt
 // or for F10 the system-key messages), minimising and restoring become

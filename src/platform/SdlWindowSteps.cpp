@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/SdlModeGuardian.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowLoss.h"
 
@@ -60,6 +61,13 @@ void RequestGLVisual(int ColourBits) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
 }
 
+// On X11 a changed mode outlives the process; elsewhere (Wayland) the mode
+// change is the compositor's scaling and ends with the window.
+bool ModeOutlivesProcess() {
+  const char *Driver = SDL_GetCurrentVideoDriver();
+  return Driver && std::strcmp(Driver, "x11") == 0;
+}
+
 // The depth a window on the desktop gets: the desktop's own.
 int DesktopBits() {
   SDL_DisplayMode Desktop;
@@ -104,17 +112,23 @@ bool TSdlPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
   SDL_DisplayMode Mode;
   if (UnseenVideoDriver() || RenderWindow || !FindDisplayMode(Width, Height, Bits, Mode))
     return false;
+  // A mode that could outlive a crash is only changed with the guardian
+  // holding the desktop's configuration: without it the answer is a refusal
+  // (the viewer is offered a window instead).
+  if (ModeOutlivesProcess() && !StartModeGuardian()) return false;
   // SDL changes the display mode only for a fullscreen window, when it is
   // shown: that window becomes the render window.
   SDL_Window *Window =
       CreateGLWindow("", Width, Height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN, Bits);
-  if (!Window) return false;
   SDL_DisplayMode Current;
-  if (SDL_SetWindowDisplayMode(Window, &Mode) == 0) SDL_ShowWindow(Window);
+  if (Window && SDL_SetWindowDisplayMode(Window, &Mode) == 0) SDL_ShowWindow(Window);
   // SDL may report success while the display keeps its mode (a virtual
   // server offers one): only the mode the display really runs counts.
-  if (SDL_GetCurrentDisplayMode(0, &Current) != 0 || !SameMode(Current, Width, Height, Bits)) {
-    SDL_DestroyWindow(Window);
+  if (!Window || SDL_GetCurrentDisplayMode(0, &Current) != 0 ||
+      !SameMode(Current, Width, Height, Bits)) {
+    // Destroying the fullscreen window puts back whatever SDL changed.
+    if (Window) SDL_DestroyWindow(Window);
+    StopModeGuardian();
     return false;
   }
   RenderWindow = Window;
@@ -126,8 +140,11 @@ bool TSdlPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
 bool TSdlPlatform::RestoreDisplayMode() {
   if (!DisplayModeChanged) return true;
   DisplayModeChanged = false;
-  // Leaving fullscreen gives the display back its desktop mode.
-  return RenderWindow && SDL_SetWindowFullscreen(RenderWindow, 0) == 0;
+  // Leaving fullscreen gives the display back its desktop mode. If that
+  // fails the guardian stays: at the latest it acts when the process ends.
+  if (!RenderWindow || SDL_SetWindowFullscreen(RenderWindow, 0) != 0) return false;
+  StopModeGuardian();
+  return true;
 }
 
 bool TSdlPlatform::CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) {

@@ -1,0 +1,148 @@
+#include "XorgServer.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+constexpr const char *XorgBinary = "/usr/bin/Xorg";
+constexpr const char *DummyDriver = "/usr/lib/xorg/modules/drivers/dummy_drv.so";
+
+bool Exists(const std::string &Path) { return access(Path.c_str(), F_OK) == 0; }
+
+bool DisplayFree(int Number) {
+  const std::string N = std::to_string(Number);
+  return !Exists("/tmp/.X" + N + "-lock") && !Exists("/tmp/.X11-unix/X" + N);
+}
+
+bool Accepts(const std::string &Name) {
+  Display *Connection = XOpenDisplay(Name.c_str());
+  if (!Connection) return false;
+  XCloseDisplay(Connection);
+  return true;
+}
+
+std::string Size(int Width, int Height) {
+  return std::to_string(Width) + "x" + std::to_string(Height);
+}
+
+}  // namespace
+
+std::string TXorgServer::Unavailable() {
+  if (geteuid() != 0) return "X.org with a configuration file of its own needs root";
+  if (!Exists(XorgBinary)) return "X.org is not installed (xserver-xorg-core)";
+  if (!Exists(DummyDriver)) return "the dummy video driver is not installed";
+  return "";
+}
+
+// Another server may take a free number between the look and the start;
+// then the next free one is tried.
+bool TXorgServer::Start(const std::string &Config, const std::string &LogFile, int First) {
+  Stop();
+  int Attempts = 0;
+  for (int Candidate = First; Candidate < First + 40 && Attempts < 3; ++Candidate) {
+    if (!DisplayFree(Candidate)) continue;
+    ++Attempts;
+    if (StartOn(Candidate, Config, LogFile)) return true;
+  }
+  return false;
+}
+
+bool TXorgServer::StartOn(int Candidate, const std::string &Config, const std::string &LogFile) {
+  Number = Candidate;
+  const std::string Name = this->Name();
+  // No VT switching and the VTs shared, so on a desktop machine the server
+  // never takes the console away.
+  std::vector<std::string> Arguments = {"Xorg",     Name,          "-config",  Config,
+                                        "-noreset", "-nolisten",   "tcp",      "-logfile",
+                                        LogFile,    "-novtswitch", "-sharevts"};
+  std::vector<char *> Argv;
+  for (std::string &Argument : Arguments) Argv.push_back(Argument.data());
+  Argv.push_back(nullptr);
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_addopen(&Actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 2, "/dev/null", O_WRONLY, 0);
+  const int Result = posix_spawn(&Pid, XorgBinary, &Actions, nullptr, Argv.data(), environ);
+  posix_spawn_file_actions_destroy(&Actions);
+  if (Result != 0) {
+    Pid = 0;
+    return false;
+  }
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < Deadline) {
+    if (waitpid(Pid, nullptr, WNOHANG) == Pid) {
+      Pid = 0;
+      return false;
+    }
+    if (Exists("/tmp/.X11-unix/X" + std::to_string(Number)) && Accepts(Name)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  Stop();
+  return false;
+}
+
+void TXorgServer::Stop() {
+  if (Pid <= 0) return;
+  kill(Pid, SIGTERM);
+  for (int Waited = 0; Waited < 100; ++Waited) {
+    if (waitpid(Pid, nullptr, WNOHANG) == Pid) {
+      Pid = 0;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(Pid, SIGKILL);
+  waitpid(Pid, nullptr, 0);
+  Pid = 0;
+}
+
+TScreenState ReadScreenState() {
+  TScreenState State;
+  Display *Connection = XOpenDisplay(nullptr);
+  if (!Connection) return State;
+  const int Screen = DefaultScreen(Connection);
+  State.Screen = Size(DisplayWidth(Connection, Screen), DisplayHeight(Connection, Screen));
+  XRRScreenResources *Resources =
+      XRRGetScreenResourcesCurrent(Connection, RootWindow(Connection, Screen));
+  for (int i = 0; Resources && i < Resources->ncrtc && State.Crtc.empty(); ++i) {
+    XRRCrtcInfo *Info = XRRGetCrtcInfo(Connection, Resources, Resources->crtcs[i]);
+    if (Info && Info->mode != None)
+      State.Crtc = Size(static_cast<int>(Info->width), static_cast<int>(Info->height));
+    if (Info) XRRFreeCrtcInfo(Info);
+  }
+  if (Resources) XRRFreeScreenResources(Resources);
+  XCloseDisplay(Connection);
+  return State;
+}
+
+size_t ScreenDigest() {
+  Display *Connection = XOpenDisplay(nullptr);
+  if (!Connection) return 0;
+  const int Screen = DefaultScreen(Connection);
+  XImage *Image =
+      XGetImage(Connection, RootWindow(Connection, Screen), 0, 0,
+                static_cast<unsigned>(DisplayWidth(Connection, Screen)),
+                static_cast<unsigned>(DisplayHeight(Connection, Screen)), AllPlanes, ZPixmap);
+  size_t Digest = 0;
+  if (Image) {
+    const size_t Bytes = static_cast<size_t>(Image->bytes_per_line) * Image->height;
+    Digest = std::hash<std::string_view>()(std::string_view(Image->data, Bytes)) | 1;
+    XDestroyImage(Image);
+  }
+  XCloseDisplay(Connection);
+  return Digest;
+}

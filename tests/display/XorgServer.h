@@ -1,0 +1,46 @@
+// A private X.org server with the dummy driver for the fullscreen tests: it
+// offers real mode changes, which Xvfb cannot. Starting it needs root (a
+// configuration file outside /etc) and the dummy driver; the tests skip
+// without them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+
+// What XRandR reports: the screen's size and the mode the first active CRTC
+// runs, both as "WxH" ("" when unreadable).
+struct TScreenState {
+  std::string Screen;
+  std::string Crtc;
+};
+
+class TXorgServer {
+public:
+  ~TXorgServer() { Stop(); }
+
+  // Why the server cannot run here, or "" when it can.
+  static std::string Unavailable();
+  // Starts the server on the first free display from First on, with the
+  // configuration file Config (absolute path); its log goes to LogFile.
+  // True once it accepts connections.
+  bool Start(const std::string &Config, const std::string &LogFile, int First);
+  void Stop();
+  // ":N" of the running server.
+  std::string Name() const { return ":" + std::to_string(Number); }
+
+private:
+  bool StartOn(int Candidate, const std::string &Config, const std::string &LogFile);
+
+  pid_t Pid = 0;
+  int Number = 0;
+};
+
+// Read through a fresh connection to the display in DISPLAY, so nothing
+// cached from an earlier configuration is reported.
+TScreenState ReadScreenState();
+
+// A digest of what the screen shows now (0 when unreadable): two that
+// differ mean frames are reaching the screen.
+size_t ScreenDigest();
