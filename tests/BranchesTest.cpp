@@ -216,7 +216,8 @@ TEST(CurlArcTest, VerticesEqualTheExtendedFormulaOnBothPaths) {
   for (int n = 0; n < 20000; ++n) {
     const Single Length = static_cast<Single>(LengthDraw(Generator));
     const Single R = static_cast<Single>(std::pow(10.0, LogRadius(Generator)));
-    const Single X = static_cast<Single>(n % 2 ? StartDraw(Generator) : std::pow(10.0, LogStart(Generator)));
+    const Single X =
+        static_cast<Single>(n % 2 ? StartDraw(Generator) : std::pow(10.0, LogStart(Generator)));
     const Single Y = static_cast<Single>(n % 3 ? StartDraw(Generator) : 0.0);
     for (bool Avx2 : {false, HasAvx2}) {
       CurlArcsUseAvx2 = Avx2;
@@ -252,7 +253,8 @@ TEST_F(BranchesTest, FastTreeEqualsThePlainRecursion) {
   for (Extended H : {480.0L, 768.0L, 1200.0L}) {
     const Single Length = static_cast<Single>(H * 0.65L);
     for (Extended Radius : {H * 0.1L, H * 0.23L, H * 0.2L + H * 0.2L})
-      Cases.push_back({0, static_cast<Single>(H * 0.8L), Length, static_cast<Single>(Radius), 8181});
+      Cases.push_back(
+          {0, static_cast<Single>(H * 0.8L), Length, static_cast<Single>(Radius), 8181});
   }
   Cases.push_back({100.5f, 7.25f, 300, 33.3f, 42});
   Cases.push_back({-50, 600, 90, 1e-3f, 1});  // curls of many turns

@@ -51,15 +51,13 @@ void TBranchTree::BuildShape(const TBranchArguments &Arguments) {
   HasShape = false;
   Filled = false;
   DepthLength.clear();
-  for (Single Length = Arguments.Length; Length >= 5;
-       Length = static_cast<Single>(Length * 0.7L)) {
+  for (Single Length = Arguments.Length; Length >= 5; Length = static_cast<Single>(Length * 0.7L)) {
     if (static_cast<int>(DepthLength.size()) > DeepestBufferedDepth) return;
     DepthLength.push_back(Length);
   }
   Deepest = static_cast<int>(DepthLength.size()) - 1;
   NodesBelow.assign(DepthLength.size() + 1, 0);
-  for (int Depth = Deepest; Depth >= 0; --Depth)
-    NodesBelow[Depth] = 2 * NodesBelow[Depth + 1] + 1;
+  for (int Depth = Deepest; Depth >= 0; --Depth) NodesBelow[Depth] = 2 * NodesBelow[Depth + 1] + 1;
   const size_t NodeCount = Deepest < 0 ? 0 : NodesBelow[0];
   Nodes.clear();
   Nodes.reserve(NodeCount);
@@ -90,7 +88,8 @@ void TBranchTree::BuildNode(int Depth, uint32_t &NextArc) {
 
 bool TBranchTree::Begin(const TBranchArguments &Arguments) {
   End();
-  const bool SameShape = HasShape && std::memcmp(&ShapeLength, &Arguments.Length, sizeof(Single)) == 0 &&
+  const bool SameShape = HasShape &&
+                         std::memcmp(&ShapeLength, &Arguments.Length, sizeof(Single)) == 0 &&
                          ShapeSeed == Arguments.Seed;
   if (!SameShape) BuildShape(Arguments);
   if (!HasShape) return false;
@@ -139,7 +138,8 @@ void TBranchTree::FillTop(uint32_t Node, Single StartX, Single StartY, Single Cu
   const TNode &n = Nodes[Node];
   if (n.Depth == TaskDepth) {
     const size_t First = n.FirstArc;
-    Tasks.push_back(TTask{Node, First, First + 2 * NodesBelow[n.Depth], StartX, StartY, CurlRadius});
+    Tasks.push_back(
+        TTask{Node, First, First + 2 * NodesBelow[n.Depth], StartX, StartY, CurlRadius});
     return;
   }
   const Single Length = DepthLength[n.Depth];
@@ -167,8 +167,7 @@ void TBranchTree::Fill(uint32_t Node, Single StartX, Single StartY, Single CurlR
   TArcPoints &Second = Arcs[n.SecondArc];
   ArcVertices(StartX, StartY, Length, Reduced, Second);
   if (n.Depth < Deepest)
-    Fill(Node + 1 + NodesBelow[n.Depth + 1], Second.X[ArcSegments], Second.Y[ArcSegments],
-         Reduced);
+    Fill(Node + 1 + NodesBelow[n.Depth + 1], Second.X[ArcSegments], Second.Y[ArcSegments], Reduced);
 }
 
 void TBranchTree::RunTask(size_t Task) {

@@ -78,8 +78,8 @@ private:
   bool HasShape = false;
   Single ShapeLength = 0;
   uint32_t ShapeSeed = 0, EndSeed = 0;
-  int Deepest = -1;     // depth of the last drawn level
-  int TaskDepth = 0;    // depth of the task roots
+  int Deepest = -1;   // depth of the last drawn level
+  int TaskDepth = 0;  // depth of the task roots
   std::vector<Single> DepthLength;
   std::vector<uint32_t> NodesBelow;  // nodes in a sub-tree rooted at a depth
   std::vector<TNode> Nodes;          // in the recursion's order
@@ -93,7 +93,7 @@ private:
   std::vector<TTask> Tasks;
   std::unique_ptr<std::atomic<bool>[]> TaskDone;
   std::atomic<size_t> NextTask{0};
-  size_t ReadyEnd = 0;   // arcs before this are filled
-  size_t WaitTask = 0;   // first task not yet seen finished
+  size_t ReadyEnd = 0;  // arcs before this are filled
+  size_t WaitTask = 0;  // first task not yet seen finished
   bool HelperStarted = false;
 };

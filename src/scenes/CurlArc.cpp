@@ -75,8 +75,7 @@ void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single C
   Y = VertexY(StartY, sy);
 }
 
-void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius,
-                 TArcPoints &Out) {
+void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out) {
   if (CurlArcsUseAvx2) {
     ArcVerticesAvx2(StartX, StartY, Length, CurlRadius, Out);
     return;

@@ -29,8 +29,7 @@ void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single C
                     Single &X, Single &Y);
 
 // All ArcPoints vertices of the arc, bit for bit those of ExactArcVertex.
-void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius,
-                 TArcPoints &Out);
+void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out);
 
 // Whether ArcVertices evaluates four points at a time with AVX2 (where the
 // processor has it) rather than by the rotation of ArcOffsets. Both give the

@@ -9,6 +9,7 @@
 #include <immintrin.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "scenes/CurlArc.h"
 
@@ -38,47 +39,55 @@ D Sub(D a, D b) { return _mm256_sub_pd(a, b); }
 D Mul(D a, D b) { return _mm256_mul_pd(a, b); }
 D Abs(D a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
 D Equal(D a, double b) { return _mm256_cmp_pd(a, Set(b), _CMP_EQ_OQ); }
-D Load(const double *p) { return _mm256_load_pd(p); }
-void Store(double *p, D a) { _mm256_store_pd(p, a); }
 
-// The unit-circle points of one arc, (-cos phi_i, -sin phi_i) with
-// phi_i = i x Step, and bounds on their distance from the extended values
-// (BoundX for the cosine, BoundY for the sine), relative to the radius.
-struct TUnitPoints {
-  alignas(32) double C[TArcPoints::Stride];
-  alignas(32) double S[TArcPoints::Stride];
-  alignas(32) double BoundC[TArcPoints::Stride];
-  alignas(32) double BoundS[TArcPoints::Stride];
+// cos r and sin r for |r| up to a little beyond pi/4, within 2^-50 (the
+// Taylor series' tails are below 2^-54 there). Lanes are D or double.
+template <class T, class Ops>
+void SinCosSeries(T r, T &SinR, T &CosR) {
+  const T z = Ops::Mul(r, r);
+  T Ps = Ops::Set(-1.0 / 1307674368000.0);
+  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(1.0 / 6227020800.0));
+  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(-1.0 / 39916800.0));
+  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(1.0 / 362880.0));
+  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(-1.0 / 5040.0));
+  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(1.0 / 120.0));
+  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(-1.0 / 6.0));
+  SinR = Ops::Add(r, Ops::Mul(Ops::Mul(r, z), Ps));
+
+  T Pc = Ops::Set(1.0 / 20922789888000.0);
+  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(-1.0 / 87178291200.0));
+  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(1.0 / 479001600.0));
+  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(-1.0 / 3628800.0));
+  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(1.0 / 40320.0));
+  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(-1.0 / 720.0));
+  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(1.0 / 24.0));
+  CosR = Ops::Add(Ops::Sub(Ops::Set(1), Ops::Mul(z, Ops::Set(0.5))), Ops::Mul(Ops::Mul(z, z), Pc));
+}
+
+struct TVectorOps {
+  static D Set(double x) { return ::Set(x); }
+  static D Add(D a, D b) { return ::Add(a, b); }
+  static D Sub(D a, D b) { return ::Sub(a, b); }
+  static D Mul(D a, D b) { return ::Mul(a, b); }
+};
+
+struct TScalarOps {
+  static double Set(double x) { return x; }
+  static double Add(double a, double b) { return a + b; }
+  static double Sub(double a, double b) { return a - b; }
+  static double Mul(double a, double b) { return a * b; }
 };
 
 // (-cos Phi, -sin Phi) for |Phi| below 2^19 radians, within 2^-50 of the
-// exact values (the Taylor series' tails are below 2^-54 on the reduced
-// range of +-pi/4).
+// exact values.
 void NegatedSinCos(D Phi, D &C, D &Sn) {
   const D k =
       _mm256_round_pd(Mul(Phi, Set(TwoOverPi)), _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
   D r = Sub(Phi, Mul(k, Set(HalfPi1)));
   r = Sub(r, Mul(k, Set(HalfPi2)));
   r = Sub(r, Mul(k, Set(HalfPi3)));
-  const D z = Mul(r, r);
-
-  D Ps = Set(-1.0 / 1307674368000.0);
-  Ps = Add(Mul(Ps, z), Set(1.0 / 6227020800.0));
-  Ps = Add(Mul(Ps, z), Set(-1.0 / 39916800.0));
-  Ps = Add(Mul(Ps, z), Set(1.0 / 362880.0));
-  Ps = Add(Mul(Ps, z), Set(-1.0 / 5040.0));
-  Ps = Add(Mul(Ps, z), Set(1.0 / 120.0));
-  Ps = Add(Mul(Ps, z), Set(-1.0 / 6.0));
-  const D SinR = Add(r, Mul(Mul(r, z), Ps));
-
-  D Pc = Set(1.0 / 20922789888000.0);
-  Pc = Add(Mul(Pc, z), Set(-1.0 / 87178291200.0));
-  Pc = Add(Mul(Pc, z), Set(1.0 / 479001600.0));
-  Pc = Add(Mul(Pc, z), Set(-1.0 / 3628800.0));
-  Pc = Add(Mul(Pc, z), Set(1.0 / 40320.0));
-  Pc = Add(Mul(Pc, z), Set(-1.0 / 720.0));
-  Pc = Add(Mul(Pc, z), Set(1.0 / 24.0));
-  const D CosR = Add(Sub(Set(1), Mul(z, Set(0.5))), Mul(Mul(z, z), Pc));
+  D SinR, CosR;
+  SinCosSeries<D, TVectorOps>(r, SinR, CosR);
 
   // Quadrant q = k mod 4: cos phi is cos r, -sin r, -cos r, sin r and
   // sin phi is sin r, cos r, -sin r, -cos r; both are negated once more.
@@ -90,35 +99,6 @@ void NegatedSinCos(D Phi, D &C, D &Sn) {
   Sn = _mm256_xor_pd(_mm256_blendv_pd(SinR, CosR, Odd), FlipS);
 }
 
-// Points 0 to 7 directly, the later ones by turning the group four points
-// back through the angle of four steps (taken from point 4). Each turn adds
-// the error of point 4 and a few roundings, so the bound of point i stays
-// below (i |Step| + 8) 2^-49 (the product with the radius included).
-void UnitPoints(double Step, TUnitPoints &P) {
-  const D Steps = Set(Step);
-  const double AbsStep = std::fabs(Step);
-  for (int m = 0; m < 2; ++m) {
-    const D Index = _mm256_set_pd(4 * m + 3, 4 * m + 2, 4 * m + 1, 4 * m);
-    D C, Sn;
-    NegatedSinCos(Mul(Index, Steps), C, Sn);
-    Store(P.C + 4 * m, C);
-    Store(P.S + 4 * m, Sn);
-  }
-  const D TurnC = Set(-P.C[4]), TurnS = Set(-P.S[4]);
-  for (int m = 2; m < TArcPoints::Stride / 4; ++m) {
-    const D C = Load(P.C + 4 * m - 4), Sn = Load(P.S + 4 * m - 4);
-    Store(P.C + 4 * m, Sub(Mul(C, TurnC), Mul(Sn, TurnS)));
-    Store(P.S + 4 * m, Add(Mul(Sn, TurnC), Mul(C, TurnS)));
-  }
-  for (int i = 0; i < TArcPoints::Stride; ++i)
-    P.BoundC[i] = P.BoundS[i] = (i * AbsStep + 8) * 0x1p-49;
-  // Point 0 is the plain formula's angle pi itself.
-  P.C[0] = CosPi;
-  P.S[0] = SinPi;
-  P.BoundC[0] = 0x1p-51;
-  P.BoundS[0] = std::fabs(SinPi) * 0x1p-50;
-}
-
 // Rounds the lanes of Value to Single where Value +- Bound round alike; the
 // lanes where they do not are set in Doubt.
 S RoundIfCertain(D Value, D Bound, int &Doubt) {
@@ -127,44 +107,120 @@ S RoundIfCertain(D Value, D Bound, int &Doubt) {
   Doubt |= _mm_movemask_ps(_mm_cmpneq_ps(Low, High));
   return Low;
 }
+
+bool RoundIfCertain(double Value, double Bound, Single &Out) {
+  Out = static_cast<Single>(Value - Bound);
+  return Out == static_cast<Single>(Value + Bound);
+}
+
+// The vertex from its offsets, summed in extended precision as the formula
+// sums them: for the few points whose sums the double bounds leave in doubt
+// (mostly sums that fall exactly halfway between two Singles).
+void ExactSums(Single StartX, Single StartY, Single cx, Single sy, Single CurlRadius, Single &X,
+               Single &Y) {
+  X = static_cast<Single>(Extended(StartX) + cx + CurlRadius);
+  Y = static_cast<Single>(Extended(StartY) + sy);
+}
+
+// pi / 2 in five parts of 24 significant bits, for angles in extended
+// precision: their products with a quadrant count below 2^40 are exact.
+constexpr Extended HalfPiParts[] = {0x1.921fb6p+0L, -0x1.777a5cp-25L, -0x1.ee59dap-50L,
+                                    0x1.98a2e0p-77L, 0x1.b839a2p-104L};
+constexpr Extended TwoOverPiExtended = 0.636619772367581343075535053490057448L;
+constexpr Extended LargestExtendedAngle = 0x1p38L;
+
+// Point i of an arc whose angles are too large for double precision: the
+// angle is formed in extended precision exactly as the plain formula forms
+// it and reduced there; its cosine and sine are taken in double (within
+// 2^-47 of the exact values, the product with the radius included).
+bool ExtendedAnglePoint(int i, Single StartX, Single StartY, Single Length, Single CurlRadius,
+                        Single &X, Single &Y) {
+  const Extended Theta = (Extended(i) / ArcSegments) / CurlRadius * Length + Pi;
+  if (!(std::fabs(Theta) < LargestExtendedAngle) || !(CurlRadius > 0)) return false;
+  // Adding and taking away 1.5 x 2^63 rounds to the nearest integer.
+  const Extended k = (Theta * TwoOverPiExtended + 0x1.8p63L) - 0x1.8p63L;
+  Extended Reduced = Theta;
+  for (Extended Part : HalfPiParts) Reduced -= k * Part;
+  double SinR, CosR;
+  SinCosSeries<double, TScalarOps>(static_cast<double>(Reduced), SinR, CosR);
+  const int q = static_cast<int>(static_cast<int64_t>(k) & 3);
+  const double Cos = q == 0 ? CosR : q == 1 ? -SinR : q == 2 ? -CosR : SinR;
+  const double Sin = q == 0 ? SinR : q == 1 ? CosR : q == 2 ? -SinR : -CosR;
+  const double R = CurlRadius, Bound = R * 0x1p-47;
+  Single cx, sy;
+  if (!RoundIfCertain(Cos * R, Bound, cx) || !RoundIfCertain(Sin * R, Bound, sy)) return false;
+  ExactSums(StartX, StartY, cx, sy, CurlRadius, X, Y);
+  return true;
+}
+
+// A point the vector loop left in doubt.
+void SlowPoint(int i, Single StartX, Single StartY, Single Length, Single CurlRadius,
+               TArcPoints &Out) {
+  if (!ExtendedAnglePoint(i, StartX, StartY, Length, CurlRadius, Out.X[i], Out.Y[i]))
+    ExactArcVertex(i, StartX, StartY, Length, CurlRadius, Out.X[i], Out.Y[i]);
+}
 }  // namespace
 
+// Points 0 to 7 directly, the later ones by turning the group four points
+// back through the angle of four steps (taken from point 4). Each turn adds
+// the error of point 4 and a few roundings, so the bound of point i stays
+// below (i |Step| + 8) 2^-49 (the product with the radius included). Point 0
+// is the plain formula's angle pi itself.
 void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRadius,
                      TArcPoints &Out) {
   const double R = CurlRadius;
   const double Step = double(Length) / (ArcSegments * R);
   if (!(R > 0) || !std::isfinite(R) || !(std::fabs(Step) * ArcSegments < LongestSweep)) {
-    for (int i = 0; i < ArcPoints; ++i)
-      ExactArcVertex(i, StartX, StartY, Length, CurlRadius, Out.X[i], Out.Y[i]);
+    for (int i = 0; i < ArcPoints; ++i) SlowPoint(i, StartX, StartY, Length, CurlRadius, Out);
     return;
   }
-  TUnitPoints P;
-  UnitPoints(Step, P);
-
-  const D Radius = Set(R), X0 = Set(StartX), Y0 = Set(StartY);
+  const D Radius = Set(R), X0 = Set(StartX), Y0 = Set(StartY), Steps = Set(Step);
+  const D StepBound = Set(std::fabs(Step) * 0x1p-49), BaseBound = Set(8 * 0x1p-49);
   const D Sum = Set(0x1p-52);  // the rounding of a double sum, doubled
-  int Doubts[TArcPoints::Stride / 4];
+  D C, Sn, TurnC, TurnS;
+  uint32_t OffsetDoubts = 0, SumDoubts = 0;
+  alignas(16) Single Offsets[2][TArcPoints::Stride];
   for (int m = 0; m < TArcPoints::Stride / 4; ++m) {
-    int Doubt = 0;
-    const S cx = RoundIfCertain(Mul(Load(P.C + 4 * m), Radius),
-                                Mul(Load(P.BoundC + 4 * m), Radius), Doubt);
-    const S sy = RoundIfCertain(Mul(Load(P.S + 4 * m), Radius),
-                                Mul(Load(P.BoundS + 4 * m), Radius), Doubt);
+    const D Index = Add(_mm256_set_pd(3, 2, 1, 0), Set(4 * m));
+    D BoundC = Add(Mul(Index, StepBound), BaseBound), BoundS = BoundC;
+    if (m < 2) {
+      NegatedSinCos(Mul(Index, Steps), C, Sn);
+    } else {
+      const D NextC = Sub(Mul(C, TurnC), Mul(Sn, TurnS));
+      Sn = Add(Mul(Sn, TurnC), Mul(C, TurnS));
+      C = NextC;
+    }
+    if (m == 0) {
+      C = _mm256_blend_pd(C, Set(CosPi), 1);
+      Sn = _mm256_blend_pd(Sn, Set(SinPi), 1);
+      BoundC = _mm256_blend_pd(BoundC, Set(0x1p-51), 1);
+      BoundS = _mm256_blend_pd(BoundS, Set(std::fabs(SinPi) * 0x1p-50), 1);
+    } else if (m == 1) {
+      TurnC = _mm256_xor_pd(_mm256_permute4x64_pd(C, 0), Set(-0.0));
+      TurnS = _mm256_xor_pd(_mm256_permute4x64_pd(Sn, 0), Set(-0.0));
+    }
+    int Doubt = 0, SumDoubt = 0;
+    const S cx = RoundIfCertain(Mul(C, Radius), Mul(BoundC, Radius), Doubt);
+    const S sy = RoundIfCertain(Mul(Sn, Radius), Mul(BoundS, Radius), Doubt);
+    _mm_store_ps(Offsets[0] + 4 * m, cx);
+    _mm_store_ps(Offsets[1] + 4 * m, sy);
     // x = (StartX + cx) + CurlRadius and y = StartY + sy, each sum rounded
     // once in double and once in extended precision.
     const D Inner = Add(X0, _mm256_cvtps_pd(cx));
     const D x = Add(Inner, Radius);
     const D y = Add(Y0, _mm256_cvtps_pd(sy));
-    _mm_store_ps(Out.X + 4 * m, RoundIfCertain(x, Mul(Add(Abs(Inner), Abs(x)), Sum), Doubt));
-    _mm_store_ps(Out.Y + 4 * m, RoundIfCertain(y, Mul(Abs(y), Sum), Doubt));
-    Doubts[m] = Doubt;
+    _mm_store_ps(Out.X + 4 * m, RoundIfCertain(x, Mul(Add(Abs(Inner), Abs(x)), Sum), SumDoubt));
+    _mm_store_ps(Out.Y + 4 * m, RoundIfCertain(y, Mul(Abs(y), Sum), SumDoubt));
+    OffsetDoubts |= static_cast<uint32_t>(Doubt) << (4 * m);
+    SumDoubts |= static_cast<uint32_t>(SumDoubt) << (4 * m);
   }
-  for (int m = 0; m < TArcPoints::Stride / 4; ++m)
-    for (int Lane = 0; Lane < 4; ++Lane) {
-      const int i = 4 * m + Lane;
-      if ((Doubts[m] >> Lane & 1) && i < ArcPoints)
-        ExactArcVertex(i, StartX, StartY, Length, CurlRadius, Out.X[i], Out.Y[i]);
-    }
+  constexpr uint32_t Points = (1u << ArcPoints) - 1;
+  for (SumDoubts &= Points & ~OffsetDoubts; SumDoubts != 0; SumDoubts &= SumDoubts - 1) {
+    const int i = __builtin_ctz(SumDoubts);
+    ExactSums(StartX, StartY, Offsets[0][i], Offsets[1][i], CurlRadius, Out.X[i], Out.Y[i]);
+  }
+  for (OffsetDoubts &= Points; OffsetDoubts != 0; OffsetDoubts &= OffsetDoubts - 1)
+    SlowPoint(__builtin_ctz(OffsetDoubts), StartX, StartY, Length, CurlRadius, Out);
 }
 
 #pragma GCC pop_options
