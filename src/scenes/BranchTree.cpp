@@ -12,9 +12,9 @@ bool TBranchTree::UseHelper = true;
 namespace {
 // Trees with fewer drawing calls are filled by the drawing thread alone.
 constexpr size_t SmallestSharedTree = 1023;
-// The sub-trees handed out as pieces of work are rooted this deep (32 of
+// The sub-trees handed out as pieces of work are rooted this deep (128 of
 // them), or shallower in small trees.
-constexpr int DeepestTaskRoot = 5;
+constexpr int DeepestTaskRoot = 7;
 
 // The radius factor Random(400) / 1000 + 0.1 for every draw, in extended
 // precision as the recursion forms it.

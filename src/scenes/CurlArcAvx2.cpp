@@ -161,11 +161,11 @@ void SlowPoint(int i, Single StartX, Single StartY, Single Length, Single CurlRa
 }
 }  // namespace
 
-// Points 0 to 7 directly, the later ones by turning the group four points
-// back through the angle of four steps (taken from point 4). Each turn adds
-// the error of point 4 and a few roundings, so the bound of point i stays
-// below (i |Step| + 8) 2^-49 (the product with the radius included). Point 0
-// is the plain formula's angle pi itself.
+// Points 0 to 3 directly; the angle of four steps by doubling that of point
+// 2; the later points by turning the group four points back through it.
+// Each turn adds the error of that angle and a few roundings, so the bound
+// of point i stays below (i |Step| + 16) 2^-49 (the product with the radius
+// included). Point 0 is the plain formula's angle pi itself.
 void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRadius,
                      TArcPoints &Out) {
   const double R = CurlRadius;
@@ -175,7 +175,7 @@ void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRad
     return;
   }
   const D Radius = Set(R), X0 = Set(StartX), Y0 = Set(StartY), Steps = Set(Step);
-  const D StepBound = Set(std::fabs(Step) * 0x1p-49), BaseBound = Set(8 * 0x1p-49);
+  const D StepBound = Set(std::fabs(Step) * 0x1p-49), BaseBound = Set(16 * 0x1p-49);
   const D Sum = Set(0x1p-52);  // the rounding of a double sum, doubled
   D C, Sn, TurnC, TurnS;
   uint32_t OffsetDoubts = 0, SumDoubts = 0;
@@ -183,8 +183,12 @@ void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRad
   for (int m = 0; m < TArcPoints::Stride / 4; ++m) {
     const D Index = Add(_mm256_set_pd(3, 2, 1, 0), Set(4 * m));
     D BoundC = Add(Mul(Index, StepBound), BaseBound), BoundS = BoundC;
-    if (m < 2) {
+    if (m == 0) {
       NegatedSinCos(Mul(Index, Steps), C, Sn);
+      // Point 2 is (-cos 2 Step, -sin 2 Step).
+      const D C2 = _mm256_permute4x64_pd(C, 0xAA), S2 = _mm256_permute4x64_pd(Sn, 0xAA);
+      TurnC = Sub(Set(1), Mul(Set(2), Mul(S2, S2)));
+      TurnS = Mul(Set(2), Mul(S2, C2));
     } else {
       const D NextC = Sub(Mul(C, TurnC), Mul(Sn, TurnS));
       Sn = Add(Mul(Sn, TurnC), Mul(C, TurnS));
@@ -195,9 +199,6 @@ void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRad
       Sn = _mm256_blend_pd(Sn, Set(SinPi), 1);
       BoundC = _mm256_blend_pd(BoundC, Set(0x1p-51), 1);
       BoundS = _mm256_blend_pd(BoundS, Set(std::fabs(SinPi) * 0x1p-50), 1);
-    } else if (m == 1) {
-      TurnC = _mm256_xor_pd(_mm256_permute4x64_pd(C, 0), Set(-0.0));
-      TurnS = _mm256_xor_pd(_mm256_permute4x64_pd(Sn, 0), Set(-0.0));
     }
     int Doubt = 0, SumDoubt = 0;
     const S cx = RoundIfCertain(Mul(C, Radius), Mul(BoundC, Radius), Doubt);
