@@ -209,6 +209,21 @@ void WindowFrames(benchmark::State &State, const TWindow &Window, uint32_t Heigh
   TimelineEffects = Real;
 }
 
+// The stub's own share of a branch frame: the same calls with nothing
+// computed, for a view of the given height (65 535 arcs at 1200 pixels).
+void GLStubCalls(benchmark::State &State) {
+  SetUpView(1600, 1200);
+  const int Arcs = static_cast<int>(State.range(0));
+  for (auto _ : State)
+    for (int a = 0; a < Arcs; ++a) {
+      glColor4f(0, 0, 0, 0.5f);
+      glBegin(GL_LINE_STRIP);
+      for (int i = 0; i < 21; ++i) glVertex2f(static_cast<float>(i), static_cast<float>(a));
+      glEnd();
+    }
+}
+BENCHMARK(GLStubCalls)->Arg(16383)->Arg(65535)->Unit(benchmark::kMillisecond);
+
 void RegisterWindows() {
   for (uint32_t Height : {768u, 1200u})
     for (const TWindow &Window : Windows) {

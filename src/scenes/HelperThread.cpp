@@ -42,4 +42,7 @@ void THelperThread::Loop() {
   }
 }
 
-bool HelperThreadWorthwhile() { return std::thread::hardware_concurrency() > 1; }
+bool HelperThreadWorthwhile() {
+  static const bool Worthwhile = std::thread::hardware_concurrency() > 1;
+  return Worthwhile;
+}
