@@ -44,24 +44,22 @@ D Equal(D a, double b) { return _mm256_cmp_pd(a, Set(b), _CMP_EQ_OQ); }
 // Taylor series' tails are below 2^-54 there). Lanes are D or double.
 template <class T, class Ops>
 void SinCosSeries(T r, T &SinR, T &CosR) {
-  const T z = Ops::Mul(r, r);
-  T Ps = Ops::Set(-1.0 / 1307674368000.0);
-  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(1.0 / 6227020800.0));
-  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(-1.0 / 39916800.0));
-  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(1.0 / 362880.0));
-  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(-1.0 / 5040.0));
-  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(1.0 / 120.0));
-  Ps = Ops::Add(Ops::Mul(Ps, z), Ops::Set(-1.0 / 6.0));
+  // Estrin's scheme: the terms in pairs, so the chain of dependent
+  // operations stays short.
+  const T z = Ops::Mul(r, r), z2 = Ops::Mul(z, z), z4 = Ops::Mul(z2, z2);
+  auto Pair = [z](double a, double b) { return Ops::Add(Ops::Set(a), Ops::Mul(Ops::Set(b), z)); };
+  // sin r = r + r z (s0 + s1 z + ... + s6 z^6)
+  const T Ps = Ops::Add(
+      Ops::Add(Pair(-1.0 / 6.0, 1.0 / 120.0), Ops::Mul(z2, Pair(-1.0 / 5040.0, 1.0 / 362880.0))),
+      Ops::Mul(z4, Ops::Add(Pair(-1.0 / 39916800.0, 1.0 / 6227020800.0),
+                            Ops::Mul(z2, Ops::Set(-1.0 / 1307674368000.0)))));
   SinR = Ops::Add(r, Ops::Mul(Ops::Mul(r, z), Ps));
-
-  T Pc = Ops::Set(1.0 / 20922789888000.0);
-  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(-1.0 / 87178291200.0));
-  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(1.0 / 479001600.0));
-  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(-1.0 / 3628800.0));
-  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(1.0 / 40320.0));
-  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(-1.0 / 720.0));
-  Pc = Ops::Add(Ops::Mul(Pc, z), Ops::Set(1.0 / 24.0));
-  CosR = Ops::Add(Ops::Sub(Ops::Set(1), Ops::Mul(z, Ops::Set(0.5))), Ops::Mul(Ops::Mul(z, z), Pc));
+  // cos r = 1 - z / 2 + z^2 (c0 + c1 z + ... + c6 z^6)
+  const T Pc = Ops::Add(
+      Ops::Add(Pair(1.0 / 24.0, -1.0 / 720.0), Ops::Mul(z2, Pair(1.0 / 40320.0, -1.0 / 3628800.0))),
+      Ops::Mul(z4, Ops::Add(Pair(1.0 / 479001600.0, -1.0 / 87178291200.0),
+                            Ops::Mul(z2, Ops::Set(1.0 / 20922789888000.0)))));
+  CosR = Ops::Add(Ops::Sub(Ops::Set(1), Ops::Mul(z, Ops::Set(0.5))), Ops::Mul(z2, Pc));
 }
 
 struct TVectorOps {
@@ -180,6 +178,7 @@ void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRad
   D C, Sn, TurnC, TurnS;
   uint32_t OffsetDoubts = 0, SumDoubts = 0;
   alignas(16) Single Offsets[2][TArcPoints::Stride];
+#pragma GCC unroll 6
   for (int m = 0; m < TArcPoints::Stride / 4; ++m) {
     const D Index = Add(_mm256_set_pd(3, 2, 1, 0), Set(4 * m));
     D BoundC = Add(Mul(Index, StepBound), BaseBound), BoundS = BoundC;
