@@ -1,33 +1,51 @@
-// Processor time of the scenes' own code per frame, with the GL entry
-// points answered by the recording GL in its non-recording mode (state only),
-// so the driver's share is left out. One benchmark per scene window, at a
-// 1024 x 768 view and at the frame of the window where it works hardest.
+// Processor time of the scenes' own code per frame, with the GL entry points
+// answered by the recording GL in its non-recording mode (state only), so the
+// driver's share is left out.
+//
+// Window/NAME/HEIGHT: every time window of the film alone (the others
+// switched off), frame after frame through its span at 16 ms steps, on a
+// 4:3 view of HEIGHT pixels. Each reports what one frame in the middle of
+// its span hands to GL: vertices, colours, begin/end pairs and all calls
+// (display lists replayed count as one call). The branch windows also run
+// with their helper thread's time added (/process) and with the helper
+// switched off (/one_thread).
+//
+// The other benchmarks: single scenes at a 1024 x 768 view, at the frame
+// where they work hardest.
 //
 //   build/bench/scenes_bench --benchmark_repetitions=5
 //   --benchmark_report_aggregates_only=true
 //
 // (one command line) and read the CPU column of the _median rows: the wall
 // time also counts the waits of a busy machine.
+#include <GL/gl.h>
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 #include "RecordingGL.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
+#include "runner/Precompute.h"
 #include "scenes/Attractor.h"
 #include "scenes/BlobField.h"
+#include "scenes/BranchTree.h"
 #include "scenes/Branches.h"
 #include "scenes/DiscStamps.h"
 #include "scenes/Finale.h"
 #include "scenes/Organism.h"
 #include "scenes/Profile.h"
+#include "scenes/Timeline.h"
 #include "scenes/UAWorms.h"
 #include "scenes/WaveStrands.h"
 
 namespace {
 TOgl View;
+uint32_t FilmHeight = 0;  // the height the film was last precomputed for
 
 void SetUpView(uint32_t Width, uint32_t Height) {
+  FilmHeight = 0;
   RecordedGL().Reset();
   RecordedGL().Recording = false;
   View.ViewWidth = Width;
@@ -77,36 +95,6 @@ void BlobField(benchmark::State &State) {
   }
 }
 BENCHMARK(BlobField)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
-
-// The live tree at the start and at the end of its unrolling, for a view
-// height given as the argument.
-void LiveBranches(benchmark::State &State) {
-  const uint32_t Height = static_cast<uint32_t>(State.range(0));
-  SetUpView(Height * 4 / 3, Height);
-  const Extended H = Height;
-  const Single CurlRadius =
-      static_cast<Single>(State.range(1) == 0 ? H * 0.1L : H * 0.2L + H * 0.2L);
-  for (auto _ : State) {
-    RandSeed = 8181;
-    DrawBranches(0, static_cast<Single>(H * 0.8L), static_cast<Single>(H * 0.65L),
-                 static_cast<Single>(H * 0.65L), CurlRadius);
-  }
-}
-BENCHMARK(LiveBranches)
-    ->Args({768, 0})
-    ->Args({768, 1})
-    ->Args({1200, 1})
-    ->Unit(benchmark::kMillisecond);
-
-void BranchListReplay(benchmark::State &State) {
-  SetUpView(1024, 768);
-  BuildBranchList();
-  for (auto _ : State) {
-    RandSeed = 8181;
-    glCallList(BranchList);
-  }
-}
-BENCHMARK(BranchListReplay)->Unit(benchmark::kMicrosecond);
 
 void DiscStamps(benchmark::State &State) {
   SetUpView(1024, 768);
@@ -167,6 +155,154 @@ void OrganismWindow(benchmark::State &State) {
   for (auto _ : State) DrawOrganismWindow();
 }
 BENCHMARK(OrganismWindow)->Arg(66000)->Arg(76000)->Unit(benchmark::kMicrosecond);
+
+// One time window of the timeline: its span and the effects it calls.
+struct TWindow {
+  const char *Name;
+  int64_t From, To;  // both inside the span
+  void (*Keep)(TTimelineEffects &Effects, const TTimelineEffects &Real);
+  bool Branches;
+};
+
+const TWindow Windows[] = {
+    {"opening", 1, 22147,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawOpening = r.DrawOpening; }, false},
+    {"wave_strands", 22148, 30561,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawWaveStrands = r.DrawWaveStrands; },
+     false},
+    {"attractor", 20001, 30561,
+     [](TTimelineEffects &e, const TTimelineEffects &r) {
+       e.DrawAttractorWindow = r.DrawAttractorWindow;
+     },
+     false},
+    {"blob_field", 28562, 51688,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBlobField = r.DrawBlobField; },
+     false},
+    // The start-up list replayed: drawn by the timeline itself.
+    {"branch_list", 49689, 51688, [](TTimelineEffects &, const TTimelineEffects &) {}, false},
+    {"live_branches", 51689, 59096,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBranches = r.DrawBranches; }, true},
+    {"grown_branches_fade", 59097, 63096,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBranches = r.DrawBranches; }, true},
+    {"disc_stamps", 59098, 64999,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawDiscStamps = r.DrawDiscStamps; },
+     false},
+    {"organism", 60788, 78000,
+     [](TTimelineEffects &e, const TTimelineEffects &r) {
+       e.DrawOrganismWindow = r.DrawOrganismWindow;
+     },
+     false},
+    {"worms_mosaic_fade", 73001, 90000,
+     [](TTimelineEffects &e, const TTimelineEffects &r) {
+       e.DrawWorms = r.DrawWorms;
+       e.DrawMosaicFade = r.DrawMosaicFade;
+     },
+     false},
+    {"finale", 90001, 110001,
+     [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawFinale = r.DrawFinale; }, false},
+};
+
+// The effects with every entry doing nothing.
+TTimelineEffects NoEffects() {
+  TTimelineEffects e;
+  e.DrawOpening = [] {};
+  e.DrawWaveStrands = [] {};
+  e.DrawAttractorWindow = [] {};
+  e.DrawBranches = [](Single, Single, Single, Single, Single) {};
+  e.DrawBlobField = [](Single, Single) {};
+  e.DrawDiscStamps = [] {};
+  e.DrawOrganismWindow = [] {};
+  e.DrawWorms = [](uint32_t, Single) {};
+  e.DrawMosaicFade = [](Single) {};
+  e.DrawFinale = [](Single) {};
+  return e;
+}
+
+// The film precomputed for a 4:3 view of this height, as the runner does.
+void SetUpFilm(uint32_t Height) {
+  if (FilmHeight == Height) return;
+  SetUpView(Height * 4 / 3, Height);
+  Ogl->InitGL();
+  Precompute();
+  glLineWidth(2.1f);
+  FilmHeight = Height;
+}
+
+// What one frame at Time hands to GL, as benchmark counters.
+void CountCalls(benchmark::State &State, int64_t Time) {
+  TRecordingGL &Gl = RecordedGL();
+  Gl.Calls.clear();
+  Gl.Primitives.clear();
+  Gl.ColorCalls = Gl.TexCoordCalls = 0;
+  Gl.Recording = true;
+  DemoTime = Time;
+  DrawScene();
+  Gl.Recording = false;
+  const size_t Vertices = Gl.VertexCount();
+  State.counters["vertices"] = static_cast<double>(Vertices);
+  State.counters["colours"] = static_cast<double>(Gl.ColorCalls);
+  State.counters["begins"] = static_cast<double>(Gl.CountCalls("glBegin"));
+  State.counters["gl_calls"] =
+      static_cast<double>(Gl.Calls.size() + Vertices + Gl.ColorCalls + Gl.TexCoordCalls);
+  Gl.Calls.clear();
+  Gl.Primitives.clear();
+}
+
+void WindowFrames(benchmark::State &State, const TWindow &Window, uint32_t Height, bool Helper) {
+  SetUpFilm(Height);
+  const TTimelineEffects Real = TimelineEffects;
+  TimelineEffects = NoEffects();
+  Window.Keep(TimelineEffects, Real);
+  TBranchTree::UseHelper = Helper;
+  const int64_t Span = Window.To - Window.From + 1;
+  int64_t Step = 0;
+  for (auto _ : State) {
+    DemoTime = Window.From + Step % Span;
+    Step += 16;
+    DrawScene();
+  }
+  CountCalls(State, Window.From + Span / 2);
+  TBranchTree::UseHelper = true;
+  TimelineEffects = Real;
+}
+
+// The stub's own share of a branch frame: the same calls with nothing
+// computed, for a view of the given height (65 535 arcs at 1200 pixels).
+void GLStubCalls(benchmark::State &State) {
+  SetUpView(1600, 1200);
+  const int Arcs = static_cast<int>(State.range(0));
+  for (auto _ : State)
+    for (int a = 0; a < Arcs; ++a) {
+      glColor4f(0, 0, 0, 0.5f);
+      glBegin(GL_LINE_STRIP);
+      for (int i = 0; i < 21; ++i) glVertex2f(static_cast<float>(i), static_cast<float>(a));
+      glEnd();
+    }
+}
+BENCHMARK(GLStubCalls)->Arg(16383)->Arg(65535)->Unit(benchmark::kMillisecond);
+
+void RegisterWindows() {
+  for (uint32_t Height : {768u, 1200u})
+    for (const TWindow &Window : Windows) {
+      const std::string Name = std::string("Window/") + Window.Name + "/" + std::to_string(Height);
+      benchmark::RegisterBenchmark(Name.c_str(), WindowFrames, Window, Height, true)
+          ->Unit(benchmark::kMillisecond);
+      if (!Window.Branches) continue;
+      benchmark::RegisterBenchmark((Name + "/process").c_str(), WindowFrames, Window, Height, true)
+          ->MeasureProcessCPUTime()
+          ->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark((Name + "/one_thread").c_str(), WindowFrames, Window, Height,
+                                   false)
+          ->Unit(benchmark::kMillisecond);
+    }
+}
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int Count, char **Args) {
+  benchmark::Initialize(&Count, Args);
+  if (benchmark::ReportUnrecognizedArguments(Count, Args)) return 1;
+  RegisterWindows();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,5 +1,6 @@
 // The tree of curls: recursion, draw order, the start-up list and its join
-// with the live drawing.
+// with the live drawing; the fast evaluation (vector loops, helper thread,
+// the tree kept between frames) against the plain per-vertex recursion.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -7,12 +8,14 @@
 #include <cstring>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "RecordingGL.h"
 #include "SceneTest.h"
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/BranchTree.h"
 #include "scenes/Branches.h"
 #include "scenes/CurlArc.h"
 
@@ -29,6 +32,51 @@ protected:
     return RecordedGL().Primitives;
   }
 };
+
+// The recursion exactly as the film states it, every vertex from the
+// extended-precision formula.
+void PlainBranches(Single StartX, Single StartY, Single Length, Single FullLength,
+                   Single CurlRadius) {
+  if (Length < 5) return;
+  const Single SubLength = static_cast<Single>(Length * 0.7L);
+  for (int Arc = 0; Arc < 2; ++Arc) {
+    glColor4f(0, 0, 0, static_cast<Single>(Extended(Length) / FullLength));
+    glBegin(GL_LINE_STRIP);
+    Single ex = 0, ey = 0;
+    for (int i = 0; i <= 20; ++i) {
+      const Extended Theta = (Extended(i) / 20) / CurlRadius * Length + Pi;
+      const Single cx = static_cast<Single>(std::cos(Theta) * CurlRadius);
+      const Single sy = static_cast<Single>(std::sin(Theta) * CurlRadius);
+      ex = static_cast<Single>(Extended(StartX) + cx + CurlRadius);
+      ey = static_cast<Single>(Extended(StartY) + sy);
+      glVertex2f(ex, ey);
+    }
+    glEnd();
+    PlainBranches(ex, ey, SubLength, FullLength, CurlRadius);
+    CurlRadius = static_cast<Single>(CurlRadius * (Random(400) / 1000.0L + 0.1L));
+  }
+}
+
+// What the recording GL holds, as the bits of (x, y, alpha) per vertex with
+// a mode marker per primitive, then forgotten.
+std::vector<uint32_t> TakeRecording() {
+  std::vector<uint32_t> Bits;
+  auto Push = [&Bits](float v) {
+    uint32_t b;
+    std::memcpy(&b, &v, sizeof b);
+    Bits.push_back(b);
+  };
+  for (const TGLPrimitive &p : RecordedGL().Primitives) {
+    Bits.push_back(0xFFFF0000u | p.Mode);
+    for (const TGLVertex &v : p.Vertices) {
+      Push(static_cast<float>(v.X));
+      Push(static_cast<float>(v.Y));
+      Push(v.A);
+    }
+  }
+  RecordedGL().Reset();
+  return Bits;
+}
 
 uint32_t SeedAfterDraws(uint32_t Seed, int Draws) {
   RandSeed = Seed;
@@ -154,4 +202,81 @@ TEST(CurlArcTest, OffsetsEqualTheExtendedFormulaBitForBit) {
     }
   }
   EXPECT_EQ(Mismatches, 0u);
+}
+
+TEST(CurlArcTest, VerticesEqualTheExtendedFormulaOnBothPaths) {
+  // Start points across the view and beyond, where the sums round at every
+  // scale, and radii as in the offsets test, including ones where the
+  // double-precision bounds leave points in doubt.
+  std::mt19937 Generator(9);
+  std::uniform_real_distribution<double> LogRadius(-11, 3), LengthDraw(5, 800),
+      StartDraw(-2000, 2000), LogStart(-30, 4);
+  const bool HasAvx2 = __builtin_cpu_supports("avx2");
+  size_t Mismatches = 0;
+  for (int n = 0; n < 20000; ++n) {
+    const Single Length = static_cast<Single>(LengthDraw(Generator));
+    const Single R = static_cast<Single>(std::pow(10.0, LogRadius(Generator)));
+    const Single X =
+        static_cast<Single>(n % 2 ? StartDraw(Generator) : std::pow(10.0, LogStart(Generator)));
+    const Single Y = static_cast<Single>(n % 3 ? StartDraw(Generator) : 0.0);
+    for (bool Avx2 : {false, HasAvx2}) {
+      CurlArcsUseAvx2 = Avx2;
+      TArcPoints Points;
+      ArcVertices(X, Y, Length, R, Points);
+      for (int i = 0; i < ArcPoints; ++i) {
+        Single PlainX, PlainY;
+        ExactArcVertex(i, X, Y, Length, R, PlainX, PlainY);
+        if (std::memcmp(&PlainX, &Points.X[i], sizeof(Single)) != 0 ||
+            std::memcmp(&PlainY, &Points.Y[i], sizeof(Single)) != 0) {
+          if (++Mismatches < 5)
+            ADD_FAILURE() << "start " << X << "," << Y << " length " << Length << " radius " << R
+                          << " point " << i << " avx2 " << Avx2;
+        }
+      }
+    }
+  }
+  CurlArcsUseAvx2 = HasAvx2;
+  EXPECT_EQ(Mismatches, 0u);
+}
+
+// The fast tree at the film's heights and radii, with and without the vector
+// loops and the helper thread, drawn twice in a row (the second time from
+// the kept tree), equals the plain recursion bit for bit, and leaves the
+// same seed. A tree from another start point and seed in between must not
+// be taken from the kept one.
+TEST_F(BranchesTest, FastTreeEqualsThePlainRecursion) {
+  struct Case {
+    Single StartX, StartY, Length, CurlRadius;
+    uint32_t Seed;
+  };
+  std::vector<Case> Cases;
+  for (Extended H : {480.0L, 768.0L, 1200.0L}) {
+    const Single Length = static_cast<Single>(H * 0.65L);
+    for (Extended Radius : {H * 0.1L, H * 0.23L, H * 0.2L + H * 0.2L})
+      Cases.push_back(
+          {0, static_cast<Single>(H * 0.8L), Length, static_cast<Single>(Radius), 8181});
+  }
+  Cases.push_back({100.5f, 7.25f, 300, 33.3f, 42});
+  Cases.push_back({-50, 600, 90, 1e-3f, 1});  // curls of many turns
+
+  for (const Case &c : Cases) {
+    RandSeed = c.Seed;
+    PlainBranches(c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
+    const uint32_t PlainSeed = RandSeed;
+    const std::vector<uint32_t> Plain = TakeRecording();
+    // One thread with the rotation loop; then the vector loops with the
+    // helper, and the same frame again from the kept tree.
+    const bool Avx2[] = {false, true, true}, Helper[] = {false, true, true};
+    for (int Run = 0; Run < 3; ++Run) {
+      CurlArcsUseAvx2 = Avx2[Run] && __builtin_cpu_supports("avx2");
+      TBranchTree::UseHelper = Helper[Run];
+      RandSeed = c.Seed;
+      DrawBranches(c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
+      const bool Same = TakeRecording() == Plain;
+      EXPECT_TRUE(Same) << "length " << c.Length << " radius " << c.CurlRadius << " run " << Run;
+      EXPECT_EQ(RandSeed, PlainSeed);
+    }
+  }
+  CurlArcsUseAvx2 = __builtin_cpu_supports("avx2");
+  TBranchTree::UseHelper = true;
 }

@@ -8,48 +8,57 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/BranchTree.h"
 #include "scenes/CurlArc.h"
 
 uint32_t BranchList = 0;
 
 namespace {
-struct TArcEnd {
-  Single X, Y;
-};
-
-// One arc of 21 vertices on the circle of radius CurlRadius centred right of
-// the start point; it starts at the circle's leftmost point and turns
-// clockwise on screen through Length / CurlRadius radians. Returns the last
-// vertex exactly as drawn, where the sub-branch starts.
-TArcEnd DrawArc(Single StartX, Single StartY, Single Length, Single CurlRadius) {
-  Single cx[ArcSegments + 1], sy[ArcSegments + 1];
-  ArcOffsets(Length, CurlRadius, cx, sy);
-  TArcEnd End{StartX, StartY};
+// One arc as a line strip of its 21 vertices in the branch's colour.
+void DrawArc(const TArcPoints &Points, Single Alpha) {
+  glColor4f(0, 0, 0, Alpha);
   glBegin(GL_LINE_STRIP);
-  for (int i = 0; i <= ArcSegments; ++i) {
-    End.X = static_cast<Single>(Extended(StartX) + cx[i] + CurlRadius);
-    End.Y = static_cast<Single>(Extended(StartY) + sy[i]);
-    glVertex2f(End.X, End.Y);
-  }
+  for (int i = 0; i < ArcPoints; ++i) glVertex2f(Points.X[i], Points.Y[i]);
   glEnd();
-  return End;
 }
-}  // namespace
 
-// Relies on the pixel projection, blending and the scenes' smoothed 2.1-pixel
-// lines; changes only the colour.
-void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
-                  Single CurlRadius) {
+// The recursion drawn as it goes, for trees too deep to compute ahead.
+void DrawRecursively(Single StartX, Single StartY, Single Length, Single FullLength,
+                     Single CurlRadius) {
   if (Length < 5) return;
   const Single SubLength = static_cast<Single>(Length * 0.7L);
   for (int Arc = 0; Arc < 2; ++Arc) {
-    glColor4f(0, 0, 0, static_cast<Single>(Extended(Length) / FullLength));
-    const TArcEnd End = DrawArc(StartX, StartY, Length, CurlRadius);
-    DrawBranches(End.X, End.Y, SubLength, FullLength, CurlRadius);
+    TArcPoints Points;
+    ArcVertices(StartX, StartY, Length, CurlRadius, Points);
+    DrawArc(Points, static_cast<Single>(Extended(Length) / FullLength));
+    DrawRecursively(Points.X[ArcSegments], Points.Y[ArcSegments], SubLength, FullLength,
+                    CurlRadius);
     // The second arc curls more tightly; the draw after it is unused but
     // still advances the generator.
     CurlRadius = static_cast<Single>(CurlRadius * (Random(400) / 1000.0L + 0.1L));
   }
+}
+
+TBranchTree &Tree() {
+  static TBranchTree Computed;
+  return Computed;
+}
+}  // namespace
+
+// Relies on the pixel projection, blending and the scenes' smoothed 2.1-pixel
+// lines; changes only the colour. The tree is computed ahead (partly on a
+// helper thread) while its arcs are handed to GL in the recursion's order.
+void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
+                  Single CurlRadius) {
+  if (Length < 5) return;
+  TBranchTree &Computed = Tree();
+  if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
+    DrawRecursively(StartX, StartY, Length, FullLength, CurlRadius);
+    return;
+  }
+  for (size_t a = 0; a < Computed.ArcCount(); ++a) DrawArc(Computed.Arc(a), Computed.Alpha(a));
+  RandSeed = Computed.FinalSeed();
+  Computed.End();
 }
 
 void BuildBranchList() {

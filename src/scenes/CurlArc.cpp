@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+bool CurlArcsUseAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+
 // The extended-precision sine and cosine cost far more than the rest of the
 // tree, so the angles are stepped by a rotation in double precision instead.
 // A point is taken from the rotation only when its rounding to Single is
@@ -24,6 +26,12 @@ void ExtendedOffsets(int i, Single Length, Single CurlRadius, Single &cx, Single
   sy = static_cast<Single>(std::sin(Theta) * CurlRadius);
 }
 
+Single VertexX(Single StartX, Single cx, Single CurlRadius) {
+  return static_cast<Single>(Extended(StartX) + cx + CurlRadius);
+}
+
+Single VertexY(Single StartY, Single sy) { return static_cast<Single>(Extended(StartY) + sy); }
+
 // Rounds p to Single when every value within Bound of it rounds alike.
 inline bool RoundsSafely(double p, double Bound, Single &Out) {
   const Single Low = static_cast<Single>(p - Bound);
@@ -35,15 +43,15 @@ inline bool RoundsSafely(double p, double Bound, Single &Out) {
 
 void ArcOffsets(Single Length, Single CurlRadius, Single (&cx)[ArcSegments + 1],
                 Single (&sy)[ArcSegments + 1]) {
-  cx[0] = static_cast<Single>(CosPi * CurlRadius);
-  sy[0] = static_cast<Single>(SinPi * CurlRadius);
   const double R = CurlRadius;
   const double Step = double(Length) / (ArcSegments * R);
   const double Sweep = std::fabs(Step) * ArcSegments;
   if (!(R > 0) || !std::isfinite(R) || !(Sweep < LongestRotatedSweep)) {
-    for (int i = 1; i <= ArcSegments; ++i) ExtendedOffsets(i, Length, CurlRadius, cx[i], sy[i]);
+    for (int i = 0; i <= ArcSegments; ++i) ExtendedOffsets(i, Length, CurlRadius, cx[i], sy[i]);
     return;
   }
+  cx[0] = static_cast<Single>(CosPi * CurlRadius);
+  sy[0] = static_cast<Single>(SinPi * CurlRadius);
   const double StepCos = std::cos(Step), StepSin = std::sin(Step);
   double c = -1, s = 0;  // at angle pi
   for (int i = 1; i <= ArcSegments; ++i) {
@@ -56,5 +64,26 @@ void ArcOffsets(Single Length, Single CurlRadius, Single (&cx)[ArcSegments + 1],
     const double Bound = R * ((i * std::fabs(Step) + 4) * 0x1p-50 + 0x1p-45);
     if (!RoundsSafely(c * R, Bound, cx[i]) || !RoundsSafely(s * R, Bound, sy[i]))
       ExtendedOffsets(i, Length, CurlRadius, cx[i], sy[i]);
+  }
+}
+
+void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single CurlRadius,
+                    Single &X, Single &Y) {
+  Single cx, sy;
+  ExtendedOffsets(i, Length, CurlRadius, cx, sy);
+  X = VertexX(StartX, cx, CurlRadius);
+  Y = VertexY(StartY, sy);
+}
+
+void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out) {
+  if (CurlArcsUseAvx2) {
+    ArcVerticesAvx2(StartX, StartY, Length, CurlRadius, Out);
+    return;
+  }
+  Single cx[ArcPoints], sy[ArcPoints];
+  ArcOffsets(Length, CurlRadius, cx, sy);
+  for (int i = 0; i < ArcPoints; ++i) {
+    Out.X[i] = VertexX(StartX, cx[i], CurlRadius);
+    Out.Y[i] = VertexY(StartY, sy[i]);
   }
 }

@@ -1,10 +1,11 @@
-// The points of one curl arc, relative to its circle's centre: the hot path
-// of the live branches (about 344 000 points per frame at a 768-pixel view).
+// The points of one curl arc: the hot path of the live branches (about
+// 344 000 points per frame at a 768-pixel view, 1.38 million at 1200).
 #pragma once
 
 #include "UMMath.h"
 
 constexpr int ArcSegments = 20;
+constexpr int ArcPoints = ArcSegments + 1;
 
 // Offsets of the ArcSegments + 1 points of an arc of length Length on the
 // circle of radius CurlRadius, starting at angle pi:
@@ -13,3 +14,28 @@ constexpr int ArcSegments = 20;
 // (each stored as Single), bit for bit.
 void ArcOffsets(Single Length, Single CurlRadius, Single (&cx)[ArcSegments + 1],
                 Single (&sy)[ArcSegments + 1]);
+
+// The vertices of one arc drawn from (StartX, StartY), padded to whole
+// groups of four for the vector loops (entries past ArcSegments are scratch).
+struct TArcPoints {
+  static constexpr int Stride = 24;
+  alignas(32) Single X[Stride];
+  alignas(32) Single Y[Stride];
+};
+
+// Vertex i of the arc: (StartX + cx_i + CurlRadius, StartY + sy_i), each sum
+// formed in extended precision from the left and stored as Single.
+void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single CurlRadius,
+                    Single &X, Single &Y);
+
+// All ArcPoints vertices of the arc, bit for bit those of ExactArcVertex.
+void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out);
+
+// Whether ArcVertices evaluates four points at a time with AVX2 (where the
+// processor has it) rather than by the rotation of ArcOffsets. Both give the
+// same bytes; tests switch it to check that.
+extern bool CurlArcsUseAvx2;
+
+// The AVX2 loop (CurlArcAvx2.cpp).
+void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRadius,
+                     TArcPoints &Out);

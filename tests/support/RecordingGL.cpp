@@ -86,6 +86,7 @@ namespace {
 TRecordingGL &G() { return TRecordingGL::Get(); }
 
 void SetColor(float r, float g, float b, float a) {
+  if (G().Recording) ++G().ColorCalls;
   G().Color[0] = r;
   G().Color[1] = g;
   G().Color[2] = b;
@@ -115,10 +116,12 @@ void glColor4d(GLdouble r, GLdouble g, GLdouble b, GLdouble a) {
   SetColor(float(r), float(g), float(b), float(a));
 }
 void glTexCoord2f(GLfloat s, GLfloat t) {
+  if (G().Recording) ++G().TexCoordCalls;
   G().TexCoord[0] = s;
   G().TexCoord[1] = t;
 }
 void glTexCoord2d(GLdouble s, GLdouble t) {
+  if (G().Recording) ++G().TexCoordCalls;
   G().TexCoord[0] = float(s);
   G().TexCoord[1] = float(t);
 }

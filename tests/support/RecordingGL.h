@@ -75,6 +75,11 @@ public:
   GLuint CompilingList = 0;  // 0 when not compiling
   bool InsideBegin = false;
 
+  // Calls that set the current colour or texture coordinate while recording
+  // (they are not kept as calls): for counting what a frame hands to GL.
+  size_t ColorCalls = 0;
+  size_t TexCoordCalls = 0;
+
   // Convenience queries.
   std::vector<TGLCall> CallsNamed(const char *Name) const;
   size_t CountCalls(const char *Name) const;
