@@ -249,5 +249,12 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream) {
     Fail(ErrInvalidParam);
     return 0;
   }
-  return static_cast<int>(Player->AudibleFrame() * 1000 / Sound.Rate);
+  return static_cast<int>(Player->AudibleTrackFrame() * 1000 / Sound.Rate);
+}
+
+bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t DemoTime) {
+  TStreamPlayer *Player = StreamFor(Stream);
+  if (Player == nullptr) return Fail(ErrInvalidParam);
+  Player->FollowClock(DemoTime);
+  return true;
 }
