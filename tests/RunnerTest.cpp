@@ -3,6 +3,7 @@
 // message or one frame per pass, the ways a run ends, and the sound failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
@@ -259,15 +260,20 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
 // draws it, so it can catch up with the picture.
 TEST_F(RunnerTest, EveryPassTellsTheMusicTheFilmTimeAStallIncluded) {
   EachPass = [this]() {
-    if (DemoTime == 20000) P.Counter += 3000;             // stopped for 3 s
-    if (DemoTime == 30100) P.Post(WM_KEYDOWN, VK_SHIFT);  // a pass without a frame
+    if (DemoTime == 20000) P.Counter += 3000;           // stopped for 3 s
+    if (DemoTime == 30100) P.Post(WM_KEYDOWN, VK_F10);  // a pass without a frame
   };
   RunDemo();
+  // Every pass, the one that took the message too; every frame's time first.
   ASSERT_EQ(Fake.Followed.size(), Fake.Frames.size() + 1);
+  EXPECT_TRUE(std::includes(Fake.Followed.begin(), Fake.Followed.end(), Fake.Frames.begin(),
+                            Fake.Frames.end()));
+  std::vector<int64_t> Jumps;
   for (size_t Pass = 1; Pass < Fake.Followed.size(); ++Pass) {
     const int64_t Step = Fake.Followed[Pass] - Fake.Followed[Pass - 1];
-    ASSERT_EQ(Step, Fake.Followed[Pass - 1] == 20000 ? 3100 : 100) << "pass " << Pass;
+    if (Step > 101) Jumps.push_back(Step);
   }
+  EXPECT_EQ(Jumps, std::vector<int64_t>{3100});
   EXPECT_EQ(Fake.Followed.front(), 0);
   EXPECT_GT(Fake.Followed.back(), 110000);
 }

@@ -114,7 +114,8 @@ void TStreamPlayer::Render(float *Out, size_t Frames) {
   const size_t Missing = Frames - Held - Got;
   std::memset(Out + (Held + Got) * 2, 0, Missing * 2 * sizeof(float));
   // A ring emptied by a skip still refilling is not the decoder falling behind.
-  if (Missing > 0 && !Ended && !CatchingUp) UnderrunCount.fetch_add(1, std::memory_order_relaxed);
+  if (Missing > 0 && !Ended && !SkippedInBlock)
+    UnderrunCount.fetch_add(1, std::memory_order_relaxed);
 
   const float Gain = Volume.load(std::memory_order_relaxed);
   const uint64_t Start = Played.load(std::memory_order_relaxed);
@@ -142,6 +143,7 @@ int64_t TStreamPlayer::DriftFrames(int64_t Now) const {
 }
 
 size_t TStreamPlayer::KeepInStep(int64_t Now, size_t Frames) {
+  SkippedInBlock = SkipPending;
   if (!Following.load(std::memory_order_acquire)) return 0;
   if (SkipPending && !FinishSkip()) return Frames;  // silence rather than stale music
   const int64_t Drift = DriftFrames(Now);
@@ -153,6 +155,7 @@ size_t TStreamPlayer::KeepInStep(int64_t Now, size_t Frames) {
   CatchingUp = Drift < -Tolerance || (CatchingUp && Drift < 0);
   Holding = Drift > Tolerance || (Holding && Drift > 0);
   if (CatchingUp) {
+    SkippedInBlock = true;
     CatchingUp = !SkipAhead(static_cast<size_t>(-Drift));
     return SkipPending ? Frames : 0;
   }

@@ -120,6 +120,7 @@ private:
   bool CatchingUp = false;
   bool Holding = false;
   bool SkipPending = false;
+  bool SkippedInBlock = false;  // the block being rendered skipped ahead
   // A skip the decoder makes: the callback asks for the track frame to go
   // on from; the decoder drops frames up to it and answers with the ring
   // position from which the frames are the track's from AckTrackFrame on.
