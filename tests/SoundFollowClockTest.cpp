@@ -55,12 +55,15 @@ protected:
     delete Bytes;
   }
 
-  // Where Out's frame From first appears in the track near Near; -1 if not.
+  // Where the 16 frames at Out appear in the track near Near; -1 if not.
+  // The decoder's float synthesis may round differently from one run to the
+  // next in the last bit, so samples match to a millionth.
   static int64_t FindInTrack(const float *Out, int64_t Near, int64_t Radius) {
     const std::vector<float> &Frames = Track->Frames();
     const int64_t Count = Track->FrameCount() - 16;
+    const auto Same = [](float A, float B) { return std::fabs(A - B) <= 1e-6f; };
     for (int64_t k = std::max<int64_t>(Near - Radius, 0); k <= std::min(Near + Radius, Count); ++k)
-      if (std::equal(Out, Out + 32, Frames.begin() + k * 2)) return k;
+      if (std::equal(Out, Out + 32, Frames.begin() + k * 2, Same)) return k;
     return -1;
   }
 
