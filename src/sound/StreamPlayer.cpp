@@ -102,11 +102,13 @@ void TStreamPlayer::FollowClock(int64_t FilmMs) {
 }
 
 void TStreamPlayer::Render(float *Out, size_t Frames) {
+  const int64_t Now = Clock();
   if (!Playing()) {
+    // The device plays this silence before the music's first frame.
     std::memset(Out, 0, Frames * 2 * sizeof(float));
+    LastRenderNanos.store(Now, std::memory_order_relaxed);
     return;
   }
-  const int64_t Now = Clock();
   const size_t Held = KeepInStep(Now, Frames);
   std::memset(Out, 0, Held * 2 * sizeof(float));
   const bool Ended = DecodingFinished();  // read before the ring: no false underrun
@@ -187,16 +189,20 @@ bool TStreamPlayer::FinishSkip() {
   return true;
 }
 
-int64_t TStreamPlayer::AudibleFrame() const { return AudibleFrameAt(Clock()); }
+int64_t TStreamPlayer::AudibleFrame() const {
+  return std::max<int64_t>(AudibleFrameAt(Clock()), 0);
+}
 
 int64_t TStreamPlayer::AudibleFrameAt(int64_t Now) const {
   const int64_t RenderedAt = LastRenderNanos.load(std::memory_order_relaxed);
   const int64_t Rendered = static_cast<int64_t>(PlayedFrames());
   // The frames handed over last are heard LatencyFrames later; in between,
-  // the device plays on at its own rate. Never run ahead of what was handed over.
+  // the device plays on at its own rate. Never run ahead of what was handed
+  // over. Negative while the silence queued before Play is still playing:
+  // the music cannot be heard before it.
   const int64_t Since = std::max<int64_t>(Now - RenderedAt, 0);
   const int64_t Elapsed = Since * OutputRate / NanosPerSecond;
-  return std::max<int64_t>(Rendered - LatencyFrames + std::min<int64_t>(Elapsed, LatencyFrames), 0);
+  return Rendered - LatencyFrames + std::min<int64_t>(Elapsed, LatencyFrames);
 }
 
 int64_t TStreamPlayer::AudibleTrackFrame() const {
