@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "../SoundFixtures.h"
 #include "DemoProcess.h"
-#include "SoundFixtures.h"
 #include "sound/DecodedTrack.h"
 
 extern char **environ;

@@ -21,8 +21,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../SoundFixtures.h"
 #include "DemoProcess.h"
-#include "SoundFixtures.h"
 #include "sound/DecodedTrack.h"
 
 namespace {
