@@ -3,6 +3,7 @@
 // message or one frame per pass, the ways a run ends, and the sound failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
@@ -34,6 +35,7 @@ struct TFakeScript {
   uint32_t TicksPerLeaderFrame = 50;
   std::vector<uint32_t> LeaderFrames;  // the ms each leader frame was drawn for
   std::vector<int64_t> Frames;         // DemoTime of each film frame
+  std::vector<int64_t> Followed;       // the film times the music was told, in order
   std::vector<float> FrameLineWidths;  // the line width each film frame starts from
 };
 TFakeScript Fake;
@@ -85,6 +87,12 @@ bool FakeStreamClose(FSOUND_HANDLE Stream) {
   return true;
 }
 
+// Called every pass: recorded apart from the log, which shows the run's steps.
+bool FakeFollow(FSOUND_HANDLE Stream, int64_t Time) {
+  if (Stream == 7) Fake.Followed.push_back(Time);
+  return true;
+}
+
 bool FakePrecompute() {
   Note("Precompute");
   return Fake.PrecomputeSucceeds;
@@ -109,9 +117,9 @@ protected:
     P = TScriptedPlatform();
     Fake = TFakeScript();
     Fake.Machine = &P;
-    Sound = TSoundCalls{&FakeGetVersion, &FakeInit,       &FakeGetError,   &FakeClose,
-                        &FakeOpen,       &FakeGetFFTUnit, &FakeSetActive,  &FakePlay,
-                        &FakeSetVolume,  &FakeStop,       &FakeStreamClose};
+    Sound = TSoundCalls{&FakeGetVersion, &FakeInit,       &FakeGetError,    &FakeClose,
+                        &FakeOpen,       &FakeGetFFTUnit, &FakeSetActive,   &FakePlay,
+                        &FakeSetVolume,  &FakeStop,       &FakeStreamClose, &FakeFollow};
     Film = TFilmCalls{&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene};
     SetPlatform(&P, &P);
     View.ModeWidth = 800;
@@ -245,6 +253,29 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
     ASSERT_GE(Fake.Frames.size(), 5u);
     EXPECT_EQ(std::vector<int64_t>(Fake.Frames.begin(), Fake.Frames.begin() + 5), Case.Expected);
   }
+}
+
+// A stall of the whole process (stopped and continued, a suspended laptop):
+// the clock jumps, and the music must hear of the jump in the very pass that
+// draws it, so it can catch up with the picture.
+TEST_F(RunnerTest, EveryPassTellsTheMusicTheFilmTimeAStallIncluded) {
+  EachPass = [this]() {
+    if (DemoTime == 20000) P.Counter += 3000;           // stopped for 3 s
+    if (DemoTime == 30100) P.Post(WM_KEYDOWN, VK_F10);  // a pass without a frame
+  };
+  RunDemo();
+  // Every pass, the one that took the message too; every frame's time first.
+  ASSERT_EQ(Fake.Followed.size(), Fake.Frames.size() + 1);
+  EXPECT_TRUE(std::includes(Fake.Followed.begin(), Fake.Followed.end(), Fake.Frames.begin(),
+                            Fake.Frames.end()));
+  std::vector<int64_t> Jumps;
+  for (size_t Pass = 1; Pass < Fake.Followed.size(); ++Pass) {
+    const int64_t Step = Fake.Followed[Pass] - Fake.Followed[Pass - 1];
+    if (Step > 101) Jumps.push_back(Step);
+  }
+  EXPECT_EQ(Jumps, std::vector<int64_t>{3100});
+  EXPECT_EQ(Fake.Followed.front(), 0);
+  EXPECT_GT(Fake.Followed.back(), 110000);
 }
 
 TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {

@@ -68,6 +68,30 @@ TEST(SoundConversion, EveryMp3RateKeepsSpeedAndPitchOverTheWholeFilm) {
   }
 }
 
+// A file can join parts of different rates. Going from one rate to another
+// that needs more or fewer decimation stages once freed the resampler's state
+// twice (found by fuzzing the music path).
+TEST(SoundConversion, ARateChangeMidStreamGoesOnAtTheNewRate) {
+  const struct {
+    int First, Second, Device;
+  } Cases[] = {
+      {11025, 44100, 8000}, {44100, 11025, 8000},  {8000, 48000, 22050},
+      {48000, 8000, 44100}, {22050, 32000, 44100},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(std::to_string(Case.First) + " then " + std::to_string(Case.Second) + " to " +
+                 std::to_string(Case.Device));
+    TRateConverter Converter;
+    std::vector<float> Out;
+    for (int Rate : {Case.First, Case.Second, Case.First}) {
+      std::vector<float> Second = Input(Rate, 0, static_cast<size_t>(Rate));
+      const size_t Made = Converter.Convert(Rate, Case.Device, Second.data(), Rate, Out);
+      EXPECT_NEAR(static_cast<double>(Made), Case.Device, Case.Device * 0.01) << Rate;
+    }
+    for (float Sample : Out) ASSERT_LE(std::fabs(Sample), 1.0f);
+  }
+}
+
 TEST(SoundConversion, SameRateIsAnExactCopy) {
   const std::vector<float> Out = Convert(44100, 44100, 10000);
   const std::vector<float> In = Input(44100, 0, 10000);

@@ -108,9 +108,13 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
 
 // The main loop: one message or one frame per pass, never sleeping, until
 // Escape, a quit message, or the pass in which the film has run its length.
+// Each pass tells the music the film's time, so that after a stall of the
+// process (or a device that drifts) what is heard catches up with what is
+// shown.
 void RunMainLoop(int64_t Frequency, TMessage &Last) {
   while (!Done) {
     DemoTime = MillisecondsSinceStart(Frequency);
+    Sound.FSOUND_Stream_Follow(MusicStream, DemoTime);
     if (TakeMessage(Last))
       HandleMessage(Last);
     else if ((Active && !Film.DrawScene()) || EscapeRequested())

@@ -19,6 +19,7 @@ struct TSoundCalls {
   bool (*FSOUND_SetVolume)(int Channel, int Volume);
   bool (*FSOUND_Stream_Stop)(FSOUND_HANDLE Stream);
   bool (*FSOUND_Stream_Close)(FSOUND_HANDLE Stream);
+  bool (*FSOUND_Stream_Follow)(FSOUND_HANDLE Stream, int64_t DemoTime);
 };
 
 struct TFilmCalls {

@@ -22,9 +22,15 @@ bool FSOUND_SetVolume(int Channel, int Volume);
 bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right);
 bool FSOUND_Stream_Stop(FSOUND_HANDLE Stream);
 bool FSOUND_Stream_Close(FSOUND_HANDLE Stream);
-// The play position of the stream in milliseconds: what the viewer hears
-// now, the device's latency taken into account. 0 for a dead handle.
+// The play position of the stream in milliseconds: the moment of the music
+// the viewer hears now, the device's latency taken into account. 0 for a dead
+// handle.
 int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream);
+// The film's clock reads DemoTime now (0 being the instant playback
+// started). The stream keeps the music it plays within 40 ms of that clock
+// from then on: it skips ahead after a stall, an underrun or a slow device,
+// and holds silence when the device runs fast. False for a dead handle.
+bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t DemoTime);
 
 class TDecodedTrack;
 // A run with no device (the capture tool): while Track is set,

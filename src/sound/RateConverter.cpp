@@ -17,17 +17,17 @@ TRateConverter::~TRateConverter() {
 
 bool TRateConverter::Prepare(int InRate, int OutRate) {
   if (Handle != nullptr && InRate == PreparedIn && OutRate == PreparedOut) return true;
-  if (Handle == nullptr) {
-    int Error = SYN123_OK;
-    Handle = syn123_new(OutRate, StereoChannels, MPG123_ENC_FLOAT_32, 0, &Error);
-    if (Handle == nullptr) return false;
-  }
-  // Only the rates change here, so the filters keep their history: a file
-  // that switches rate mid-stream plays on without a click.
-  if (syn123_setup_resample(Handle, InRate, OutRate, StereoChannels, 0, 0) != SYN123_OK) {
-    PreparedIn = PreparedOut = 0;
+  // A change of rates gets a fresh resampler. Setting up the old one again
+  // for rates that need a different number of decimation stages (11.025 kHz
+  // then 44.1 kHz, both down to 8 kHz) makes libsyn123 free its decimator
+  // state twice; a fresh one costs only the filters' history at the join.
+  if (Handle != nullptr) syn123_del(Handle);
+  PreparedIn = PreparedOut = 0;
+  int Error = SYN123_OK;
+  Handle = syn123_new(OutRate, StereoChannels, MPG123_ENC_FLOAT_32, 0, &Error);
+  if (Handle == nullptr) return false;
+  if (syn123_setup_resample(Handle, InRate, OutRate, StereoChannels, 0, 0) != SYN123_OK)
     return false;
-  }
   PreparedIn = InRate;
   PreparedOut = OutRate;
   return true;

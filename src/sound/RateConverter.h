@@ -18,7 +18,7 @@ public:
 
   // Converts Frames frames of In (at InRate) to OutRate and appends them to
   // Out. The filter state carries over between calls, so a stream converted
-  // in pieces sounds as if converted whole; a change of rates keeps it too.
+  // in pieces sounds as if converted whole; a change of rates starts afresh.
   // Returns the frames appended (0 also when the rates are out of range).
   size_t Convert(int InRate, int OutRate, float *In, size_t Frames, std::vector<float> &Out);
 

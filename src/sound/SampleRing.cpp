@@ -47,3 +47,11 @@ size_t TSampleRing::Read(float *Frames, size_t Count) {
   ReadCount.store(Read + Count, std::memory_order_release);
   return Count;
 }
+
+size_t TSampleRing::Discard(size_t Count) {
+  const uint64_t Read = ReadCount.load(std::memory_order_relaxed);
+  const uint64_t Written = WriteCount.load(std::memory_order_acquire);
+  Count = std::min(Count, static_cast<size_t>(Written - Read));
+  ReadCount.store(Read + Count, std::memory_order_release);
+  return Count;
+}
