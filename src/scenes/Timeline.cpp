@@ -11,6 +11,9 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "scenes/Quads.h"
+#include "scenes/SoftTree.h"
+#include "scenes/TreePicture.h"
+#include "scenes/ViewPicture.h"
 
 TTimelineEffects TimelineEffects;
 
@@ -58,12 +61,21 @@ Single FullCurlRadius() {
 void DrawGrowingBranches(int64_t t) {
   RandSeed = LayoutSeed;
   if (t <= 51688) {
-    glCallList(BranchList);
+    // Software renderers: the list's picture, taken the first time.
+    if (DrawInSoftware())
+      DrawBranchListPicture();
+    else
+      glCallList(BranchList);
     return;
   }
   const Extended H = Ogl->ViewHeight;
   const Single ease = static_cast<Single>(std::pow(Extended(t - 51688) / 7408, 1.5L));
-  DrawBranchTree(CosineInterpolate(static_cast<Single>(0.1L * H), FullCurlRadius(), ease));
+  const Single radius = CosineInterpolate(static_cast<Single>(0.1L * H), FullCurlRadius(), ease);
+  // Software renderers: the tree's lines drawn by our own code.
+  if (DrawInSoftware())
+    DrawSoftTree(radius);
+  else
+    DrawBranchTree(radius);
 }
 
 // The blob field: fades in over 2 s, whitens from the bottom over its last 5 s and fades out over
@@ -80,7 +92,11 @@ void DrawBlobFieldWindow(int64_t t) {
 // The grown tree under the first fade to black, opaque at 63096.
 void DrawGrownBranchesAndFade(int64_t t) {
   RandSeed = LayoutSeed;
-  DrawBranchTree(FullCurlRadius());
+  // Software renderers: the grown tree's picture, taken the first time.
+  if (DrawInSoftware())
+    DrawGrownTreePicture(FullCurlRadius(), DrawBranchTree);
+  else
+    DrawBranchTree(FullCurlRadius());
   DrawBlackFade(Ramp(t, 59096, 4000));
 }
 
