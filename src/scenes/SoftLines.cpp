@@ -17,6 +17,7 @@ inline uint32_t MulNorm(uint32_t A, uint32_t B) {
 
 struct TSegmentShape {
   float MidX, MidY, Cos, Sin, HalfLength;
+  float MostAlong;  // the cover along the segment never exceeds its length
   float Left, Right, Top, Bottom;  // bounds of the quad
 };
 
@@ -29,6 +30,7 @@ bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, TSegmentShap
   S.MidX = (X0 + X1) / 2;
   S.MidY = (Y0 + Y1) / 2;
   S.HalfLength = Length / 2 + 0.5f;
+  S.MostAlong = std::min(1.f, 2 * S.HalfLength - 1);
   const float ReachX = std::fabs(S.Cos) * S.HalfLength + std::fabs(S.Sin) * HalfWidth;
   const float ReachY = std::fabs(S.Sin) * S.HalfLength + std::fabs(S.Cos) * HalfWidth;
   S.Left = S.MidX - ReachX;
@@ -57,7 +59,7 @@ void DrawSegment(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, f
       const float Along = Dx * S.Cos + Dy * S.Sin;
       const float Across = Dy * S.Cos - Dx * S.Sin;
       const float Width = std::min(1.f, HalfWidth - std::fabs(Across));
-      const float Length = std::min(1.f, S.HalfLength - std::fabs(Along));
+      const float Length = std::min(S.MostAlong, S.HalfLength - std::fabs(Along));
       if (Width <= 0 || Length <= 0) continue;
       const uint32_t A = static_cast<uint32_t>(Width * Length * Scale + 0.5f);
       if (A == 0) continue;

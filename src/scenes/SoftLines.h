@@ -4,8 +4,9 @@
 // the driver draws a smoothed line: a quad reaching half the line width plus
 // half a pixel to either side and half a pixel past either end, whose
 // coverage at a pixel centre is
-//   clamp(HalfWidth - |across|, 0, 1) x clamp(Length / 2 + 1/2 - |along|, 0, 1)
-// (HalfWidth = width / 2 + 1/2, distances from the segment's middle), blended
+//   clamp(HalfWidth - |across|, 0, 1) x min(clamp(Length / 2 + 1/2 - |along|, 0, 1), Length)
+// (HalfWidth = width / 2 + 1/2, distances from the segment's middle; a
+// segment shorter than a pixel covers no more than its length), blended
 // into 8-bit pixels in the order drawn with the same rounding as the driver.
 #pragma once
 
