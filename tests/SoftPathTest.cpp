@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "RecordingGL.h"
 #include "SceneTest.h"
@@ -41,7 +42,9 @@ TEST(RenderPathChoice, SoftwareOnlyForProcessorRasterisersUnlessForced) {
 TEST(RenderPathChoice, RecordingGlTakesThePlainPath) {
   const TRenderPath Before = RenderPath();
   DecideRenderPath();  // the recording GL names no real driver
-  if (!std::getenv(RenderPathVariable)) EXPECT_EQ(RenderPath(), TRenderPath::Hardware);
+  if (!std::getenv(RenderPathVariable)) {
+    EXPECT_EQ(RenderPath(), TRenderPath::Hardware);
+  }
   SetRenderPath(Before);
 }
 
