@@ -17,7 +17,7 @@ inline uint32_t MulNorm(uint32_t A, uint32_t B) {
 
 struct TSegmentShape {
   float MidX, MidY, Cos, Sin, HalfLength;
-  float MostAlong;  // the cover along the segment never exceeds its length
+  float MostAlong;                 // the cover along the segment never exceeds its length
   float Left, Right, Top, Bottom;  // bounds of the quad
 };
 

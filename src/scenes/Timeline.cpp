@@ -127,6 +127,9 @@ void DrawVignette() {
 // lighting and texturing off; returns with the same state.
 bool DrawScene() {
   const int64_t t = DemoTime;
+  // Software renderers: a slice of the tree's pictures, in the fast stretches
+  // before the tree, drawn where the clear wipes it away.
+  if ((t < 20000 || (t > 30561 && t < 49000)) && DrawInSoftware()) PrepareTreePictures();
   ClearFrame(t);
 
   // The scenes in drawing order, each over its own time span. The disc stamps test their second

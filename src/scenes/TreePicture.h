@@ -15,3 +15,12 @@
 void DrawBranchListPicture();
 // DrawTree draws the tree with that curl radius with the plain GL calls.
 void DrawGrownTreePicture(Single CurlRadius, void (*DrawTree)(Single));
+
+// Takes the two pictures ahead of their scenes a slice at a time, so that no
+// frame pays for a whole tree of smoothed lines: each call puts the picture
+// so far back into the frame, draws the next arcs over it with the same GL
+// calls DrawBranches makes, and copies the frame again (the blending of each
+// arc only depends on what lies beneath it, so the slices add up to the same
+// bytes). Called before a frame's clear, with the scenes' GL state in force;
+// RandSeed is left alone. True once both pictures are ready.
+bool PrepareTreePictures();

@@ -12,6 +12,8 @@
 #include "UMTypes.h"
 #include "platform/RendererKind.h"
 #include "scenes/Timeline.h"
+#include "scenes/TreePicture.h"
+#include "scenes/ViewPicture.h"
 
 namespace {
 
@@ -61,6 +63,20 @@ TEST_F(SoftwarePath, TreePicturesAreTheGlFrameByteForByte) {
   for (int64_t Time : {49689, 50500, 51688, 59097, 59200, 63000}) {
     const std::vector<uint8_t> Plain = FrameAt(Time, TRenderPath::Hardware);
     FrameAt(Time, TRenderPath::Software);  // takes the picture
+    EXPECT_TRUE(FrameAt(Time, TRenderPath::Software) == Plain) << "t = " << Time;
+  }
+}
+
+TEST_F(SoftwarePath, TreePicturesTakenAheadInSlicesAreTheGlFrameByteForByte) {
+  TViewPicture::ForgetAll();  // as in a new context: both pictures to take
+  SetRenderPath(TRenderPath::Software);
+  RandSeed = 77;
+  int Slices = 1;
+  while (!PrepareTreePictures()) ++Slices;
+  EXPECT_GT(Slices, 2);  // the whole tree never in one frame
+  EXPECT_EQ(RandSeed, 77u);
+  for (int64_t Time : {50500, 59200}) {
+    const std::vector<uint8_t> Plain = FrameAt(Time, TRenderPath::Hardware);
     EXPECT_TRUE(FrameAt(Time, TRenderPath::Software) == Plain) << "t = " << Time;
   }
 }
