@@ -8,6 +8,8 @@ namespace {
 // Rows are dealt to the threads in bands of this many, so that a picture
 // whose lines gather in one part still shares the work evenly.
 constexpr int BandRows = 8;
+// Rows of the bounds up to this many columns are walked whole.
+constexpr int WideRow = 6;
 
 // a x b / 255, rounded to nearest, exactly as 8-bit blending computes it.
 inline uint32_t MulNorm(uint32_t A, uint32_t B) {
@@ -25,8 +27,9 @@ bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, TSegmentShap
   const float Dx = X1 - X0, Dy = Y1 - Y0;
   const float Length = std::sqrt(Dx * Dx + Dy * Dy);
   if (!(Length > 0)) return false;  // the driver draws nothing for a point
-  S.Cos = Dx / Length;
-  S.Sin = Dy / Length;
+  const float Inverse = 1 / Length;
+  S.Cos = Dx * Inverse;
+  S.Sin = Dy * Inverse;
   S.MidX = (X0 + X1) / 2;
   S.MidY = (Y0 + Y1) / 2;
   S.HalfLength = Length / 2 + 0.5f;
@@ -38,6 +41,35 @@ bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, TSegmentShap
   S.Top = S.MidY - ReachY;
   S.Bottom = S.MidY + ReachY;
   return true;
+}
+
+// Narrows the columns [From, To] to those whose centres on the row Dy below
+// the segment's middle can lie inside its quad (with a little room: the
+// cover itself decides); false when none can.
+bool RowSpan(const TSegmentShape &S, float HalfWidth, float Dy, int &From, int &To) {
+  constexpr float Room = 1.f / 64, Flat = 1e-6f;
+  float Low = -1e9f, High = 1e9f;  // offsets from the middle along x
+  // |u cos + Dy sin| < HalfLength
+  if (std::fabs(S.Cos) > Flat) {
+    const float Over = 1 / S.Cos;
+    const float A = (-S.HalfLength - Dy * S.Sin) * Over, B = (S.HalfLength - Dy * S.Sin) * Over;
+    Low = std::max(Low, std::min(A, B));
+    High = std::min(High, std::max(A, B));
+  } else if (std::fabs(Dy * S.Sin) >= S.HalfLength + Room) {
+    return false;
+  }
+  // |Dy cos - u sin| < HalfWidth
+  if (std::fabs(S.Sin) > Flat) {
+    const float Over = 1 / S.Sin;
+    const float A = (Dy * S.Cos - HalfWidth) * Over, B = (Dy * S.Cos + HalfWidth) * Over;
+    Low = std::max(Low, std::min(A, B));
+    High = std::min(High, std::max(A, B));
+  } else if (std::fabs(Dy * S.Cos) >= HalfWidth + Room) {
+    return false;
+  }
+  From = std::max(From, static_cast<int>(std::ceil(S.MidX + Low - Room - 0.5f)));
+  To = std::min(To, static_cast<int>(std::floor(S.MidX + High + Room - 0.5f)));
+  return From <= To;
 }
 
 // One segment into the rows of the canvas that belong to thread Part of
@@ -54,7 +86,10 @@ void DrawSegment(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, f
     if ((Row / BandRows) % Parts != Part) continue;
     uint8_t *Line = &Canvas.Pixels[static_cast<size_t>(Row) * Canvas.Width];
     const float Dy = Row + 0.5f - S.MidY;
-    for (int Column = FirstColumn; Column <= LastColumn; ++Column) {
+    int From = FirstColumn, To = LastColumn;
+    // Narrow rows only pay for the span of a long slanted segment.
+    if (To - From > WideRow && !RowSpan(S, HalfWidth, Dy, From, To)) continue;
+    for (int Column = From; Column <= To; ++Column) {
       const float Dx = Column + 0.5f - S.MidX;
       const float Along = Dx * S.Cos + Dy * S.Sin;
       const float Across = Dy * S.Cos - Dx * S.Sin;
