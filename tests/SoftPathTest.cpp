@@ -154,11 +154,18 @@ TEST(SoftLines, ThreadCountDoesNotChangeThePicture) {
     for (int i = 0; i < 12; ++i)
       Strips.Add(-3 + 4.1f * i, 2 + k * 1.3f + 3 * std::sin(float(i + k)));
   }
-  Strips.Begin(1);
-  Strips.Add(7, 7);
-  Strips.Add(7, 7);  // a point: nothing drawn
   const TGreyCanvas One = DrawOn(Strips, 1);
   EXPECT_EQ(DrawOn(Strips, 2).Pixels, One.Pixels);
   EXPECT_EQ(DrawOn(Strips, 3).Pixels, One.Pixels);
   EXPECT_NE(One.Pixels, DrawOn(TStrips(), 1).Pixels);
+
+  // A point, a segment reaching far beyond any view and one that is not a
+  // number draw nothing (and must not upset the bounds).
+  Strips.Begin(1);
+  Strips.Add(7, 7);
+  Strips.Add(7, 7);
+  Strips.Add(1e30f, -1e30f);
+  Strips.Add(std::nanf(""), 3);
+  Strips.Add(9, 9);
+  EXPECT_EQ(DrawOn(Strips, 2).Pixels, One.Pixels);
 }

@@ -27,6 +27,12 @@ bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, TSegmentShap
   const float Dx = X1 - X0, Dy = Y1 - Y0;
   const float Length = std::sqrt(Dx * Dx + Dy * Dy);
   if (!(Length > 0)) return false;  // the driver draws nothing for a point
+  // Far beyond any view (or not a number): nothing to draw, and the bounds
+  // below must fit in an int.
+  constexpr float Farthest = 1e7f;
+  if (!(Length < Farthest && std::fabs(X0) < Farthest && std::fabs(Y0) < Farthest &&
+        std::fabs(X1) < Farthest && std::fabs(Y1) < Farthest))
+    return false;
   const float Inverse = 1 / Length;
   S.Cos = Dx * Inverse;
   S.Sin = Dy * Inverse;

@@ -36,8 +36,10 @@ struct TTreePicture {
 
 // The tree's seed, as the timeline sets it before every drawing.
 constexpr uint32_t TreeSeed = 8181;
-// Arcs drawn a slice: the whole tree (16382 arcs at 768 pixels) takes 32.
-constexpr size_t SliceArcs = 512;
+// Line drawn a slice, in lengths of the top branch: the time of smoothed
+// lines goes with their length, and the whole tree (about 390 top lengths,
+// whatever the view's size) then takes about a hundred slices.
+constexpr float SliceLength = 4;
 
 TTreePicture ListPicture, GrownPicture;
 
@@ -98,9 +100,11 @@ bool PrepareSlice(TTreePicture &Tree, const TTreeKey &Key, Single CurlRadius, bo
     Tree.Picture.Show();
   }
   const TStrips &Arcs = Tree.Arcs;
-  const size_t End = std::min(Arcs.Strips.size(), Tree.NextArc + SliceArcs);
-  for (size_t a = Tree.NextArc; a < End; ++a) {
-    const TStrips::TStrip &Arc = Arcs.Strips[a];
+  size_t End = Tree.NextArc;
+  // An arc's opacity is its length over the top branch's.
+  for (float Drawn = 0; End < Arcs.Strips.size() && Drawn < SliceLength; ++End) {
+    const TStrips::TStrip &Arc = Arcs.Strips[End];
+    Drawn += Arc.Alpha;
     glColor4f(0, 0, 0, Arc.Alpha);
     glBegin(GL_LINE_STRIP);
     for (uint32_t i = Arc.First; i < Arc.First + Arc.Count; ++i) glVertex2f(Arcs.X[i], Arcs.Y[i]);
