@@ -4,12 +4,16 @@
 
 #include "UMOgl.h"
 #include "UMTextures.h"
+#include "platform/RendererKind.h"
 #include "scenes/BlobField.h"
 #include "scenes/DisplayLists.h"
 #include "scenes/Profile.h"
 #include "scenes/UAWorms.h"
+#include "scenes/ViewPicture.h"
 
 bool Precompute() {
+  DecideRenderPath();
+  TViewPicture::ForgetAll();
   BuildProfile();
   InitBlobs();
   BuildDisplayLists();

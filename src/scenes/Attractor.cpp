@@ -11,6 +11,8 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/SoftAttractor.h"
+#include "scenes/ViewPicture.h"
 
 uint32_t AttractorList = 0;
 
@@ -67,7 +69,11 @@ void DrawAttractorWindow() {
   const double Angle = a, Distance = d;
   gluLookAt(Distance * std::cos(Angle), Distance * std::sin(Angle) * std::cos(Angle),
             Distance * std::sin(Angle), 0.3, -0.3, 0, 0, 1, 0);
-  glCallList(AttractorList);
+  // Software renderers: the strip's smoothed lines drawn by our own code.
+  if (DrawInSoftware())
+    DrawSoftAttractor();
+  else
+    glCallList(AttractorList);
   glLoadIdentity();
   Ogl->BeginOrtho();
 }

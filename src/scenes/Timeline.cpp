@@ -11,6 +11,9 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "scenes/Quads.h"
+#include "scenes/SoftTree.h"
+#include "scenes/TreePicture.h"
+#include "scenes/ViewPicture.h"
 
 TTimelineEffects TimelineEffects;
 
@@ -58,12 +61,21 @@ Single FullCurlRadius() {
 void DrawGrowingBranches(int64_t t) {
   RandSeed = LayoutSeed;
   if (t <= 51688) {
-    glCallList(BranchList);
+    // Software renderers: the list's picture, taken the first time.
+    if (DrawInSoftware())
+      DrawBranchListPicture();
+    else
+      glCallList(BranchList);
     return;
   }
   const Extended H = Ogl->ViewHeight;
   const Single ease = static_cast<Single>(std::pow(Extended(t - 51688) / 7408, 1.5L));
-  DrawBranchTree(CosineInterpolate(static_cast<Single>(0.1L * H), FullCurlRadius(), ease));
+  const Single radius = CosineInterpolate(static_cast<Single>(0.1L * H), FullCurlRadius(), ease);
+  // Software renderers: the tree's lines drawn by our own code.
+  if (DrawInSoftware())
+    DrawSoftTree(radius);
+  else
+    DrawBranchTree(radius);
 }
 
 // The blob field: fades in over 2 s, whitens from the bottom over its last 5 s and fades out over
@@ -80,7 +92,11 @@ void DrawBlobFieldWindow(int64_t t) {
 // The grown tree under the first fade to black, opaque at 63096.
 void DrawGrownBranchesAndFade(int64_t t) {
   RandSeed = LayoutSeed;
-  DrawBranchTree(FullCurlRadius());
+  // Software renderers: the grown tree's picture, taken the first time.
+  if (DrawInSoftware())
+    DrawGrownTreePicture(FullCurlRadius(), DrawBranchTree);
+  else
+    DrawBranchTree(FullCurlRadius());
   DrawBlackFade(Ramp(t, 59096, 4000));
 }
 
@@ -111,6 +127,9 @@ void DrawVignette() {
 // lighting and texturing off; returns with the same state.
 bool DrawScene() {
   const int64_t t = DemoTime;
+  // Software renderers: a slice of the tree's pictures, in the fast stretches
+  // before the tree, drawn where the clear wipes it away.
+  if ((t < 20000 || (t > 30561 && t < 49000)) && DrawInSoftware()) PrepareTreePictures();
   ClearFrame(t);
 
   // The scenes in drawing order, each over its own time span. The disc stamps test their second

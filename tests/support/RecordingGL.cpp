@@ -246,6 +246,11 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei w, GL
   G().Record("glTexSubImage2D", {double(target), double(level), double(x), double(y), double(w),
                                  double(h), double(format), double(type)});
 }
+void glCopyTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLint x, GLint y,
+                         GLsizei w, GLsizei h) {
+  G().Record("glCopyTexSubImage2D", {double(target), double(level), double(xoffset),
+                                     double(yoffset), double(x), double(y), double(w), double(h)});
+}
 void glTexParameteri(GLenum target, GLenum pname, GLint param) {
   G().Record("glTexParameteri", {double(target), double(pname), double(param)});
 }
@@ -269,6 +274,18 @@ void glCallList(GLuint list) { G().Record("glCallList", {double(list)}); }
 void glDeleteLists(GLuint list, GLsizei range) {
   G().Record("glDeleteLists", {double(list), double(range)});
 }
+
+// A renderer name no driver has: the film takes its plain GL path.
+const GLubyte *glGetString(GLenum name) {
+  static const GLubyte Renderer[] = "Recording GL";
+  return name == GL_RENDERER ? Renderer : nullptr;
+}
+
+void glGetFloatv(GLenum pname, GLfloat *params) {
+  const bool Matrix = pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX;
+  for (int i = 0; i < (Matrix ? 16 : 1); ++i) params[i] = Matrix && i % 5 == 0 ? 1.f : 0.f;
+}
+void glReadPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid *) {}
 
 void glGetIntegerv(GLenum pname, GLint *params) {
   switch (pname) {

@@ -1,0 +1,91 @@
+// The capture tool's speed over the whole film: renders every frame of a
+// video at FPS frames a second (headless, Mesa), reading each one back as the
+// capture tool does, and prints the frames rendered a second of wall time for
+// each stretch of the film and overall. The render path follows the driver,
+// or QUILLMOOR_RENDER_PATH (software / hardware).
+//
+//   build/bench/capture_speed [WIDTHxHEIGHT [FPS [FROM TO]]]
+//
+// (default 1280x720, 30, the whole film; FROM and TO in milliseconds).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FilmSetup.h"
+#include "HeadlessGL.h"
+#include "HeadlessPlatform.h"
+#include "UMTypes.h"
+#include "platform/RendererKind.h"
+#include "scenes/Timeline.h"
+
+namespace {
+struct TStretch {
+  int64_t From, To;
+  const char *Name;
+  double Seconds = 0;
+  int Frames = 0;
+};
+}  // namespace
+
+int main(int Count, char **Args) {
+  int Width = 1280, Height = 720, Fps = 30;
+  if (Count > 1 && std::sscanf(Args[1], "%dx%d", &Width, &Height) != 2) return 2;
+  if (Count > 2) Fps = std::atoi(Args[2]);
+  int64_t From = 0, To = 110000;
+  if (Count > 4) {
+    From = std::atoll(Args[3]);
+    To = std::atoll(Args[4]);
+  }
+  if (Width <= 0 || Height <= 0 || Fps <= 0) return 2;
+
+  THeadlessPlatform Headless;
+  SetPlatform(&Headless);
+  std::string Error;
+  std::unique_ptr<THeadlessGL> Gl = THeadlessGL::Create(Width, Height, Error);
+  if (!Gl) {
+    std::fprintf(stderr, "capture_speed: no headless GL context: %s\n", Error.c_str());
+    return 1;
+  }
+  if (!SetUpFilm(Width, Height)) return 1;
+  std::printf("%dx%d at %d frames a second, %s path\n", Width, Height, Fps,
+              SoftwarePath() ? "software" : "hardware");
+
+  std::vector<TStretch> Stretches = {
+      {0, 22000, "opening"},           {22000, 30000, "strands + attractor"},
+      {30000, 49700, "blob field"},    {49700, 51700, "branch list + blobs"},
+      {51700, 59100, "live branches"}, {59100, 63100, "grown tree, fade, discs"},
+      {63100, 65000, "discs"},         {65000, 78000, "organism"},
+      {78000, 90000, "worms"},         {90000, 110001, "finale"},
+  };
+  double Total = 0;
+  int Frames = 0;
+  for (int64_t Frame = From * Fps / 1000;; ++Frame) {
+    const int64_t Time = Frame * 1000 / Fps;
+    if (Time > To) break;
+    const auto Start = std::chrono::steady_clock::now();
+    DemoTime = Time;
+    DrawScene();
+    const std::vector<uint8_t> Pixels = Gl->ReadFrame();
+    const double Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+    Total += Seconds;
+    ++Frames;
+    for (TStretch &S : Stretches)
+      if (Time >= S.From && Time < S.To) {
+        S.Seconds += Seconds;
+        ++S.Frames;
+      }
+  }
+  std::printf("| stretch (s) | frames rendered a second |\n|---|---|\n");
+  for (const TStretch &S : Stretches)
+    if (S.Frames > 0)
+      std::printf("| %g-%g %s | %.1f |\n", S.From / 1000.0, S.To / 1000.0, S.Name,
+                  S.Frames / S.Seconds);
+  std::printf("| all frames | %.1f |\n", Frames / Total);
+  TearDownFilm();
+  SetPlatform(nullptr);
+  return 0;
+}
