@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"
 #include "platform/RendererKind.h"
+#include "runner/FilmSetup.h"
 #include "scenes/Timeline.h"
 
 namespace {
