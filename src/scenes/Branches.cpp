@@ -22,17 +22,17 @@ void DrawArc(const TArcPoints &Points, Single Alpha) {
   glEnd();
 }
 
-// The recursion drawn as it goes, for trees too deep to compute ahead.
-void DrawRecursively(Single StartX, Single StartY, Single Length, Single FullLength,
-                     Single CurlRadius) {
+// The recursion visited as it goes, for trees too deep to compute ahead.
+void VisitRecursively(Single StartX, Single StartY, Single Length, Single FullLength,
+                      Single CurlRadius, const TArcVisitor &Visit) {
   if (Length < 5) return;
   const Single SubLength = static_cast<Single>(Length * 0.7L);
   for (int Arc = 0; Arc < 2; ++Arc) {
     TArcPoints Points;
     ArcVertices(StartX, StartY, Length, CurlRadius, Points);
-    DrawArc(Points, static_cast<Single>(Extended(Length) / FullLength));
-    DrawRecursively(Points.X[ArcSegments], Points.Y[ArcSegments], SubLength, FullLength,
-                    CurlRadius);
+    Visit(Points, static_cast<Single>(Extended(Length) / FullLength));
+    VisitRecursively(Points.X[ArcSegments], Points.Y[ArcSegments], SubLength, FullLength,
+                     CurlRadius, Visit);
     // The second arc curls more tightly; the draw after it is unused but
     // still advances the generator.
     CurlRadius = static_cast<Single>(CurlRadius * (Random(400) / 1000.0L + 0.1L));
@@ -45,20 +45,25 @@ TBranchTree &Tree() {
 }
 }  // namespace
 
+void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
+                     Single CurlRadius, const TArcVisitor &Visit) {
+  if (Length < 5) return;
+  TBranchTree &Computed = Tree();
+  if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
+    VisitRecursively(StartX, StartY, Length, FullLength, CurlRadius, Visit);
+    return;
+  }
+  for (size_t a = 0; a < Computed.ArcCount(); ++a) Visit(Computed.Arc(a), Computed.Alpha(a));
+  RandSeed = Computed.FinalSeed();
+  Computed.End();
+}
+
 // Relies on the pixel projection, blending and the scenes' smoothed 2.1-pixel
 // lines; changes only the colour. The tree is computed ahead (partly on a
 // helper thread) while its arcs are handed to GL in the recursion's order.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius) {
-  if (Length < 5) return;
-  TBranchTree &Computed = Tree();
-  if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
-    DrawRecursively(StartX, StartY, Length, FullLength, CurlRadius);
-    return;
-  }
-  for (size_t a = 0; a < Computed.ArcCount(); ++a) DrawArc(Computed.Arc(a), Computed.Alpha(a));
-  RandSeed = Computed.FinalSeed();
-  Computed.End();
+  VisitBranchArcs(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
 }
 
 void BuildBranchList() {

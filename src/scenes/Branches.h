@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "UMMath.h"
+#include "scenes/CurlArc.h"
 
 extern uint32_t BranchList;
 
@@ -12,5 +14,12 @@ extern uint32_t BranchList;
 // that draws, without reseeding: callers set RandSeed first.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius);
+// Called with each arc DrawBranches draws, in its order, and the arc's alpha.
+using TArcVisitor = std::function<void(const TArcPoints &Points, Single Alpha)>;
+// The arcs of DrawBranches without drawing them: the same points from the same
+// computed tree, the same RandSeed afterwards. Software renderers rasterise
+// them in the film's own code.
+void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
+                     Single CurlRadius, const TArcVisitor &Visit);
 // Compiles BranchList with the view height of this moment (seed 8181).
 void BuildBranchList();

@@ -2,6 +2,7 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/Branches.h"
 #include "scenes/CurlArc.h"
 #include "scenes/ViewPicture.h"
 
@@ -13,33 +14,15 @@ constexpr uint8_t White = 255;
 TStrips TreeStrips;
 TGreyCanvas Canvas;
 TViewPicture Picture;
-
-// The arc's points exactly as DrawBranches forms them; returns the last.
-void CollectArc(TStrips &Strips, Single StartX, Single StartY, Single Length, Single CurlRadius,
-                Single &EndX, Single &EndY) {
-  Single cx[ArcSegments + 1], sy[ArcSegments + 1];
-  ArcOffsets(Length, CurlRadius, cx, sy);
-  EndX = StartX;
-  EndY = StartY;
-  for (int i = 0; i <= ArcSegments; ++i) {
-    EndX = static_cast<Single>(Extended(StartX) + cx[i] + CurlRadius);
-    EndY = static_cast<Single>(Extended(StartY) + sy[i]);
-    Strips.Add(EndX, EndY);
-  }
-}
 }  // namespace
 
 void CollectBranches(TStrips &Strips, Single StartX, Single StartY, Single Length,
                      Single FullLength, Single CurlRadius) {
-  if (Length < 5) return;
-  const Single SubLength = static_cast<Single>(Length * 0.7L);
-  for (int Arc = 0; Arc < 2; ++Arc) {
-    Strips.Begin(static_cast<Single>(Extended(Length) / FullLength));
-    Single EndX = 0, EndY = 0;
-    CollectArc(Strips, StartX, StartY, Length, CurlRadius, EndX, EndY);
-    CollectBranches(Strips, EndX, EndY, SubLength, FullLength, CurlRadius);
-    CurlRadius = static_cast<Single>(CurlRadius * (Random(400) / 1000.0L + 0.1L));
-  }
+  VisitBranchArcs(StartX, StartY, Length, FullLength, CurlRadius,
+                  [&Strips](const TArcPoints &Points, Single Alpha) {
+                    Strips.Begin(Alpha);
+                    for (int i = 0; i < ArcPoints; ++i) Strips.Add(Points.X[i], Points.Y[i]);
+                  });
 }
 
 void DrawSoftTree(Single CurlRadius) {
