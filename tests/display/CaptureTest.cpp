@@ -148,6 +148,38 @@ TEST(FramePlan, FramesLeaderAndReplayOnTheGrid) {
   EXPECT_EQ(Blob.size(), 4u);  // 28600, 28700, 28750, 28850
 }
 
+// The parts cover the capture's frames in order, none longer than 5 s unless
+// it holds a whole stateful stretch, and no cut splits a stretch.
+TEST(FramePlan, PartsCoverTheFramesAndKeepEachStretchWhole) {
+  struct {
+    int64_t From, To;
+    int Fps;
+    size_t AtLeast;  // parts
+  } Cases[] = {{0, 110000, 30, 10}, {40000, 60000, 24, 2}, {8000, 12000, 30, 4}, {100, 101, 30, 1}};
+  for (const auto &c : Cases) {
+    const int64_t Count = FilmFrameCount(c.From, c.To, c.Fps);
+    const std::vector<TFilmPart> Parts = FilmParts(c.From, Count, c.Fps);
+    ASSERT_GE(Parts.size(), c.AtLeast) << c.From;
+    int64_t Next = 0;
+    for (const TFilmPart &Part : Parts) {
+      EXPECT_EQ(Part.Begin, Next);
+      EXPECT_LT(Part.Begin, Part.End);
+      Next = Part.End;
+      // A part starting inside a stretch only does so at the capture's start.
+      if (Part.Begin > 0) {
+        EXPECT_TRUE(ReplayTimes(c.From, c.Fps, Part.Begin).empty()) << Part.Begin;
+      }
+      if (Part.End - Part.Begin > 5 * c.Fps) {
+        EXPECT_FALSE(ReplayTimes(c.From, c.Fps, Part.End - 1).empty()) << Part.Begin;
+      }
+    }
+    EXPECT_EQ(Next, Count);
+  }
+  // From inside the blob field, the first part runs to the field's end.
+  const std::vector<TFilmPart> Parts = FilmParts(40000, FilmFrameCount(40000, 60000, 24), 24);
+  EXPECT_EQ(FilmFrameTime(Parts[0].End - 1, 24, 40000), 51666);
+}
+
 TEST(Capture, WritesTheFilmsFrameAtAnySize) {
   TCaptureOptions Options;
   Options.Width = 320;
@@ -211,13 +243,14 @@ std::string TempFolder(const char *Name) { return TempPng(Name) + "/"; }
 
 // The blob field carries its paths from frame to frame: a capture starting at
 // 40000 must show what a capture running there from the field's start shows.
+// The run goes past the field's end, so two renderers share two parts.
 TCaptureOptions SmallBlobSequence(const std::string &Out) {
   TCaptureOptions Options;
   Options.Width = 64;
   Options.Height = 48;
   Options.Fps = 10;
   Options.From = 28500;
-  Options.To = 40001;
+  Options.To = 52000;
   Options.Kind = TOutputKind::PngSequence;
   Options.OutPath = Out;
   return Options;

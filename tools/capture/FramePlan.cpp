@@ -29,8 +29,8 @@ bool SameStretch(int64_t A, int64_t B) {
 
 }  // namespace
 
-std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps, int64_t PartMs) {
-  const int64_t Step = std::max<int64_t>(1, PartMs * Fps / 1000);
+std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps) {
+  const int64_t Step = std::clamp<int64_t>(Count / 8, std::max(1, Fps), std::max(1, 5 * Fps));
   std::vector<TFilmPart> Parts;
   int64_t Begin = 0;
   while (Begin < Count) {

@@ -29,9 +29,10 @@ struct TFilmPart {
   int64_t End;
 };
 
-// The capture's Count film frames cut into parts of about PartMs of film
-// each. A cut never falls between two frames of the same stateful stretch,
+// The capture's Count film frames cut into parts: an eighth of the capture
+// each, kept between 1 and 5 s of film (enough parts to share out, few
+// enough seams). A cut never falls between two frames of the same stateful stretch,
 // so a part needs no more replay than its own start asks for, and a
 // stretch's frames are drawn once. The cuts depend only on the arguments, so
 // the output does not depend on how many processes render the parts.
-std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps, int64_t PartMs = 5000);
+std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps);
