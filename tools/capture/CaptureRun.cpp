@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <signal.h>
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -132,6 +133,7 @@ struct TRenderer {
   TTimes Times;
   std::string Error;
   bool Failed = false;
+  std::vector<uint8_t> Rgba;  // the frame read back, its storage reused
 
   void DrawLeaderFrame(uint32_t Tick) {
     Headless.TickCount = Tick;
@@ -152,7 +154,7 @@ struct TRenderer {
       Times.Draw += Since(Start);
       Start = std::chrono::steady_clock::now();
     }
-    const std::vector<uint8_t> Rgba = Gl.ReadFrame();
+    Gl.ReadFrame(Rgba);
     Times.Readback += Since(Start);
     Start = std::chrono::steady_clock::now();
     if (!Writer.Write(Frame, Rgba, Error)) Fail();
@@ -222,12 +224,21 @@ struct TRenderer {
     while (!Failed && !Interrupted && Feed.Next(Part)) FilmPart(Part);
   }
 
+  // The wall-clock times, and the processor time this renderer and its
+  // ffmpegs used: on a busy machine the second says what the work costs.
   void Report(const char *Who) const {
     const TTimes &T = Times;
     std::fprintf(stderr,
                  "quillmoor-capture: %s: %lld frames; drawing %.1f s, unseen replay %.1f s, "
-                 "reading back %.1f s, writing %.1f s\n",
-                 Who, static_cast<long long>(T.Frames), T.Draw, T.Replay, T.Readback, T.Output);
+                 "reading back %.1f s, writing %.1f s; processor %.1f s, its ffmpeg %.1f s\n",
+                 Who, static_cast<long long>(T.Frames), T.Draw, T.Replay, T.Readback, T.Output,
+                 ProcessorSeconds(RUSAGE_SELF), ProcessorSeconds(RUSAGE_CHILDREN));
+  }
+  static double ProcessorSeconds(int Who) {
+    rusage Usage{};
+    getrusage(Who, &Usage);
+    const auto Seconds = [](const timeval &V) { return V.tv_sec + V.tv_usec / 1e6; };
+    return Seconds(Usage.ru_utime) + Seconds(Usage.ru_stime);
   }
 };
 
@@ -240,7 +251,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
   bool Done = false;
   if (auto Gl = THeadlessGL::Create(O.Width, O.Height, Error)) {
     TPartWriter Writer(O, PartsFolder);
-    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false};
+    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}};
     auto Leader = [](void *R) { static_cast<TRenderer *>(R)->Leader(); };
     if (SetUpFilm(O.Width, O.Height, Leader, &Renderer)) {
       Renderer.Film();
@@ -417,9 +428,16 @@ bool RenderInProcesses(const TPlan &Plan, const std::string &PartsFolder,
   if (!Ok) Error = std::string("cannot start the renderers: ") + std::strerror(errno);
   int64_t Frames = 0;
   uint32_t Number = 0;
+  bool Passed = false;
   while (ReadAll(Done[0], reinterpret_cast<uint8_t *>(&Number), sizeof Number)) {
     if (Number < Written.size()) ++Written[Number];
     Progress.Update(++Frames);
+    // A Ctrl-C at the terminal reaches the renderers too; an interrupt sent
+    // to this process alone is passed on, so they finish their parts' files.
+    if (Interrupted && !Passed) {
+      for (pid_t Child : Children) kill(Child, SIGINT);
+      Passed = true;
+    }
   }
   close(Done[0]);
   for (pid_t Child : Children) {
