@@ -204,6 +204,10 @@ struct TRenderer {
     const TFilmPart &P = Plan.Film[Part - (Plan.HasLeaderPart() ? 1 : 0)];
     ResetStretches();
     Timed(Times.Replay, [&] {
+      for (const TStatefulStretch &Stretch : StatefulStretches())
+        if (Stretch.Primer > 0 && FilmFrameTime(P.Begin, O.Fps, O.From) <= Stretch.End &&
+            FilmFrameTime(P.End - 1, O.Fps, O.From) > Stretch.Start)
+          Unseen([&] { DrawFilmFrame(Stretch.Primer); });
       for (int64_t T : ReplayTimes(O.From, O.Fps, P.Begin)) Unseen([&] { DrawFilmFrame(T); });
     });
     if (!Writer.Begin(Part, Error)) return Fail();
