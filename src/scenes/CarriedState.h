@@ -16,6 +16,11 @@ struct TStatefulStretch {
   // Puts the carried state back to what the set-up leaves, without touching
   // the generator; null when the state only comes from the set-up.
   void (*Reset)();
+  // An earlier instant whose frame leaves the generator as a run from 0 has
+  // it when the stretch begins (the last scene before it that reseeds it),
+  // or 0 when the stretch reseeds it itself. A run that enters the stretch
+  // without having drawn that scene draws this frame first, unseen.
+  int64_t Primer;
 };
 
 // The film's stateful stretches, in time order.

@@ -148,6 +148,38 @@ TEST(FramePlan, FramesLeaderAndReplayOnTheGrid) {
   EXPECT_EQ(Blob.size(), 4u);  // 28600, 28700, 28750, 28850
 }
 
+// The parts cover the capture's frames in order, none longer than 5 s unless
+// it holds a whole stateful stretch, and no cut splits a stretch.
+TEST(FramePlan, PartsCoverTheFramesAndKeepEachStretchWhole) {
+  struct {
+    int64_t From, To;
+    int Fps;
+    size_t AtLeast;  // parts
+  } Cases[] = {{0, 110000, 30, 10}, {40000, 60000, 24, 2}, {8000, 12000, 30, 4}, {100, 101, 30, 1}};
+  for (const auto &c : Cases) {
+    const int64_t Count = FilmFrameCount(c.From, c.To, c.Fps);
+    const std::vector<TFilmPart> Parts = FilmParts(c.From, Count, c.Fps);
+    ASSERT_GE(Parts.size(), c.AtLeast) << c.From;
+    int64_t Next = 0;
+    for (const TFilmPart &Part : Parts) {
+      EXPECT_EQ(Part.Begin, Next);
+      EXPECT_LT(Part.Begin, Part.End);
+      Next = Part.End;
+      // A part starting inside a stretch only does so at the capture's start.
+      if (Part.Begin > 0) {
+        EXPECT_TRUE(ReplayTimes(c.From, c.Fps, Part.Begin).empty()) << Part.Begin;
+      }
+      if (Part.End - Part.Begin > 5 * c.Fps) {
+        EXPECT_FALSE(ReplayTimes(c.From, c.Fps, Part.End - 1).empty()) << Part.Begin;
+      }
+    }
+    EXPECT_EQ(Next, Count);
+  }
+  // From inside the blob field, the first part runs to the field's end.
+  const std::vector<TFilmPart> Parts = FilmParts(40000, FilmFrameCount(40000, 60000, 24), 24);
+  EXPECT_EQ(FilmFrameTime(Parts[0].End - 1, 24, 40000), 51666);
+}
+
 TEST(Capture, WritesTheFilmsFrameAtAnySize) {
   TCaptureOptions Options;
   Options.Width = 320;
@@ -209,48 +241,62 @@ std::vector<uint8_t> FileBytes(const std::string &Path) {
 
 std::string TempFolder(const char *Name) { return TempPng(Name) + "/"; }
 
-// The blob field carries its paths from frame to frame: a capture starting at
-// 40000 must show what a capture running there from the field's start shows.
-TCaptureOptions SmallBlobSequence(const std::string &Out) {
+// The blob field carries its paths from frame to frame, the worms their
+// tracks (drawn from the generator as the grown branch tree leaves it): a
+// capture starting inside either must show what a capture running there from
+// before it shows. The blob run goes past the field's end, so two renderers
+// share two parts; the worm run has the branch tree's frames in other parts.
+struct TStretchCase {
+  int64_t From, To;  // the long run, at 10 fps
+  int64_t At;        // a start inside the stretch
+};
+
+TCaptureOptions SmallSequence(const TStretchCase &c, const std::string &Out) {
   TCaptureOptions Options;
   Options.Width = 64;
   Options.Height = 48;
   Options.Fps = 10;
-  Options.From = 28500;
-  Options.To = 40001;
+  Options.From = c.From;
+  Options.To = c.To;
   Options.Kind = TOutputKind::PngSequence;
   Options.OutPath = Out;
   return Options;
 }
 
+std::string FrameName(int64_t K) {
+  char Name[32];
+  std::snprintf(Name, sizeof Name, "frame-%06lld.png", static_cast<long long>(K));
+  return Name;
+}
+
 }  // namespace
 
-TEST(Capture, SameArgumentsSameBytesAndAStartInsideTheBlobsMatchesTheLongRun) {
-  const std::string One = TempFolder("one"), Two = TempFolder("two");
-  std::string Error;
-  TCaptureOptions Long = SmallBlobSequence(One);
-  ASSERT_TRUE(RunCapture(Long, Error)) << Error;
-  Long.OutPath = Two;
-  Long.Jobs = 2;  // other processes, the same frames
-  ASSERT_TRUE(RunCapture(Long, Error)) << Error;
-  const int64_t Frames = FilmFrameCount(Long.From, Long.To, Long.Fps);
-  for (int64_t K = 0; K < Frames; K += 23) {
-    char Name[32];
-    std::snprintf(Name, sizeof Name, "frame-%06lld.png", static_cast<long long>(K));
-    EXPECT_EQ(FileBytes(One + Name), FileBytes(Two + Name)) << Name;
-  }
+TEST(Capture, SameArgumentsSameBytesAndAStartInsideAStretchMatchesTheLongRun) {
+  const TStretchCase Cases[] = {{28500, 52000, 40000}, {60000, 76000, 75000}};
+  for (const TStretchCase &c : Cases) {
+    const std::string One = TempFolder("one"), Two = TempFolder("two");
+    std::string Error;
+    TCaptureOptions Long = SmallSequence(c, One);
+    ASSERT_TRUE(RunCapture(Long, Error)) << Error;
+    Long.OutPath = Two;
+    Long.Jobs = 2;  // other processes, the same frames
+    ASSERT_TRUE(RunCapture(Long, Error)) << Error;
+    const int64_t Frames = FilmFrameCount(Long.From, Long.To, Long.Fps);
+    for (int64_t K = 0; K < Frames; K += 23)
+      EXPECT_EQ(FileBytes(One + FrameName(K)), FileBytes(Two + FrameName(K))) << c.From << " " << K;
 
-  // Frame 115 of the long run is DemoTime 40000, after five turns of the paths.
-  TCaptureOptions Short = SmallBlobSequence(TempPng("short.png"));
-  Short.From = 40000;
-  Short.Kind = TOutputKind::Png;
-  for (int Run = 0; Run < 2; ++Run) {
-    ASSERT_TRUE(RunCapture(Short, Error)) << Error;
-    const std::vector<uint8_t> Single = FileBytes(Short.OutPath);
-    EXPECT_FALSE(Single.empty());
-    EXPECT_EQ(Single, FileBytes(One + "frame-000115.png")) << "run " << Run;
+    TCaptureOptions Short = SmallSequence(c, TempPng("short.png"));
+    Short.From = c.At;
+    Short.Kind = TOutputKind::Png;
+    const std::string Same = One + FrameName((c.At - c.From) / 100);
+    for (int Run = 0; Run < 2; ++Run) {
+      ASSERT_TRUE(RunCapture(Short, Error)) << Error;
+      const std::vector<uint8_t> Single = FileBytes(Short.OutPath);
+      EXPECT_FALSE(Single.empty());
+      EXPECT_EQ(Single, FileBytes(Same)) << c.At << " run " << Run;
+    }
+    std::system(("rm -rf '" + One + "' '" + Two + "' '" + Short.OutPath + "'").c_str());
   }
-  std::system(("rm -rf '" + One + "' '" + Two + "' '" + Short.OutPath + "'").c_str());
 }
 
 TEST(Capture, RefusesMissingMusicOrFfmpegWithOneLine) {

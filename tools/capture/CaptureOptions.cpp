@@ -144,8 +144,8 @@ bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &O
       (Name == "--version" ? Options.Version : Options.Help) = true;
       return true;
     }
-    if (Name == "--leader") {
-      Options.Leader = true;
+    if (Name == "--leader" || Name == "--timing") {
+      (Name == "--leader" ? Options.Leader : Options.Timing) = true;
       continue;
     }
     if (!TakesValue(Name)) {
@@ -185,6 +185,8 @@ demo's own code, so any frame comes out the same on every run.
   --music FILE    the music the organism pulses to and the video carries
                   (default: music.mp3 here, else the one beside this program)
   --jobs N        render in N processes at once (default 1); same output
+  --timing        at the end, where each renderer's time went (drawing, reading
+                  the frame back, handing it on) on stderr
   --help          this text
   --version       the program's version
 

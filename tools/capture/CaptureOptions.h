@@ -21,6 +21,7 @@ struct TCaptureOptions {
   bool Countdown = false; // a single leader frame at tick time From (--countdown)
   std::string MusicPath;  // empty: the bundled music
   int Jobs = 1;
+  bool Timing = false;    // where the time went, on stderr at the end
   std::string OutPath;
   TOutputKind Kind = TOutputKind::Png;
   bool Help = false;

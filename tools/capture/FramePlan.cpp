@@ -17,6 +17,33 @@ int64_t FilmFrameCount(int64_t From, int64_t To, int Fps) {
   return ((To - From) * Fps + 999) / 1000;
 }
 
+namespace {
+
+// True when both instants lie in the same stateful stretch.
+bool SameStretch(int64_t A, int64_t B) {
+  for (const TStatefulStretch &Stretch : StatefulStretches())
+    if (A > Stretch.Start && A <= Stretch.End && B > Stretch.Start && B <= Stretch.End)
+      return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps) {
+  const int64_t Step = std::clamp<int64_t>(Count / 8, std::max(1, Fps), std::max(1, 5 * Fps));
+  std::vector<TFilmPart> Parts;
+  int64_t Begin = 0;
+  while (Begin < Count) {
+    int64_t End = std::min(Count, Begin + Step);
+    while (End < Count &&
+           SameStretch(FilmFrameTime(End - 1, Fps, From), FilmFrameTime(End, Fps, From)))
+      ++End;
+    Parts.push_back({Begin, End});
+    Begin = End;
+  }
+  return Parts;
+}
+
 std::vector<uint32_t> LeaderTicks(int Fps) {
   std::vector<uint32_t> Ticks;
   for (int64_t J = 0;; ++J) {

@@ -21,3 +21,18 @@ std::vector<uint32_t> LeaderTicks(int Fps);
 // frames of that run (the 0-based grid before From, then this capture's own
 // frames). Ascending, each instant once.
 std::vector<int64_t> ReplayTimes(int64_t From, int Fps, int64_t K);
+
+// A run of film frames [Begin, End) of a capture, rendered and encoded as one
+// piece, in any order and by any process.
+struct TFilmPart {
+  int64_t Begin;
+  int64_t End;
+};
+
+// The capture's Count film frames cut into parts: an eighth of the capture
+// each, kept between 1 and 5 s of film (enough parts to share out, few
+// enough seams). A cut never falls between two frames of the same stateful stretch,
+// so a part needs no more replay than its own start asks for, and a
+// stretch's frames are drawn once. The cuts depend only on the arguments, so
+// the output does not depend on how many processes render the parts.
+std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps);

@@ -107,17 +107,21 @@ THeadlessGL::~THeadlessGL() {
 }
 
 std::vector<uint8_t> THeadlessGL::ReadFrame() const {
+  std::vector<uint8_t> TopDown;
+  ReadFrame(TopDown);
+  return TopDown;
+}
+
+void THeadlessGL::ReadFrame(std::vector<uint8_t> &TopDown) const {
   const size_t RowBytes = static_cast<size_t>(FrameWidth) * 4;
-  std::vector<uint8_t> BottomUp(RowBytes * static_cast<size_t>(FrameHeight));
+  BottomUp.resize(RowBytes * static_cast<size_t>(FrameHeight));
+  TopDown.resize(BottomUp.size());
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGBA, GL_UNSIGNED_BYTE, BottomUp.data());
-
-  std::vector<uint8_t> TopDown(BottomUp.size());
   for (int Row = 0; Row < FrameHeight; ++Row) {
     const size_t From = static_cast<size_t>(FrameHeight - 1 - Row) * RowBytes;
     std::memcpy(&TopDown[static_cast<size_t>(Row) * RowBytes], &BottomUp[From], RowBytes);
   }
-  return TopDown;
 }
 
 THeadlessGL::TPixel THeadlessGL::ReadPixel(int X, int Y) const {

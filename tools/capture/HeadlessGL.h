@@ -53,6 +53,9 @@ public:
   // Width x Height pixels, row 0 the top row of the picture (GL delivers
   // rows bottom-up; they are flipped here).
   std::vector<uint8_t> ReadFrame() const;
+  // The same into Into, whose storage is kept from frame to frame (a fresh
+  // frame-sized buffer costs a page fault per 4 KiB on every frame).
+  void ReadFrame(std::vector<uint8_t> &Into) const;
 
   // The pixel at column X, row Y counted from the top, as RGBA.
   struct TPixel {
@@ -67,4 +70,5 @@ private:
   void *Context = nullptr;  // EGLContext
   int FrameWidth = 0;
   int FrameHeight = 0;
+  mutable std::vector<uint8_t> BottomUp;  // glReadPixels' rows, reused
 };

@@ -40,19 +40,12 @@ std::string FindFfmpeg() {
   return {};
 }
 
-std::vector<std::string> FfmpegArguments(const TVideoSettings &S) {
-  const bool Webm = EndsWith(S.OutPath, ".webm");
+std::vector<std::string> PartArguments(const TVideoSettings &S, const std::string &PartPath) {
   std::vector<std::string> Args = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                    "-f", "rawvideo", "-pix_fmt", "rgba", "-s",
                                    std::to_string(S.Width) + "x" + std::to_string(S.Height),
                                    "-framerate", std::to_string(S.Fps), "-i", "pipe:0"};
-  const bool Music = !S.MusicPath.empty();
-  if (Music) {
-    // Seek in the music to the first film frame's instant.
-    Args.insert(Args.end(), {"-ss", Seconds(S.MusicFromMs), "-i", S.MusicPath});
-  }
-  Args.insert(Args.end(), {"-map", "0:v"});
-  if (Webm) {
+  if (EndsWith(S.OutPath, ".webm")) {
     Args.insert(Args.end(), {"-c:v", "libvpx-vp9", "-b:v", "0", "-crf", "32", "-row-mt", "1",
                              "-deadline", "good", "-cpu-used", "4", "-pix_fmt", "yuv420p"});
   } else {
@@ -60,6 +53,20 @@ std::vector<std::string> FfmpegArguments(const TVideoSettings &S) {
     Args.insert(Args.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264",
                              "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"});
   }
+  Args.insert(Args.end(), {"-f", "nut", PartPath});
+  return Args;
+}
+
+std::vector<std::string> JoinArguments(const TVideoSettings &S, const std::string &ListPath) {
+  const bool Webm = EndsWith(S.OutPath, ".webm");
+  std::vector<std::string> Args = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+                                   "-f", "concat", "-safe", "0", "-i", ListPath};
+  const bool Music = !S.MusicPath.empty();
+  if (Music) {
+    // Seek in the music to the first film frame's instant.
+    Args.insert(Args.end(), {"-ss", Seconds(S.MusicFromMs), "-i", S.MusicPath});
+  }
+  Args.insert(Args.end(), {"-map", "0:v", "-c:v", "copy"});
   if (Music) {
     // The leader's frames play before the music; silence pads a short track
     // and -shortest ends the sound with the last frame.
@@ -73,12 +80,14 @@ std::vector<std::string> FfmpegArguments(const TVideoSettings &S) {
     Args.insert(Args.end(), {"-map", "1:a", "-af", Filter, "-c:a", Webm ? "libopus" : "aac",
                              "-b:a", "192k", "-shortest"});
   }
+  // No encoder's name or version in the file: the same frames give the same bytes.
+  Args.insert(Args.end(), {"-fflags", "+bitexact", "-map_metadata", "-1"});
   if (EndsWith(S.OutPath, ".mp4")) Args.insert(Args.end(), {"-movflags", "+faststart"});
   Args.push_back(S.OutPath);
   return Args;
 }
 
-bool TVideoPipe::Start(const TVideoSettings &Settings, std::string &Error) {
+bool TVideoPipe::Start(const std::vector<std::string> &Args, std::string &Error) {
   const std::string Program = FindFfmpeg();
   if (Program.empty()) {
     Error = "the ffmpeg program is not installed (Debian package: ffmpeg)";
@@ -89,7 +98,6 @@ bool TVideoPipe::Start(const TVideoSettings &Settings, std::string &Error) {
     Error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
     return false;
   }
-  const std::vector<std::string> Args = FfmpegArguments(Settings);
   std::vector<char *> Argv;
   Argv.push_back(const_cast<char *>(Program.c_str()));
   for (const std::string &Arg : Args) Argv.push_back(const_cast<char *>(Arg.c_str()));

@@ -20,15 +20,21 @@ struct TVideoSettings {
 // The ffmpeg program on PATH, or empty when there is none.
 std::string FindFfmpeg();
 
-// ffmpeg's arguments for these settings (without the program name).
-std::vector<std::string> FfmpegArguments(const TVideoSettings &Settings);
+// ffmpeg's arguments (without the program name) for one part of the video:
+// raw frames from its standard input, encoded as the output's codec asks,
+// no sound, to PartPath (a NUT file, which keeps the exact 1/fps timing).
+std::vector<std::string> PartArguments(const TVideoSettings &Settings, const std::string &PartPath);
+
+// ffmpeg's arguments for the finished video: the parts named in ListPath (a
+// concat list) joined without re-encoding, and the music muxed in sync.
+std::vector<std::string> JoinArguments(const TVideoSettings &Settings, const std::string &ListPath);
 
 class TVideoPipe {
 public:
   // Starts ffmpeg in its own process group, so a Ctrl-C at the terminal
   // reaches only the capture, which then closes the pipe and lets ffmpeg
   // finish a playable file. False with the reason in Error.
-  bool Start(const TVideoSettings &Settings, std::string &Error);
+  bool Start(const std::vector<std::string> &Arguments, std::string &Error);
   // One frame, Width x Height RGBA, top row first.
   bool Write(const uint8_t *Rgba, size_t Bytes, std::string &Error);
   // Closes the pipe and waits for ffmpeg; false when it failed.
