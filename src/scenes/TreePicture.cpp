@@ -59,6 +59,9 @@ void DrawThroughPicture(TTreePicture &Tree, const TTreeKey &Key, TDraw Draw) {
     return;
   }
   Draw();
+  // A frame drawn unseen (scissored away, as an offline run replays the
+  // frames before its start) holds no tree to take.
+  if (glIsEnabled(GL_SCISSOR_TEST)) return;
   Tree.Picture.CopyFromFrame();
   Tree.Taken = true;
   Tree.Key = Key;
@@ -85,6 +88,7 @@ bool PrepareSlice(TTreePicture &Tree, const TTreeKey &Key, Single CurlRadius, bo
   int Width = 0, Height = 0;
   TViewPicture::ViewportSize(Width, Height);
   if (Tree.Taken && Tree.Key == Key && Tree.Picture.Holds(Width, Height)) return true;
+  if (glIsEnabled(GL_SCISSOR_TEST)) return false;
   if (!Tree.Preparing || !(Tree.PreparingKey == Key) ||
       (Tree.NextArc > 0 && !Tree.Picture.Holds(Width, Height))) {
     CollectTree(Tree, CurlRadius);
