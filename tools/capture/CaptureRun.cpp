@@ -1,8 +1,8 @@
 #include "CaptureRun.h"
 
 #include <GL/gl.h>
-#include <signal.h>
 #include <dirent.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -39,7 +39,7 @@ volatile sig_atomic_t Interrupted = 0;
 void OnInterrupt(int) { Interrupted = 1; }
 
 // What a capture writes, frame by frame: the leader's frames first, then the
-// film's, cut into parts (see FilmParts). Part 0 is the leader when there is
+// film's, cut into parts (see FilmParts). The first part is the leader when there is
 // one; every part is rendered and written on its own.
 struct TPlan {
   const TCaptureOptions *Options = nullptr;
@@ -97,10 +97,12 @@ public:
   }
   bool Write(int64_t Frame, const std::vector<uint8_t> &Rgba, std::string &Error) {
     switch (O.Kind) {
-    case TOutputKind::Png: return WritePng(O.OutPath, Rgba, O.Width, O.Height, Error);
-    case TOutputKind::PngSequence:
-      return WritePng(SequenceName(O.OutPath, Frame), Rgba, O.Width, O.Height, Error);
-    case TOutputKind::Video: return Video.Write(Rgba.data(), Rgba.size(), Error);
+      case TOutputKind::Png:
+        return WritePng(O.OutPath, Rgba, O.Width, O.Height, Error);
+      case TOutputKind::PngSequence:
+        return WritePng(SequenceName(O.OutPath, Frame), Rgba, O.Width, O.Height, Error);
+      case TOutputKind::Video:
+        return Video.Write(Rgba.data(), Rgba.size(), Error);
     }
     return false;
   }
@@ -163,7 +165,8 @@ struct TRenderer {
     if (!Failed) Feed.FrameDone(Part);
     return !Failed;
   }
-  template <typename TDraw> void Timed(double &Into, TDraw Draw) {
+  template <typename TDraw>
+  void Timed(double &Into, TDraw Draw) {
     const auto Start = std::chrono::steady_clock::now();
     Draw();
     Into += Since(Start);
@@ -269,7 +272,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
     TearDownFilm();
   } else {
     Error = (O.Width > 8192 || O.Height > 8192 ? "the renderer cannot make a frame of this size: "
-                                                : "no headless GL context: ") +
+                                               : "no headless GL context: ") +
             Error;
   }
   SetPlatform(nullptr);
@@ -294,7 +297,8 @@ bool LoadMusic(const TCaptureOptions &O, TDecodedTrack &Track, std::string &Path
                std::string &Error) {
   Path = O.MusicPath;
   if (Path.empty()) {
-    for (const std::string &Candidate : {std::string("music.mp3"), ExecutableFolder() + "/music.mp3"})
+    for (const std::string &Candidate :
+         {std::string("music.mp3"), ExecutableFolder() + "/music.mp3"})
       if (Readable(Candidate)) {
         Path = Candidate;
         break;
@@ -310,8 +314,8 @@ bool LoadMusic(const TCaptureOptions &O, TDecodedTrack &Track, std::string &Path
   if (Result == TMp3OpenResult::Ok && Track.FrameCount() > 0) return true;
   Error = "cannot read the music " + Path + ": " +
           (Result == TMp3OpenResult::NotFound ? std::string(std::strerror(ENOENT))
-           : Result == TMp3OpenResult::Ok    ? std::string("no sound in it")
-                                             : std::string("not an MP3 file it can decode"));
+           : Result == TMp3OpenResult::Ok     ? std::string("no sound in it")
+                                              : std::string("not an MP3 file it can decode"));
   return false;
 }
 
@@ -372,9 +376,8 @@ std::vector<size_t> PartOrder(const TPlan &Plan, int Renderers) {
   for (size_t Part = Plan.HasLeaderPart() ? 1 : 0; Part < Plan.PartCount(); ++Part)
     Order.push_back(Part);
   if (Renderers > 1)
-    std::stable_sort(Order.begin(), Order.end(), [&](size_t A, size_t B) {
-      return Plan.PartFrames(A) > Plan.PartFrames(B);
-    });
+    std::stable_sort(Order.begin(), Order.end(),
+                     [&](size_t A, size_t B) { return Plan.PartFrames(A) > Plan.PartFrames(B); });
   return Order;
 }
 
@@ -515,14 +518,20 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const std::strin
   for (size_t Part = 0; Part < Plan.PartCount() && Written[Part] > 0; ++Part) {
     // The part's exact length: left to itself the join would take the
     // container's rounded-up end and leave a frame's gap at every seam.
-    std::fprintf(List, "file '%s'\nduration %.6f\n", TPartWriter::PartPath(PartsFolder, Part).c_str(),
+    std::fprintf(List, "file '%s'\nduration %.6f\n",
+                 TPartWriter::PartPath(PartsFolder, Part).c_str(),
                  static_cast<double>(Written[Part]) / O.Fps);
     ++Listed;
     if (Written[Part] < Plan.PartFrames(Part)) break;
   }
   std::fclose(List);
   if (Listed == 0) return true;
-  TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, MusicPath, O.From,
+  TVideoSettings Settings{O.OutPath,
+                          O.Width,
+                          O.Height,
+                          O.Fps,
+                          MusicPath,
+                          O.From,
                           static_cast<int64_t>(Plan.Leader.size())};
   TVideoPipe Join;
   return Join.Start(JoinArguments(Settings, ListPath), Error) && Join.Finish(Error);
@@ -560,7 +569,8 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
     return TCaptureResult::Failed;
   }
 
-  struct sigaction Action {}, OldInt{}, OldPipe{};
+  struct sigaction Action {
+  }, OldInt{}, OldPipe{};
   Action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &Action, &OldInt);
   Action.sa_handler = SIG_IGN;
