@@ -174,7 +174,8 @@ TEST(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
   std::vector<float> Recording(Bytes.size() / sizeof(float) / 2 * 2);
   std::memcpy(Recording.data(), Bytes.data(), Recording.size() * sizeof(float));
   const int64_t RecordedFrames = Recording.size() / 2;
-  ASSERT_GT(RecordedFrames, Rate * 19) << "the recording is short";
+  // parec's 20 s include its own start-up, which a busy machine stretches.
+  ASSERT_GT(RecordedFrames, Rate * 18) << "the recording is short";
   TDecodedTrack Track;
   ASSERT_EQ(Track.Load(Music.c_str(), Rate, 30000), TMp3OpenResult::Ok);
   const std::vector<float> &Frames = Track.Frames();
