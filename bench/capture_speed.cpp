@@ -4,12 +4,22 @@
 // each stretch of the film and overall. The render path follows the driver,
 // or QUILLMOOR_RENDER_PATH (software / hardware).
 //
-//   build/bench/capture_speed [WIDTHxHEIGHT [FPS [FROM TO]]]
+//   build/bench/capture_speed [--draw-only] [WIDTHxHEIGHT [FPS [FROM TO]]]
 //
 // (default 1280x720, 30, the whole film; FROM and TO in milliseconds).
+// --draw-only finishes each frame without reading it back: the processor
+// time the demo itself pays for a frame, ours and the driver's.
+//
+// Under Mesa's no-op driver (GALLIUM_NOOP=1) Mesa does all of its own work
+// and draws nothing, so the figures are what any Mesa GPU driver costs the
+// processor at least:
+//   GALLIUM_NOOP=1 QUILLMOOR_RENDER_PATH=hardware build/bench/capture_speed --draw-only 1600x1200 10
+#include <GL/gl.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +41,11 @@ struct TStretch {
 }  // namespace
 
 int main(int Count, char **Args) {
+  const bool DrawOnly = Count > 1 && std::strcmp(Args[1], "--draw-only") == 0;
+  if (DrawOnly) {
+    --Count;
+    ++Args;
+  }
   int Width = 1280, Height = 720, Fps = 30;
   if (Count > 1 && std::sscanf(Args[1], "%dx%d", &Width, &Height) != 2) return 2;
   if (Count > 2) Fps = std::atoi(Args[2]);
@@ -50,8 +65,8 @@ int main(int Count, char **Args) {
     return 1;
   }
   if (!SetUpFilm(Width, Height)) return 1;
-  std::printf("%dx%d at %d frames a second, %s path\n", Width, Height, Fps,
-              SoftwarePath() ? "software" : "hardware");
+  std::printf("%dx%d at %d frames a second, %s path%s\n", Width, Height, Fps,
+              SoftwarePath() ? "software" : "hardware", DrawOnly ? ", drawing only" : "");
 
   std::vector<TStretch> Stretches = {
       {0, 22000, "opening"},           {22000, 30000, "strands + attractor"},
@@ -62,13 +77,18 @@ int main(int Count, char **Args) {
   };
   double Total = 0;
   int Frames = 0;
+  // Read back into one kept buffer, as the capture tool does.
+  std::vector<uint8_t> Pixels;
   for (int64_t Frame = From * Fps / 1000;; ++Frame) {
     const int64_t Time = Frame * 1000 / Fps;
     if (Time > To) break;
     const auto Start = std::chrono::steady_clock::now();
     DemoTime = Time;
     DrawScene();
-    const std::vector<uint8_t> Pixels = Gl->ReadFrame();
+    if (DrawOnly)
+      glFinish();
+    else
+      Gl->ReadFrame(Pixels);
     const double Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
     Total += Seconds;

@@ -134,6 +134,8 @@ bool SetUpTextures() {
   FieldTex.Height = 512;
   FieldTex.BytesPerPixel = 3;
   FieldTex.Data.assign(512 * 512 * 3, 0);
+  // Its texture is made on the blob field's first frame, in this context.
+  FieldTex.TexId = 0;
 
   GlowTex.Width = 256;
   GlowTex.Height = 256;

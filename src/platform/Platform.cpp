@@ -23,6 +23,8 @@ TWindowSystem &WindowSystem() {
   return *CurrentWindows;
 }
 
+bool HasPlatform() { return CurrentBackend != nullptr; }
+
 void SetPlatform(TPlatform *Backend, TWindowSystem *Windows) {
   CurrentBackend = Backend;
   CurrentWindows = Windows;

@@ -77,6 +77,9 @@ public:
 
   // Presents the back buffer.
   virtual void SwapBuffers() = 0;
+  // An entry point of the current GL context beyond GL 1.1, by name; null
+  // when the context or the backend has none.
+  virtual void *GetProcAddress(const char *) { return nullptr; }
 };
 
 // The window-system steps of the render window, in the order it takes them.
@@ -114,3 +117,5 @@ public:
 TPlatform &Platform();
 TWindowSystem &WindowSystem();
 void SetPlatform(TPlatform *Backend, TWindowSystem *Windows = nullptr);
+// Whether a backend is set (the scene tests draw without one).
+bool HasPlatform();

@@ -75,6 +75,10 @@ void TSdlPlatform::SwapBuffers() {
   if (RenderWindow && !WindowLost()) SDL_GL_SwapWindow(RenderWindow);
 }
 
+void *TSdlPlatform::GetProcAddress(const char *Name) {
+  return RenderContext ? SDL_GL_GetProcAddress(Name) : nullptr;
+}
+
 void TSdlPlatform::Shutdown() {
   if (RenderContext) {
     SDL_GL_MakeCurrent(RenderWindow, nullptr);

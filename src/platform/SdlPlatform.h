@@ -88,6 +88,7 @@ public:
   bool DestroyWindow() override;
 
   void SwapBuffers() override;
+  void *GetProcAddress(const char *Name) override;
 
   // Tests answer message boxes here instead of showing them.
   void SetMessageBoxHandler(TMessageBoxHandler Handler) { MessageBoxHandler = std::move(Handler); }

@@ -4,6 +4,8 @@
 
 #include "UMOgl.h"
 #include "UMTextures.h"
+#include "platform/GlArrayCalls.h"
+#include "platform/Platform.h"
 #include "platform/RendererKind.h"
 #include "scenes/BlobField.h"
 #include "scenes/DisplayLists.h"
@@ -13,6 +15,9 @@
 
 bool Precompute() {
   DecideRenderPath();
+  LoadGlArrayCalls([](const char *Name) {
+    return HasPlatform() ? Platform().GetProcAddress(Name) : nullptr;
+  });
   TViewPicture::ForgetAll();
   BuildProfile();
   InitBlobs();

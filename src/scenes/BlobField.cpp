@@ -57,12 +57,17 @@ void EnsureFieldTexSize() {
   FieldTex.Data.assign(std::size_t(FieldSize) * FieldSize * 3, 0);
 }
 
-// FieldTex takes a new name on every upload; the previous frame's texture
-// is released first so the names do not pile up over the scene.
+// FieldTex is made on the scene's first frame and its pixels replaced in
+// place on every later one, so the driver keeps one texture and never
+// allocates another.
 void UploadField() {
-  if (FieldTex.TexId != 0) glDeleteTextures(1, &FieldTex.TexId);
-  FieldTex.TexId = 0;
-  UploadRGB(FieldTex, true);
+  if (FieldTex.TexId == 0) {
+    UploadRGB(FieldTex, true);
+    return;
+  }
+  glBindTexture(GL_TEXTURE_2D, FieldTex.TexId);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, FieldTex.Width, FieldTex.Height, GL_RGB,
+                  GL_UNSIGNED_BYTE, FieldTex.Data.data());
 }
 
 // Grid row 0 is the bottom of the view: the top vertices carry t = 1.

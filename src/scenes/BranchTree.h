@@ -44,6 +44,8 @@ public:
   }
   // The alpha of arc Index: its branch's length over the top length.
   Single Alpha(size_t Index) const { return DepthAlpha[ArcDepth[Index]]; }
+  // The arguments of the tree begun last.
+  const TBranchArguments &Arguments() const { return Last; }
   // RandSeed after the recursion's two draws per drawing call.
   uint32_t FinalSeed() const { return EndSeed; }
   // Waits until the helper has left this tree's work.

@@ -8,6 +8,8 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "platform/GlArrayCalls.h"
+#include "scenes/BranchArrays.h"
 #include "scenes/BranchTree.h"
 #include "scenes/CurlArc.h"
 
@@ -43,6 +45,26 @@ TBranchTree &Tree() {
   static TBranchTree Computed;
   return Computed;
 }
+
+// The vertices of the live tree (stored again whenever it changes) and of
+// the start-up tree (stored once).
+TArrayBuffer &LiveVertices() {
+  static TArrayBuffer Buffer;
+  return Buffer;
+}
+TArrayBuffer &ListVertices() {
+  static TArrayBuffer Buffer;
+  return Buffer;
+}
+// The start-up tree's arguments, while its vertices are in ListVertices.
+TBranchArguments ListArguments{};
+bool ListInBuffer = false;
+
+TBranchArguments StartUpTree() {
+  const Extended H = Ogl->ViewHeight;
+  const Single Length = static_cast<Single>(H * 0.65L);
+  return {0, static_cast<Single>(H * 0.8L), Length, Length, static_cast<Single>(H * 0.1L), 8181};
+}
 }  // namespace
 
 void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
@@ -61,17 +83,56 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
 // Relies on the pixel projection, blending and the scenes' smoothed 2.1-pixel
 // lines; changes only the colour. The tree is computed ahead (partly on a
 // helper thread) while its arcs are handed to GL in the recursion's order.
+// Where the context takes arrays, the whole tree goes to GL in one call.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius) {
-  VisitBranchArcs(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
+  if (!GlArrayCalls() || Length < 5) {
+    VisitBranchArcs(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
+    return;
+  }
+  TBranchTree &Computed = Tree();
+  if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
+    VisitRecursively(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
+    return;
+  }
+  DrawTreeArrays(Computed, LiveVertices());
+  RandSeed = Computed.FinalSeed();
+  Computed.End();
 }
 
 void BuildBranchList() {
-  const Extended H = Ogl->ViewHeight;
-  RandSeed = 8181;
+  const TBranchArguments a = StartUpTree();
+  RandSeed = a.Seed;
+  ListInBuffer = false;
+  TBranchTree &Computed = Tree();
+  if (GlArrayCalls() && Computed.Begin(a)) {
+    StoreTree(Computed, ListVertices());
+    GlArrayCalls()->BindBuffer(GL_ARRAY_BUFFER, 0);
+    RandSeed = Computed.FinalSeed();
+    Computed.End();
+    ListArguments = a;
+    ListInBuffer = true;
+    return;
+  }
   BranchList = glGenLists(1);
   glNewList(BranchList, GL_COMPILE);
-  DrawBranches(0, static_cast<Single>(H * 0.8L), static_cast<Single>(H * 0.65L),
-               static_cast<Single>(H * 0.65L), static_cast<Single>(H * 0.1L));
+  DrawBranches(a.StartX, a.StartY, a.Length, a.FullLength, a.CurlRadius);
   glEndList();
+}
+
+void DrawBranchList() {
+  if (!ListInBuffer || !GlArrayCalls()) {
+    glCallList(BranchList);
+    return;
+  }
+  // The live tree has the start-up tree's shape and colours, so they stay
+  // stored; should they not be, the tree is computed again to store them.
+  if (DrawStoredTree(ListArguments, ListVertices())) return;
+  TBranchTree &Computed = Tree();
+  const uint32_t Seed = RandSeed;
+  if (Computed.Begin(ListArguments)) {
+    DrawTreeArrays(Computed, ListVertices());
+    Computed.End();
+  }
+  RandSeed = Seed;
 }

@@ -21,5 +21,9 @@ using TArcVisitor = std::function<void(const TArcPoints &Points, Single Alpha)>;
 // them in the film's own code.
 void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
                      Single CurlRadius, const TArcVisitor &Visit);
-// Compiles BranchList with the view height of this moment (seed 8181).
+// Makes the start-up tree with the view height of this moment (seed 8181):
+// stored in a buffer object where the context takes arrays, else compiled
+// as BranchList.
 void BuildBranchList();
+// Draws the start-up tree BuildBranchList made.
+void DrawBranchList();

@@ -13,6 +13,7 @@
 #include "UMTypes.h"
 #include "scenes/OrganismRipples.h"
 #include "scenes/Quads.h"
+#include "scenes/VertexBatch.h"
 #include "sound/Fmod.h"
 
 Single LeftLevel = 0;
@@ -33,20 +34,29 @@ Single Ramp(int64_t t, int64_t Start, int64_t Span) {
   return static_cast<Single>(Extended(t - Start) / Extended(Span));
 }
 
+// The frame's waves, and then its organisms, are gathered here and handed to
+// GL together.
+TVertexBatch &Batch() {
+  static TVertexBatch Gathered;
+  return Gathered;
+}
+
 // Drawn only while Start < t <= Start + Duration: one fade in and out.
 void DrawBackgroundWave(const TBackgroundWave &Wave, int64_t t) {
   const Extended T = Extended(t);
   if (!(T > Wave.Start && T <= Extended(Wave.Start) + Wave.Duration)) return;
   const Extended W = Ogl->ViewWidth;
   const Extended H = Ogl->ViewHeight;
-  glBegin(GL_LINE_STRIP);
+  TVertexBatch &Lines = Batch();
+  Lines.Color(1, 1, 1, Wave.Alpha);
+  Lines.Begin(GL_LINE_STRIP);
   for (int i = 0; i <= WaveSteps; ++i) {
     const Extended u = Extended(i) / WaveSteps;
     const Single w = static_cast<Single>(
         std::sin((Extended(t) / Wave.Period + u) * Wave.Frequency * 2 * Pi) * Wave.Amplitude);
-    glVertex2f(static_cast<Single>(u * W), static_cast<Single>(H / 2 + Wave.Offset - w));
+    Lines.Vertex(static_cast<Single>(u * W), static_cast<Single>(H / 2 + Wave.Offset - w));
   }
-  glEnd();
+  Lines.End();
 }
 
 // Black, eased in linearly to 0.7 over the scene's first second.
@@ -131,8 +141,9 @@ const TShape &ShapeFor(TOrganismFrame &Frame, int Generation, Single Size, Singl
   return Shape;
 }
 
-void DrawOutlineVertices(const TShape &Shape, Single CentreX, Single CentreY) {
-  for (const TVertex &Offset : Shape.Outline) glVertex2f(CentreX + Offset.X, CentreY + Offset.Y);
+void DrawOutlineVertices(TVertexBatch &Lines, const TShape &Shape, Single CentreX,
+                         Single CentreY) {
+  for (const TVertex &Offset : Shape.Outline) Lines.Vertex(CentreX + Offset.X, CentreY + Offset.Y);
 }
 
 void DrawOrganismAt(TOrganismFrame &Frame, int Generation, uint32_t Depth, Single Left,
@@ -149,27 +160,28 @@ void DrawOrganismAt(TOrganismFrame &Frame, int Generation, uint32_t Depth, Singl
     Size = static_cast<Single>(Extended(Size) + Swell);
   }
   const TShape &Shape = ShapeFor(Frame, Generation, Size, Level);
+  TVertexBatch &Lines = Batch();
 
-  glColor4f(1, 1, 1, Frame.LineAlpha);
-  glBegin(GL_LINE_STRIP);
-  DrawOutlineVertices(Shape, CentreX, CentreY);
-  glEnd();
+  Lines.Color(1, 1, 1, Frame.LineAlpha);
+  Lines.Begin(GL_LINE_STRIP);
+  DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
+  Lines.End();
 
-  glBegin(GL_LINES);
+  Lines.Begin(GL_LINES);
   for (size_t k = 0; k < SpokeCount; ++k) {
     const TRipplePoint &Point = Frame.Spokes[static_cast<size_t>(Generation)][k];
     const Single R = Shape.SpokeRadius[k];
-    glVertex2f(static_cast<Single>(CentreX + Point.Cos * R),
-               static_cast<Single>(CentreY + Point.Sin * R));
-    glVertex2f(CentreX + Shape.SpokeEnds[k].X, CentreY + Shape.SpokeEnds[k].Y);
+    Lines.Vertex(static_cast<Single>(CentreX + Point.Cos * R),
+                 static_cast<Single>(CentreY + Point.Sin * R));
+    Lines.Vertex(CentreX + Shape.SpokeEnds[k].X, CentreY + Shape.SpokeEnds[k].Y);
   }
-  glEnd();
+  Lines.End();
 
-  glColor4f(1, 1, 1, Frame.FillAlpha);
-  glBegin(GL_TRIANGLE_FAN);
-  glVertex2f(CentreX, CentreY);
-  DrawOutlineVertices(Shape, CentreX, CentreY);
-  glEnd();
+  Lines.Color(1, 1, 1, Frame.FillAlpha);
+  Lines.Begin(GL_TRIANGLE_FAN);
+  Lines.Vertex(CentreX, CentreY);
+  DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
+  Lines.End();
 
   if (Depth > LastParentDepth) return;
   const Single ChildSize = static_cast<Single>(Extended(Size) * 0.25L);
@@ -186,7 +198,8 @@ TBackgroundWave NextBackgroundWave(int64_t t) {
   Wave.Duration = static_cast<Single>(4000 + Random(1000));
   Wave.Strength = Extended(Random(1000)) / 1000;
   const Extended Cycle = (Extended(t) - Wave.Start) / Wave.Duration * 2 * Pi;
-  glColor4f(1, 1, 1, static_cast<Single>(Wave.Strength * (1 - std::cos(Cycle)) * 0.5L));
+  Wave.Alpha = static_cast<Single>(Wave.Strength * (1 - std::cos(Cycle)) * 0.5L);
+  glColor4f(1, 1, 1, Wave.Alpha);
   Wave.Period = 5000 + Random(17000);
   Wave.Amplitude = static_cast<Single>(20 + Random(60));
   Wave.Offset = static_cast<Single>(Random(300) - 150);
@@ -200,7 +213,9 @@ void DrawOrganism(uint32_t Depth, Single Left, Single Right, Single Phase, Singl
   // outlives the frame.
   TOrganismFrame Frame;
   PrepareFrame(Frame, Phase);
+  Batch().Clear();
   DrawOrganismAt(Frame, 0, Depth, Left, Right, CentreX, CentreY, Size);
+  Batch().Draw();
 }
 
 // Relies on the pixel projection, blending and line smoothing; leaves the
@@ -210,7 +225,9 @@ void DrawOrganismWindow() {
   RandSeed = WaveSeed;
   // All seven values of every wave are drawn whether it shows or not, so the
   // waves are the same on every frame.
+  Batch().Clear();
   for (int i = 0; i < WaveCount; ++i) DrawBackgroundWave(NextBackgroundWave(t), t);
+  Batch().Draw();
   DrawVeil(t);
 
   // The result is ignored: a failed query leaves the previous levels.

@@ -33,6 +33,7 @@ struct TBackgroundWave {
   Single Amplitude;
   Single Offset;  // pixels below the middle of the view
   Single Frequency;
+  Single Alpha;  // of the white it is drawn in at time t
 };
 
 // Draws the next wave's seven values from the generator and, between the

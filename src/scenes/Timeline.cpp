@@ -65,7 +65,7 @@ void DrawGrowingBranches(int64_t t) {
     if (DrawInSoftware())
       DrawBranchListPicture();
     else
-      glCallList(BranchList);
+      DrawBranchList();
     return;
   }
   const Extended H = Ogl->ViewHeight;

@@ -138,7 +138,7 @@ bool PrepareTreePictures() {
 
 void DrawBranchListPicture() {
   // The list was compiled once at start-up, so only the view and seed matter.
-  DrawThroughPicture(ListPicture, KeyFor(-1), [] { glCallList(BranchList); });
+  DrawThroughPicture(ListPicture, KeyFor(-1), [] { DrawBranchList(); });
 }
 
 void DrawGrownTreePicture(Single CurlRadius, void (*DrawTree)(Single)) {

@@ -1,8 +1,12 @@
+// The GL 1.5 prototypes, so the entry points below are checked against them.
+#define GL_GLEXT_PROTOTYPES 1
 #include "RecordingGL.h"
 
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 TRecordingGL &TRecordingGL::Get() {
   static TRecordingGL Instance;
@@ -81,6 +85,40 @@ void TRecordingGL::AddVertex(double X, double Y, double Z) {
 }
 
 void TRecordingGL::EndPrimitive() { InsideBegin = false; }
+
+namespace {
+// Element Index of an enabled float array, as Size floats.
+const float *ArrayElement(const TRecordingGL &Gl, const TGLArray &Array, GLint Index) {
+  const unsigned char *Base = static_cast<const unsigned char *>(Array.Pointer);
+  if (Array.Buffer) {
+    auto Found = Gl.Buffers.find(Array.Buffer);
+    if (Found == Gl.Buffers.end()) return nullptr;
+    Base = Found->second.data() + reinterpret_cast<uintptr_t>(Array.Pointer);
+  }
+  if (!Base || Array.Type != GL_FLOAT) return nullptr;
+  const GLsizei Stride =
+      Array.Stride ? Array.Stride : static_cast<GLsizei>(Array.Size * sizeof(float));
+  return reinterpret_cast<const float *>(Base + static_cast<size_t>(Index) * Stride);
+}
+}  // namespace
+
+// As GL draws arrays: element i's colour and texture coordinate become
+// current, then its vertex is issued (the colour stays at the last element's).
+void TRecordingGL::DrawArrays(GLenum Mode, GLint First, GLsizei Count) {
+  BeginPrimitive(Mode);
+  for (GLint i = First; i < First + Count; ++i) {
+    if (ColorArray.Enabled)
+      if (const float *c = ArrayElement(*this, ColorArray, i))
+        for (int k = 0; k < 4; ++k) Color[k] = k < ColorArray.Size ? c[k] : 1.f;
+    if (TexCoordArray.Enabled)
+      if (const float *t = ArrayElement(*this, TexCoordArray, i))
+        for (int k = 0; k < 2; ++k) TexCoord[k] = t[k];
+    if (!VertexArray.Enabled) continue;
+    if (const float *v = ArrayElement(*this, VertexArray, i))
+      AddVertex(v[0], v[1], VertexArray.Size > 2 ? v[2] : 0);
+  }
+  EndPrimitive();
+}
 
 namespace {
 TRecordingGL &G() { return TRecordingGL::Get(); }
@@ -275,11 +313,99 @@ void glDeleteLists(GLuint list, GLsizei range) {
   G().Record("glDeleteLists", {double(list), double(range)});
 }
 
-// A renderer name no driver has: the film takes its plain GL path.
+// A renderer name no driver has: the film takes its plain GL path. The
+// version is one with buffer objects and multiple draws.
 const GLubyte *glGetString(GLenum name) {
   static const GLubyte Renderer[] = "Recording GL";
-  return name == GL_RENDERER ? Renderer : nullptr;
+  static const GLubyte Version[] = "1.5 Recording";
+  return name == GL_RENDERER ? Renderer : name == GL_VERSION ? Version : nullptr;
 }
+
+// Client arrays.
+namespace {
+TGLArray *ClientArray(GLenum Array) {
+  switch (Array) {
+    case GL_VERTEX_ARRAY:
+      return &G().VertexArray;
+    case GL_COLOR_ARRAY:
+      return &G().ColorArray;
+    case GL_TEXTURE_COORD_ARRAY:
+      return &G().TexCoordArray;
+    default:
+      return nullptr;
+  }
+}
+void SetPointer(TGLArray &Array, GLint Size, GLenum Type, GLsizei Stride, const GLvoid *Pointer) {
+  Array.Size = Size;
+  Array.Type = Type;
+  Array.Stride = Stride;
+  Array.Pointer = Pointer;
+  Array.Buffer = G().BoundArrayBuffer;
+}
+}  // namespace
+
+void glEnableClientState(GLenum array) {
+  G().Record("glEnableClientState", {double(array)});
+  if (TGLArray *a = ClientArray(array)) a->Enabled = true;
+}
+void glDisableClientState(GLenum array) {
+  G().Record("glDisableClientState", {double(array)});
+  if (TGLArray *a = ClientArray(array)) a->Enabled = false;
+}
+void glVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *pointer) {
+  SetPointer(G().VertexArray, size, type, stride, pointer);
+}
+void glColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *pointer) {
+  SetPointer(G().ColorArray, size, type, stride, pointer);
+}
+void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid *pointer) {
+  SetPointer(G().TexCoordArray, size, type, stride, pointer);
+}
+void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
+  G().Record("glDrawArrays", {double(mode), double(first), double(count)});
+  ++G().ArrayDraws;
+  G().DrawArrays(mode, first, count);
+}
+void glMultiDrawArrays(GLenum mode, const GLint *first, const GLsizei *count, GLsizei drawcount) {
+  G().Record("glMultiDrawArrays", {double(mode), double(drawcount)});
+  ++G().ArrayDraws;
+  for (GLsizei i = 0; i < drawcount; ++i) G().DrawArrays(mode, first[i], count[i]);
+}
+
+// Buffer objects, their storage kept so draws can read it back.
+void glGenBuffers(GLsizei n, GLuint *buffers) {
+  for (GLsizei i = 0; i < n; ++i) {
+    buffers[i] = G().NextBufferName++;
+    G().Buffers[buffers[i]];
+  }
+  G().Record("glGenBuffers", {double(n)});
+}
+void glDeleteBuffers(GLsizei n, const GLuint *buffers) {
+  for (GLsizei i = 0; i < n; ++i) {
+    G().Buffers.erase(buffers[i]);
+    if (G().BoundArrayBuffer == buffers[i]) G().BoundArrayBuffer = 0;
+  }
+  G().Record("glDeleteBuffers", {double(n)});
+}
+void glBindBuffer(GLenum target, GLuint buffer) {
+  G().Record("glBindBuffer", {double(target), double(buffer)});
+  if (target == GL_ARRAY_BUFFER) G().BoundArrayBuffer = buffer;
+}
+void glBufferData(GLenum target, GLsizeiptr size, const void *data, GLenum usage) {
+  G().Record("glBufferData", {double(target), double(size), double(usage)});
+  if (target != GL_ARRAY_BUFFER || !G().BoundArrayBuffer) return;
+  std::vector<unsigned char> &Storage = G().Buffers[G().BoundArrayBuffer];
+  Storage.assign(static_cast<size_t>(size), 0);
+  if (data) std::memcpy(Storage.data(), data, static_cast<size_t>(size));
+}
+void glBufferSubData(GLenum target, GLintptr offset, GLsizeiptr size, const void *data) {
+  G().Record("glBufferSubData", {double(target), double(offset), double(size)});
+  if (target != GL_ARRAY_BUFFER || !G().BoundArrayBuffer) return;
+  std::vector<unsigned char> &Storage = G().Buffers[G().BoundArrayBuffer];
+  if (static_cast<size_t>(offset + size) <= Storage.size())
+    std::memcpy(Storage.data() + offset, data, static_cast<size_t>(size));
+}
+
 
 void glGetFloatv(GLenum pname, GLfloat *params) {
   const bool Matrix = pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX;
@@ -313,3 +439,16 @@ void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, 
 }
 
 }  // extern "C"
+
+void *RecordingGLProcAddress(const char *Name) {
+  static const std::map<std::string, void *> Entries = {
+      {"glMultiDrawArrays", reinterpret_cast<void *>(&glMultiDrawArrays)},
+      {"glGenBuffers", reinterpret_cast<void *>(&glGenBuffers)},
+      {"glDeleteBuffers", reinterpret_cast<void *>(&glDeleteBuffers)},
+      {"glBindBuffer", reinterpret_cast<void *>(&glBindBuffer)},
+      {"glBufferData", reinterpret_cast<void *>(&glBufferData)},
+      {"glBufferSubData", reinterpret_cast<void *>(&glBufferSubData)},
+  };
+  auto Found = Entries.find(Name);
+  return Found == Entries.end() ? nullptr : Found->second;
+}

@@ -35,6 +35,17 @@ struct TGLPrimitive {
   float LineWidth = 1;
 };
 
+// One client array: its layout as the pointer call gave it, and the buffer
+// object bound to GL_ARRAY_BUFFER then (0: Pointer is an address).
+struct TGLArray {
+  bool Enabled = false;
+  GLint Size = 0;
+  GLenum Type = 0;
+  GLsizei Stride = 0;
+  const GLvoid *Pointer = nullptr;
+  GLuint Buffer = 0;
+};
+
 // What one display list recorded while it was compiled.
 struct TGLList {
   std::vector<TGLCall> Calls;
@@ -75,6 +86,14 @@ public:
   GLuint CompilingList = 0;  // 0 when not compiling
   bool InsideBegin = false;
 
+  // Vertex arrays and buffer objects: an array draw is recorded as the
+  // primitives it draws, each vertex taken from the enabled arrays.
+  TGLArray VertexArray, ColorArray, TexCoordArray;
+  std::map<GLuint, std::vector<unsigned char>> Buffers;  // live buffer objects
+  GLuint BoundArrayBuffer = 0;
+  GLuint NextBufferName = 1;
+  size_t ArrayDraws = 0;  // glDrawArrays and glMultiDrawArrays calls
+
   // Calls that set the current colour or texture coordinate while recording
   // (they are not kept as calls): for counting what a frame hands to GL.
   size_t ColorCalls = 0;
@@ -90,6 +109,7 @@ public:
   void BeginPrimitive(GLenum Mode);
   void AddVertex(double X, double Y, double Z);
   void EndPrimitive();
+  void DrawArrays(GLenum Mode, GLint First, GLsizei Count);
 
 private:
   TRecordingGL() = default;
@@ -98,3 +118,7 @@ private:
 };
 
 inline TRecordingGL &RecordedGL() { return TRecordingGL::Get(); }
+
+// The recording GL's entry points beyond GL 1.1 by name (glMultiDrawArrays and
+// the buffer-object calls), as a context's proc-address look-up gives them.
+void *RecordingGLProcAddress(const char *Name);

@@ -1,5 +1,7 @@
 #include "ScriptedPlatform.h"
 
+#include "RecordingGL.h"
+
 const char *WindowStepName(TWindowStep Step) {
   switch (Step) {
     case TWindowStep::RegisterWindowClass:
@@ -195,6 +197,8 @@ bool TScriptedPlatform::DestroyWindow() {
   WindowExists = false;
   return true;
 }
+
+void *TScriptedPlatform::GetProcAddress(const char *Name) { return RecordingGLProcAddress(Name); }
 
 void TScriptedPlatform::SwapBuffers() {
   ++SwapCount;

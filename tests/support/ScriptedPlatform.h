@@ -123,6 +123,8 @@ public:
   bool DestroyWindow() override;
 
   void SwapBuffers() override;
+  // The recording GL's own array and buffer calls.
+  void *GetProcAddress(const char *Name) override;
 
 private:
   TWindowProc WindowProc = nullptr;

@@ -1,5 +1,6 @@
 #include "HeadlessPlatform.h"
 
+#include <EGL/egl.h>
 #include <GL/gl.h>
 
 #include <cstdio>
@@ -24,3 +25,7 @@ TMessageResult THeadlessPlatform::MessageBox(const char *Text, const char *Capti
 }
 
 void THeadlessPlatform::SwapBuffers() { glFinish(); }
+
+void *THeadlessPlatform::GetProcAddress(const char *Name) {
+  return reinterpret_cast<void *>(eglGetProcAddress(Name));
+}

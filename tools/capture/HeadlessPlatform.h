@@ -36,4 +36,5 @@ public:
   // Waits for the drawing (glFinish), so a swap marks a finished frame as it
   // does on screen.
   void SwapBuffers() override;
+  void *GetProcAddress(const char *Name) override;
 };

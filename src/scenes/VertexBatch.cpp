@@ -1,0 +1,125 @@
+#include "scenes/VertexBatch.h"
+
+#include <cstring>
+
+#include "platform/GlArrayCalls.h"
+
+void TArrayBuffer::Bind() {
+  const TGlArrayCalls &Gl = *GlArrayCalls();
+  if (Name == 0 || Generation != Gl.Generation) {
+    // A name from an earlier context went with it.
+    Gl.GenBuffers(1, &Name);
+    Generation = Gl.Generation;
+    StoredBytes = 0;
+    HasKey = false;
+  }
+  Gl.BindBuffer(GL_ARRAY_BUFFER, Name);
+}
+
+void TArrayBuffer::Store(const void *Data, size_t Bytes, GLenum Usage) {
+  const TGlArrayCalls &Gl = *GlArrayCalls();
+  Bind();
+  HasKey = false;
+  if (Bytes != StoredBytes) {
+    Gl.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(Bytes), Data, Usage);
+    StoredBytes = Bytes;
+    return;
+  }
+  Gl.BufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(Bytes), Data);
+}
+
+bool TArrayBuffer::Holds(const TKey &Key) const {
+  const TGlArrayCalls *Gl = GlArrayCalls();
+  return Gl && HasKey && StoredKey == Key && Name != 0 && Generation == Gl->Generation;
+}
+
+void TArrayBuffer::Stored(const TKey &Key) {
+  StoredKey = Key;
+  HasKey = true;
+}
+
+void TVertexBatch::Clear() {
+  Positions.clear();
+  Colors.clear();
+  Modes.clear();
+  Firsts.clear();
+  Counts.clear();
+}
+
+void TVertexBatch::Begin(GLenum Mode) {
+  Modes.push_back(Mode);
+  Firsts.push_back(static_cast<GLint>(Positions.size() / 2));
+}
+
+void TVertexBatch::Color(Single R, Single G, Single B, Single A) {
+  Current[0] = R;
+  Current[1] = G;
+  Current[2] = B;
+  Current[3] = A;
+}
+
+void TVertexBatch::End() {
+  Counts.push_back(static_cast<GLsizei>(Positions.size() / 2) - Firsts.back());
+}
+
+void TVertexBatch::Draw() {
+  if (!Modes.empty()) {
+    if (GlArrayCalls())
+      DrawArrays();
+    else
+      DrawImmediate();
+  }
+  // GL leaves the current colour undefined after a colour array; the
+  // plain calls left it at the last one set.
+  glColor4f(Current[0], Current[1], Current[2], Current[3]);
+  Clear();
+}
+
+// Positions then colours in one buffer.
+void TVertexBatch::DrawArrays() {
+  const TGlArrayCalls &Gl = *GlArrayCalls();
+  const size_t PositionBytes = Positions.size() * sizeof(Single);
+  Uploaded.assign(Positions.begin(), Positions.end());
+  Uploaded.insert(Uploaded.end(), Colors.begin(), Colors.end());
+  Buffer.Store(Uploaded.data(), Uploaded.size() * sizeof(Single), GL_STREAM_DRAW);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glVertexPointer(2, GL_FLOAT, 0, nullptr);
+  glColorPointer(4, GL_FLOAT, 0, reinterpret_cast<const GLvoid *>(PositionBytes));
+  for (size_t Run = 0; Run < Modes.size();) {
+    size_t End = Run + 1;
+    while (End < Modes.size() && Modes[End] == Modes[Run]) ++End;
+    if (End - Run == 1)
+      glDrawArrays(Modes[Run], Firsts[Run], Counts[Run]);
+    else
+      Gl.MultiDrawArrays(Modes[Run], &Firsts[Run], &Counts[Run], static_cast<GLsizei>(End - Run));
+    Run = End;
+  }
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  Gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// A colour call wherever the colour changes, as the scenes made them.
+void TVertexBatch::DrawImmediate() const {
+  const Single *Last = nullptr;
+  for (size_t p = 0; p < Modes.size(); ++p) {
+    const size_t First = static_cast<size_t>(Firsts[p]);
+    const size_t Stop = First + static_cast<size_t>(Counts[p]);
+    const Single *c = First < Stop ? &Colors[First * 4] : nullptr;
+    if (c && (!Last || std::memcmp(c, Last, 4 * sizeof(Single)) != 0)) {
+      glColor4f(c[0], c[1], c[2], c[3]);
+      Last = c;
+    }
+    glBegin(Modes[p]);
+    for (size_t v = First; v < Stop; ++v) {
+      c = &Colors[v * 4];
+      if (std::memcmp(c, Last, 4 * sizeof(Single)) != 0) {
+        glColor4f(c[0], c[1], c[2], c[3]);
+        Last = c;
+      }
+      glVertex2f(Positions[v * 2], Positions[v * 2 + 1]);
+    }
+    glEnd();
+  }
+}
