@@ -61,7 +61,7 @@ TEST_F(AttractorTest, CameraSpiralsOutAndTheStacksAreRestored) {
       {30000, {-11.1111, 0.0, 0.0}, 1e-3},
   };
   for (const Case &c : Cases) {
-    RecordedGL().Reset();
+    ResetRecording();
     View.BeginOrtho();
     RecordedGL().Calls.clear();
     DemoTime = c.t;

@@ -24,7 +24,7 @@ class BranchesTest : public TSceneTest {
 protected:
   // The timeline's call for a curl radius, from seed 8181.
   const std::vector<TGLPrimitive> &DrawTree(Single CurlRadius) {
-    RecordedGL().Reset();
+    ResetRecording();
     const Extended H = View.ViewHeight;
     RandSeed = 8181;
     DrawBranches(0, static_cast<Single>(H * 0.8L), static_cast<Single>(H * 0.65L),
@@ -74,7 +74,7 @@ std::vector<uint32_t> TakeRecording() {
       Push(v.A);
     }
   }
-  RecordedGL().Reset();
+  ResetRecording();
   return Bits;
 }
 
@@ -94,7 +94,7 @@ TEST_F(BranchesTest, ShortBranchesDrawTwoArcsOrNothing) {
   // sub-calls return at once; above that the sub-branches draw too.
   const Case Cases[] = {{4.99f, 0}, {-1, 0}, {5, 2}, {6, 2}, {7.1f, 2}, {7.2f, 6}};
   for (const Case &c : Cases) {
-    RecordedGL().Reset();
+    ResetRecording();
     RandSeed = 42;
     DrawBranches(100, 100, c.Length, 10, 20);
     EXPECT_EQ(RecordedGL().Primitives.size(), c.Arcs) << "Length " << c.Length;
@@ -140,21 +140,37 @@ TEST_F(BranchesTest, ArcStartsUpwardOnItsCircleAndSubTreesStartAtItsEnd) {
   EXPECT_EQ(Second.Vertices[0].A, 1.0f);
 }
 
+// With the array calls the list is kept in a buffer object and drawn from
+// it; with the plain calls it is a compiled display list. Either way it is
+// made without drawing and draws the live tree at the list's radius.
 TEST_F(BranchesTest, ListIsTheLiveTreeAtTheListsRadius) {
-  View.ViewHeight = 600;  // the list takes the view height of its moment
-  BuildBranchList();
-  EXPECT_EQ(RecordedGL().CallsNamed("glNewList").at(0).Arg(1), GL_COMPILE);
-  EXPECT_TRUE(RecordedGL().Primitives.empty());  // compiled, not drawn
-  const TGLList List = RecordedGL().Lists.at(BranchList);
+  for (bool Arrays : {true, false}) {
+    LoadGlArrayCalls(Arrays ? RecordingGLProcAddress : nullptr);
+    ResetRecording();
+    View.ViewHeight = 600;  // the list takes the view height of its moment
+    BuildBranchList();
+    EXPECT_TRUE(RecordedGL().Primitives.empty()) << Arrays;  // made, not drawn
+    std::vector<TGLPrimitive> List;
+    if (Arrays) {
+      EXPECT_EQ(RecordedGL().CountCalls("glNewList"), 0u);
+      DrawBranchList();
+      List = RecordedGL().Primitives;
+      EXPECT_EQ(RecordedGL().CountCalls("glMultiDrawArrays"), 1u);
+    } else {
+      EXPECT_EQ(RecordedGL().CallsNamed("glNewList").at(0).Arg(1), GL_COMPILE);
+      List = RecordedGL().Lists.at(BranchList).Primitives;
+    }
 
-  const auto &Live = DrawTree(static_cast<Single>(600 * 0.1L));
-  ASSERT_EQ(List.Primitives.size(), Live.size());
-  for (size_t p = 0; p < Live.size(); ++p) {
-    ASSERT_EQ(List.Primitives[p].Vertices.size(), Live[p].Vertices.size());
-    for (size_t i = 0; i < Live[p].Vertices.size(); ++i) {
-      const TGLVertex &a = List.Primitives[p].Vertices[i];
-      const TGLVertex &b = Live[p].Vertices[i];
-      ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.A == b.A) << "arc " << p << " vertex " << i;
+    const auto &Live = DrawTree(static_cast<Single>(600 * 0.1L));
+    ASSERT_EQ(List.size(), Live.size()) << Arrays;
+    for (size_t p = 0; p < Live.size(); ++p) {
+      ASSERT_EQ(List[p].Vertices.size(), Live[p].Vertices.size());
+      for (size_t i = 0; i < Live[p].Vertices.size(); ++i) {
+        const TGLVertex &a = List[p].Vertices[i];
+        const TGLVertex &b = Live[p].Vertices[i];
+        ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.A == b.A)
+            << "arc " << p << " vertex " << i << " arrays " << Arrays;
+      }
     }
   }
 }

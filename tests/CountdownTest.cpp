@@ -160,7 +160,7 @@ TEST_F(CountdownTest, EachSecondShowsItsDigitAndRestartsTheSweep) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE("Ms = " + std::to_string(c.ms));
-    RecordedGL().Reset();
+    ResetRecording();
     DrawCountdown(c.ms);
     const TGLPrimitive &digit = DigitQuad();
     ASSERT_EQ(digit.Vertices.size(), 4u);
@@ -188,7 +188,7 @@ TEST_F(CountdownTest, ScratchDrawsASecondValueOnlyWhenTheFirstMatchesTheTime) {
       const int32_t column = Random(1024);
       const uint32_t afterTwo = RandSeed;
 
-      RecordedGL().Reset();
+      ResetRecording();
       RandSeed = seed;
       DrawCountdown(ms);
       const bool scratch = static_cast<int32_t>(ms & 3) == draw;

@@ -24,7 +24,7 @@ protected:
   }
 
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
-    RecordedGL().Reset();
+    ResetRecording();
     DemoTime = t;
     DrawDiscStamps();
     return RecordedGL().Primitives;

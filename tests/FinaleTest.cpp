@@ -37,13 +37,13 @@ protected:
   }
 
   const std::vector<TGLPrimitive> &Finale(Single p) {
-    RecordedGL().Reset();
+    ResetRecording();
     RandSeed = 12345;
     DrawFinale(p);
     return RecordedGL().Primitives;
   }
   const TGLPrimitive &Mosaic(Single p) {
-    RecordedGL().Reset();
+    ResetRecording();
     DrawMosaicFade(p);
     return RecordedGL().Primitives.at(0);
   }

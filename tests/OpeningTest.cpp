@@ -34,7 +34,7 @@ protected:
   }
 
   static const TGLPrimitive &DrawAt(int64_t t, int Which) {
-    RecordedGL().Reset();
+    ResetRecording();
     DemoTime = t;
     DrawOpening();
     EXPECT_EQ(RecordedGL().Primitives.size(), size_t(PrimitiveCount));

@@ -65,7 +65,7 @@ protected:
 
   // The whole scene at t with the levels the (failing) query leaves in place.
   const std::vector<TGLPrimitive> &DrawWindow(int64_t t, Single Left = 0, Single Right = 0) {
-    RecordedGL().Reset();
+    ResetRecording();
     DemoTime = t;
     LeftLevel = Left;
     RightLevel = Right;
@@ -232,7 +232,7 @@ TEST_F(OrganismTest, DepthDecidesWhetherChildrenAreDrawn) {
   } Cases[] = {{0, 156 * 3}, {1, 31 * 3}, {2, 6 * 3}, {3, 3}};
   DemoTime = 66000;
   for (const auto &Case : Cases) {
-    RecordedGL().Reset();
+    ResetRecording();
     DrawOrganism(Case.Depth, 0.5f, 0.5f, 0.25f, 300, 300, 100);
     EXPECT_EQ(RecordedGL().Primitives.size(), Case.Primitives) << Case.Depth;
   }

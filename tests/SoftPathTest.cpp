@@ -59,7 +59,7 @@ TEST_F(SoftTreeTest, StripsAreTheArcsDrawBranchesDraws) {
     Single Length, CurlRadius;
   };
   for (const Case &c : {Case{24, 3.5f}, Case{499.2f, 76.8f}}) {
-    RecordedGL().Reset();
+    ResetRecording();
     RandSeed = 8181;
     DrawBranches(0, 614.4f, c.Length, c.Length, c.CurlRadius);
     const uint32_t SeedAfterGl = RandSeed;

@@ -17,7 +17,7 @@ namespace {
 class StrandsTest : public TSceneTest {
 protected:
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
-    RecordedGL().Reset();
+    ResetRecording();
     DemoTime = t;
     RandSeed = 12345;  // the window reseeds itself
     DrawWaveStrands();

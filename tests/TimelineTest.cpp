@@ -148,7 +148,7 @@ TEST_F(TimelineTest, WindowsDrawInTheirOrderAtTheBoundaries) {
   };
   for (const TWindowCase &c : cases) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     DrawAt(c.t);
     EXPECT_EQ(Drawn(), c.drawn);
     EXPECT_TRUE(RecordedGL().Calls.back().Is("glFlush"));
@@ -164,7 +164,7 @@ TEST_F(TimelineTest, BackgroundIsBlackFrom63096UntilTheWhiteOf78000) {
   // Start from the opposite colour: the frame must not inherit its background.
   for (const auto &c : cases) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     glClearColor(1 - c.background, 1 - c.background, 1 - c.background, 0.5f);
     RecordedGL().Calls.clear();
     DrawAt(c.t);
@@ -198,7 +198,7 @@ TEST_F(TimelineTest, BlobFieldAlphaAndWipeFollowTheirRamps) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     DrawAt(c.t);
     const TGLCall call = Only("DrawBlobField");
     EXPECT_FLOAT_EQ(call.Arg(1), c.alpha);
@@ -219,7 +219,7 @@ TEST_F(TimelineTest, BranchesUnrollToFourTimesTheirCurlAndHoldItUnderTheFade) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     RandSeed = 1;
     DrawAt(c.t);
     const TGLCall call = Only("DrawBranches");
@@ -246,7 +246,7 @@ TEST_F(TimelineTest, BlackFadesRiseFromClearToOpaqueOverTheWholeView) {
   };
   for (const auto &c : cases) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     DrawAt(c.t);
     EXPECT_NEAR(FadeAlpha(), c.alpha, c.tolerance);
     for (const TGLPrimitive &p : RecordedGL().Primitives) {
@@ -262,13 +262,13 @@ TEST_F(TimelineTest, BlackFadesRiseFromClearToOpaqueOverTheWholeView) {
     }
   }
   // The first fade's quad is already there, nearly clear, at 59097.
-  RecordedGL().Reset();
+  ResetRecording();
   DrawAt(59097);
   EXPECT_GT(FadeAlpha(), 0);
 }
 
 TEST_F(TimelineTest, WormsMosaicAndFinaleGetTheirTimesAndProgress) {
-  RecordedGL().Reset();
+  ResetRecording();
   DrawAt(73001);
   EXPECT_EQ(Only("DrawWorms").Arg(1), 73001);
   EXPECT_FLOAT_EQ(Only("DrawWorms").Arg(2), 0.0001f);
@@ -279,7 +279,7 @@ TEST_F(TimelineTest, WormsMosaicAndFinaleGetTheirTimesAndProgress) {
   } worms[] = {{82999, 0.9999f, -1}, {83000, 1, -1}, {87001, 1, 1.0f / 3000}, {90000, 1, 1}};
   for (const auto &c : worms) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     DrawAt(c.t);
     EXPECT_EQ(Only("DrawWorms").Arg(1), c.t);
     EXPECT_FLOAT_EQ(Only("DrawWorms").Arg(2), c.fade);
@@ -294,7 +294,7 @@ TEST_F(TimelineTest, WormsMosaicAndFinaleGetTheirTimesAndProgress) {
   } finale[] = {{90001, 0.00005f}, {100000, 0.5f}, {110000, 1}, {110001, 1}, {200000, 1}};
   for (const auto &c : finale) {
     SCOPED_TRACE("t = " + std::to_string(c.t));
-    RecordedGL().Reset();
+    ResetRecording();
     DrawAt(c.t);
     EXPECT_FLOAT_EQ(Only("DrawFinale").Arg(1), c.progress);
   }
@@ -327,7 +327,7 @@ TEST_F(TimelineTest, BlobFieldStartsFromTheSeedTheEarlierWindowsLeave) {
   EXPECT_EQ(Only("DrawBlobField").Arg(0), 4242);
 
   // Over the branch list it sees the tree's seed: playing a list draws no random values.
-  RecordedGL().Reset();
+  ResetRecording();
   RandSeed = 4242;
   DrawAt(50000);
   EXPECT_EQ(Only("DrawBlobField").Arg(0), 8181);
@@ -341,7 +341,7 @@ TEST_F(TimelineTest, BlobFieldStartsFromTheSeedTheEarlierWindowsLeave) {
   TimelineEffects.DrawAttractorWindow = ::DrawAttractorWindow;
   for (const int64_t t : {28562, 30561}) {
     SCOPED_TRACE("t = " + std::to_string(t));
-    RecordedGL().Reset();
+    ResetRecording();
     RandSeed = 4242;
     DrawAt(t);
     EXPECT_EQ(Only("DrawBlobField").Arg(0), afterStrands);

@@ -33,7 +33,7 @@ protected:
   }
 
   const std::vector<TGLPrimitive> &Draw(uint32_t Time, Single Fade) {
-    RecordedGL().Reset();
+    ResetRecording();
     DrawWorms(Time, Fade);
     return RecordedGL().Primitives;
   }
@@ -115,7 +115,7 @@ TEST_F(WormsTest, TracksContinueTheGeneratorFromTheBranchList) {
     const Extended W = View.ViewWidth, H = View.ViewHeight;
     BuildBranchList();
     BranchSeeds[v] = RandSeed;
-    RecordedGL().Reset();
+    ResetRecording();
     ASSERT_TRUE(Precompute());
     ReleaseTextures();
 
