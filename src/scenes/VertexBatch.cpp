@@ -1,5 +1,6 @@
 #include "scenes/VertexBatch.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/GlArrayCalls.h"
@@ -75,12 +76,18 @@ void TVertexBatch::Draw() {
   Clear();
 }
 
-// Positions then colours in one buffer.
+// Positions then colours in one buffer. Its size only grows, in powers of
+// two, so frames of different sizes write over one storage (a driver may
+// keep every storage it made until the draws from it are done).
 void TVertexBatch::DrawArrays() {
   const TGlArrayCalls &Gl = *GlArrayCalls();
   const size_t PositionBytes = Positions.size() * sizeof(Single);
-  Uploaded.assign(Positions.begin(), Positions.end());
-  Uploaded.insert(Uploaded.end(), Colors.begin(), Colors.end());
+  const size_t Floats = Positions.size() + Colors.size();
+  size_t Capacity = std::max<size_t>(Uploaded.size(), 1024);
+  while (Capacity < Floats) Capacity *= 2;
+  Uploaded.resize(Capacity);
+  std::copy(Positions.begin(), Positions.end(), Uploaded.begin());
+  std::copy(Colors.begin(), Colors.end(), Uploaded.begin() + static_cast<ptrdiff_t>(Positions.size()));
   Buffer.Store(Uploaded.data(), Uploaded.size() * sizeof(Single), GL_STREAM_DRAW);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);

@@ -66,7 +66,7 @@ private:
   std::vector<GLenum> Modes;      // per primitive
   std::vector<GLint> Firsts;
   std::vector<GLsizei> Counts;
-  std::vector<Single> Uploaded;  // positions, then colours
+  std::vector<Single> Uploaded;  // positions, then colours, then slack
   Single Current[4] = {1, 1, 1, 1};
   TArrayBuffer Buffer;
 };
