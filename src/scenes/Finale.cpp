@@ -14,6 +14,7 @@
 #include "UMTypes.h"
 #include "scenes/Profile.h"
 #include "scenes/Quads.h"
+#include "scenes/VertexBatch.h"
 
 namespace {
 // The star field and the horizon reseed the generator with these every frame.
@@ -27,6 +28,13 @@ constexpr int MosaicRows = 30;
 constexpr int MirrorCells = 20;
 // The horizon samples every second element of the profile.
 constexpr int HorizonSteps = 640;
+
+// The stars, the horizon, the reflection and the mosaic are each gathered
+// here and handed to GL together.
+TVertexBatch &Batch() {
+  static TVertexBatch Gathered;
+  return Gathered;
+}
 
 Extended ViewW() { return Ogl->ViewWidth; }
 Extended ViewH() { return Ogl->ViewHeight; }
@@ -54,14 +62,17 @@ void DrawStars() {
   BindTexture(GlowTex);
   RandSeed = StarSeed;
   const int32_t Width = static_cast<int32_t>(Ogl->ViewWidth);
+  TVertexBatch &Stars = Batch();
   for (int Star = 0; Star < 251; ++Star) {
     const int32_t x = Random(Width);
     const int32_t y = Random(Width / 2);
     const Extended Alpha = Random(700) / 1000.0L + 0.1L;
     const Extended Radius = Random(20) / 10.0L + 2;
-    glColor4f(1, 1, 1, static_cast<Single>(Alpha));
-    DrawTexturedQuad(Square(x, y, Radius), 0, 0, 1, 1);
+    Stars.Color(1, 1, 1, static_cast<Single>(Alpha));
+    const TRect R = Square(x, y, Radius);
+    Stars.TexturedQuad(R.Left, R.Top, R.Right, R.Bottom, 0, 0, 1, 1);
   }
+  Stars.Draw();
 }
 
 // A glow with a disc inside, rising from the middle of the right edge (p = 0)
@@ -91,20 +102,21 @@ Single HorizonX(int i) { return static_cast<Single>(Extended(i) / HorizonSteps *
 void DrawHorizon() {
   glDisable(GL_TEXTURE_2D);
   const Single Bottom = static_cast<Single>(ViewH());
-  glColor4f(0.3f, 0.3f, 0.3f, 1);
+  TVertexBatch &Ground = Batch();
+  Ground.Color(0.3f, 0.3f, 0.3f, 1);
   RandSeed = HorizonSeed;
-  glBegin(GL_LINE_STRIP);
-  for (int i = 0; i <= HorizonSteps; ++i) glVertex2f(HorizonX(i), HorizonY(i));
-  glEnd();
-  glColor4f(0.3f, 0.3f, 0.3f, 1);
+  Ground.Begin(GL_LINE_STRIP);
+  for (int i = 0; i <= HorizonSteps; ++i) Ground.Vertex(HorizonX(i), HorizonY(i));
+  Ground.End();
   RandSeed = HorizonSeed;
-  glBegin(GL_TRIANGLE_STRIP);
+  Ground.Begin(GL_TRIANGLE_STRIP);
   for (int i = 0; i <= HorizonSteps; ++i) {
     const Single x = HorizonX(i);
-    glVertex2f(x, HorizonY(i));
-    glVertex2f(x, Bottom);
+    Ground.Vertex(x, HorizonY(i));
+    Ground.Vertex(x, Bottom);
   }
-  glEnd();
+  Ground.End();
+  Ground.Draw();
 }
 
 // The white-on-black credits printed as black lettering over the ground,
@@ -137,26 +149,28 @@ TMirrorRow MirrorRow(int k, Single p) {
                         static_cast<Single>(0.8L * W + 0.24L * W * p), m)};
 }
 
-void MirrorVertex(const TMirrorRow &Row, int k, int j) {
+void MirrorVertex(TVertexBatch &Mirror, const TMirrorRow &Row, int k, int j) {
   const Single m = static_cast<Single>(Extended(j) / MirrorCells);
-  glTexCoord2f(m, static_cast<Single>(1 - Extended(k) / MirrorCells));
-  glVertex2f(LinearInterpolate(Row.Left, Row.Right, m), Row.y);
+  Mirror.TexCoord(m, static_cast<Single>(1 - Extended(k) / MirrorCells));
+  Mirror.Vertex(LinearInterpolate(Row.Left, Row.Right, m), Row.y);
 }
 
 // The credits mirrored downward into a translucent trapezoid: one triangle
 // strip per grid row, CreditsTex still bound.
 void DrawReflection(Single p) {
-  glColor4f(0, 0, 0, 0.3f);
+  TVertexBatch &Mirror = Batch();
+  Mirror.Color(0, 0, 0, 0.3f);
   for (int i = 0; i < MirrorCells; ++i) {
     const TMirrorRow Upper = MirrorRow(i, p);
     const TMirrorRow Lower = MirrorRow(i + 1, p);
-    glBegin(GL_TRIANGLE_STRIP);
+    Mirror.Begin(GL_TRIANGLE_STRIP);
     for (int j = 0; j <= MirrorCells; ++j) {
-      MirrorVertex(Upper, i, j);
-      MirrorVertex(Lower, i + 1, j);
+      MirrorVertex(Mirror, Upper, i, j);
+      MirrorVertex(Mirror, Lower, i + 1, j);
     }
-    glEnd();
+    Mirror.End();
   }
+  Mirror.Draw();
 }
 
 // Black over everything with alpha cos(2 pi p): opaque at both ends, fading
@@ -197,8 +211,9 @@ void DrawMosaicFade(Single Progress) {
   // The sprites' alpha, and the weight with which each sprite's growth eases
   // from its own start to p.
   const Single Weight = CosineInterpolate(0, 1, p);
-  glColor4f(0, 0, 0, Weight);
-  glBegin(GL_QUADS);
+  TVertexBatch &Sprites = Batch();
+  Sprites.Color(0, 0, 0, Weight);
+  Sprites.Begin(GL_QUADS);
   for (int i = 0; i <= MosaicColumns; ++i) {
     const Extended cx = Extended(i) / MosaicColumns * W;
     for (int j = 0; j <= MosaicRows; ++j) {
@@ -206,16 +221,17 @@ void DrawMosaicFade(Single Progress) {
       const Single Start = static_cast<Single>(i * Extended(p) / MosaicColumns * j / MosaicRows);
       const Single v = std::min(EaseByWeight(Start, p, Weight), Single(1));
       const TRect R = Square(cx, cy, CosineInterpolate(0, FullSize, v));
-      glTexCoord2f(0, 0);
-      glVertex2f(R.Left, R.Top);
-      glTexCoord2f(1, 0);
-      glVertex2f(R.Right, R.Top);
-      glTexCoord2f(1, 1);
-      glVertex2f(R.Right, R.Bottom);
-      glTexCoord2f(0, 1);
-      glVertex2f(R.Left, R.Bottom);
+      Sprites.TexCoord(0, 0);
+      Sprites.Vertex(R.Left, R.Top);
+      Sprites.TexCoord(1, 0);
+      Sprites.Vertex(R.Right, R.Top);
+      Sprites.TexCoord(1, 1);
+      Sprites.Vertex(R.Right, R.Bottom);
+      Sprites.TexCoord(0, 1);
+      Sprites.Vertex(R.Left, R.Bottom);
     }
   }
-  glEnd();
+  Sprites.End();
+  Sprites.Draw();
   glDisable(GL_TEXTURE_2D);
 }

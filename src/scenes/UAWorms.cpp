@@ -7,6 +7,7 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/VertexBatch.h"
 #include "scenes/WormWave.h"
 
 TWormState Worms;
@@ -21,13 +22,20 @@ constexpr int PassSteps = WormPassVertices - 1;
 constexpr Extended WaveCountX = 11, WaveDepthX = 50;
 constexpr Extended WaveCountY = 7, WaveDepthY = 70;
 
-// What every vertex of a frame shares.
+// What every vertex of a frame shares, and the frame's strips, handed to GL
+// together.
 struct TFrame {
   Extended W, H;
   Single FadeEased;  // the eased Fade that moves vertices off the anchors
   Single Grey;       // grey level of every vertex
   Single Fade;
+  TVertexBatch &Strips;
 };
+
+TVertexBatch &Batch() {
+  static TVertexBatch Gathered;
+  return Gathered;
+}
 
 // Pulls a path point towards the wriggle pattern: fully at weight 0, not at
 // all at weight 1. Both offsets come from the undisplaced point.
@@ -41,9 +49,10 @@ TWormPoint Displace(const TFrame &Frame, TWormPoint Point, Single Weight) {
 // One vertex: grey to black and transparent to its weight as the scene fades
 // in, moved out from the worm's anchor to its place on the path.
 void EmitVertex(const TFrame &Frame, int Worm, TWormPoint Point, Single Weight) {
-  glColor4f(Frame.Grey, Frame.Grey, Frame.Grey, LinearInterpolate(0, Weight, Frame.Fade));
-  glVertex2f(EasedBlend(Worms.WormAnchorX[Worm], Point.X, Frame.FadeEased),
-             EasedBlend(Worms.WormAnchorY[Worm], Point.Y, Frame.FadeEased));
+  Frame.Strips.Color(Frame.Grey, Frame.Grey, Frame.Grey,
+                     LinearInterpolate(0, Weight, Frame.Fade));
+  Frame.Strips.Vertex(EasedBlend(Worms.WormAnchorX[Worm], Point.X, Frame.FadeEased),
+                      EasedBlend(Worms.WormAnchorY[Worm], Point.Y, Frame.FadeEased));
 }
 
 // The point at Mu on the cubic through four consecutive track points, of
@@ -71,7 +80,7 @@ void AdvanceTrack(TWormPoint *Q) {
 void DrawWorm(const TFrame &Frame, int Worm, Single p) {
   const TWormPoint *Q = Worms.WormTracks[Worm];
   const Extended Phase = p;
-  glBegin(GL_LINE_STRIP);
+  Frame.Strips.Begin(GL_LINE_STRIP);
   for (int k = 0; k <= PassSteps; ++k) {
     const Single Mu = static_cast<Single>(Phase + (1 - Phase) * k / PassSteps);
     const Single Weight = static_cast<Single>((1 - Phase) * k / PassSteps);
@@ -87,7 +96,7 @@ void DrawWorm(const TFrame &Frame, int Worm, Single p) {
       EmitVertex(Frame, Worm, Point, 1);
     }
   }
-  glEnd();
+  Frame.Strips.End();
 }
 }  // namespace
 
@@ -130,7 +139,8 @@ uint32_t WormPeriod(int Worm) {
 void DrawWorms(uint32_t Time, Single Fade) {
   glEnable(GL_BLEND);
   const TFrame Frame{Extended(Ogl->ViewWidth), Extended(Ogl->ViewHeight), EasedWeight(Fade),
-                     CosineInterpolate(0.5f, 0, Fade), Fade};
+                     CosineInterpolate(0.5f, 0, Fade), Fade, Batch()};
+  Frame.Strips.Clear();
   for (int i = 0; i < WormCount; ++i) {
     const uint32_t Period = WormPeriod(i);
     Worms.WormPhases[i] = static_cast<Single>(Extended(Time % Period) / Period);
@@ -139,4 +149,5 @@ void DrawWorms(uint32_t Time, Single Fade) {
     DrawWorm(Frame, i, Worms.WormPhases[i]);
     Worms.PrevWormPhases[i] = Worms.WormPhases[i];
   }
+  Frame.Strips.Draw();
 }

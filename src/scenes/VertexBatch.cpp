@@ -42,6 +42,8 @@ void TArrayBuffer::Stored(const TKey &Key) {
 void TVertexBatch::Clear() {
   Positions.clear();
   Colors.clear();
+  TexCoords.clear();
+  Textured = false;
   Modes.clear();
   Firsts.clear();
   Counts.clear();
@@ -63,6 +65,20 @@ void TVertexBatch::End() {
   Counts.push_back(static_cast<GLsizei>(Positions.size() / 2) - Firsts.back());
 }
 
+void TVertexBatch::TexturedQuad(Single Left, Single Top, Single Right, Single Bottom, Single S0,
+                                Single T0, Single S1, Single T1) {
+  Begin(GL_QUADS);
+  TexCoord(S0, T0);
+  Vertex(Left, Top);
+  TexCoord(S1, T0);
+  Vertex(Right, Top);
+  TexCoord(S1, T1);
+  Vertex(Right, Bottom);
+  TexCoord(S0, T1);
+  Vertex(Left, Bottom);
+  End();
+}
+
 void TVertexBatch::Draw() {
   if (!Modes.empty()) {
     if (GlArrayCalls())
@@ -73,6 +89,7 @@ void TVertexBatch::Draw() {
   // GL leaves the current colour undefined after a colour array; the
   // plain calls left it at the last one set.
   glColor4f(Current[0], Current[1], Current[2], Current[3]);
+  if (Textured) glTexCoord2f(CurrentTex[0], CurrentTex[1]);
   Clear();
 }
 
@@ -81,18 +98,27 @@ void TVertexBatch::Draw() {
 // keep every storage it made until the draws from it are done).
 void TVertexBatch::DrawArrays() {
   const TGlArrayCalls &Gl = *GlArrayCalls();
-  const size_t PositionBytes = Positions.size() * sizeof(Single);
-  const size_t Floats = Positions.size() + Colors.size();
+  const size_t ColorsAt = Positions.size();
+  const size_t TexCoordsAt = ColorsAt + Colors.size();
+  const size_t Floats = TexCoordsAt + (Textured ? TexCoords.size() : 0);
   size_t Capacity = std::max<size_t>(Uploaded.size(), 1024);
   while (Capacity < Floats) Capacity *= 2;
   Uploaded.resize(Capacity);
   std::copy(Positions.begin(), Positions.end(), Uploaded.begin());
-  std::copy(Colors.begin(), Colors.end(), Uploaded.begin() + static_cast<ptrdiff_t>(Positions.size()));
+  std::copy(Colors.begin(), Colors.end(), Uploaded.begin() + static_cast<ptrdiff_t>(ColorsAt));
+  if (Textured)
+    std::copy(TexCoords.begin(), TexCoords.end(),
+              Uploaded.begin() + static_cast<ptrdiff_t>(TexCoordsAt));
   Buffer.Store(Uploaded.data(), Uploaded.size() * sizeof(Single), GL_STREAM_DRAW);
+  const auto At = [](size_t Float) { return reinterpret_cast<const GLvoid *>(Float * sizeof(Single)); };
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
   glVertexPointer(2, GL_FLOAT, 0, nullptr);
-  glColorPointer(4, GL_FLOAT, 0, reinterpret_cast<const GLvoid *>(PositionBytes));
+  glColorPointer(4, GL_FLOAT, 0, At(ColorsAt));
+  if (Textured) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, At(TexCoordsAt));
+  }
   for (size_t Run = 0; Run < Modes.size();) {
     size_t End = Run + 1;
     while (End < Modes.size() && Modes[End] == Modes[Run]) ++End;
@@ -102,12 +128,14 @@ void TVertexBatch::DrawArrays() {
       Gl.MultiDrawArrays(Modes[Run], &Firsts[Run], &Counts[Run], static_cast<GLsizei>(End - Run));
     Run = End;
   }
+  if (Textured) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
   Gl.BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-// A colour call wherever the colour changes, as the scenes made them.
+// A colour call wherever the colour changes, as the scenes made them, and a
+// texture coordinate before every vertex of a textured batch.
 void TVertexBatch::DrawImmediate() const {
   const Single *Last = nullptr;
   for (size_t p = 0; p < Modes.size(); ++p) {
@@ -125,6 +153,7 @@ void TVertexBatch::DrawImmediate() const {
         glColor4f(c[0], c[1], c[2], c[3]);
         Last = c;
       }
+      if (Textured) glTexCoord2f(TexCoords[v * 2], TexCoords[v * 2 + 1]);
       glVertex2f(Positions[v * 2], Positions[v * 2 + 1]);
     }
     glEnd();

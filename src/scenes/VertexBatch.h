@@ -1,5 +1,5 @@
-// A run of primitives gathered as arrays (positions and a colour per vertex)
-// and handed to GL together: one draw call per run of primitives of the same
+// A run of primitives gathered as arrays (positions, a colour per vertex and,
+// for textured ones, texture coordinates) and handed to GL together: one draw call per run of primitives of the same
 // mode where the context has the array entry points, else the same
 // primitives made with glBegin / glColor / glVertex / glEnd. Either way GL
 // sees the same primitives, vertices and colours in the same order.
@@ -46,15 +46,28 @@ public:
   void Clear();
   void Begin(GLenum Mode);
   void Color(Single R, Single G, Single B, Single A);
+  // The texture coordinate of the vertices that follow; a batch given one
+  // draws with texture coordinates.
+  void TexCoord(Single S, Single T) {
+    CurrentTex[0] = S;
+    CurrentTex[1] = T;
+    Textured = true;
+  }
   void Vertex(Single X, Single Y) {
     Positions.push_back(X);
     Positions.push_back(Y);
     Colors.insert(Colors.end(), Current, Current + 4);
+    TexCoords.insert(TexCoords.end(), CurrentTex, CurrentTex + 2);
   }
   void End();
+  // One GL_QUADS quad of texture coordinates S0..S1 by T0..T1, its corners
+  // in the order the scenes draw them (top-left first, clockwise).
+  void TexturedQuad(Single Left, Single Top, Single Right, Single Bottom, Single S0, Single T0,
+                    Single S1, Single T1);
 
-  // Draws the primitives and clears the batch. Leaves the current colour at
-  // the last one set, client arrays disabled and no buffer bound.
+  // Draws the primitives and clears the batch. Leaves the current colour
+  // (and texture coordinate) at the last one set, client arrays disabled
+  // and no buffer bound.
   void Draw();
 
 private:
@@ -63,10 +76,13 @@ private:
 
   std::vector<Single> Positions;  // x, y per vertex
   std::vector<Single> Colors;     // r, g, b, a per vertex
+  std::vector<Single> TexCoords;  // s, t per vertex
   std::vector<GLenum> Modes;      // per primitive
   std::vector<GLint> Firsts;
   std::vector<GLsizei> Counts;
-  std::vector<Single> Uploaded;  // positions, then colours, then slack
+  std::vector<Single> Uploaded;  // positions, colours, coordinates, slack
   Single Current[4] = {1, 1, 1, 1};
+  Single CurrentTex[2] = {0, 0};
+  bool Textured = false;
   TArrayBuffer Buffer;
 };
