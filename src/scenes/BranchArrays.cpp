@@ -87,9 +87,7 @@ void Interleave(TBranchTree &Tree, Single *Out) {
     }
   }
 }
-}  // namespace
 
-namespace {
 void StoreTreeVertices(TBranchTree &Tree, TArrayBuffer &Vertices) {
   const TArrayBuffer::TKey Key = VertexKey(Tree.Arguments());
   if (Vertices.Holds(Key)) return;
