@@ -110,8 +110,16 @@ public:
     if (O.Kind != TOutputKind::Video) return true;
     TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, {}, 0, 0};
     Current = PartPath(PartsFolder, Part);
+    // A stop signal waits until the new ffmpeg is known to the handler that
+    // ends it.
+    sigset_t Stops, Old;
+    sigemptyset(&Stops);
+    sigaddset(&Stops, SIGTERM);
+    sigaddset(&Stops, SIGHUP);
+    sigprocmask(SIG_BLOCK, &Stops, &Old);
     const bool Started = Video.Start(PartArguments(Settings, Current), Error);
     RendererFfmpeg = Video.Process();
+    sigprocmask(SIG_SETMASK, &Old, nullptr);
     return Started;
   }
   bool Write(int64_t Frame, const std::vector<uint8_t> &Rgba, std::string &Error) {
@@ -714,8 +722,8 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
     Plan.Film = FilmParts(O.From, Plan.FilmFrames, O.Fps);
   }
   if (Plan.Total() == 0) {
-    Error = "no frame to capture from " + std::to_string(O.From) + " to " + std::to_string(O.To) +
-            " ms";
+    Error = "no frame to capture from " + std::to_string(O.From) + " ms: the film ends at " +
+            std::to_string(FilmEnd) + " ms";
     return TCaptureResult::Failed;
   }
 
