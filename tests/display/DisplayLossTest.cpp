@@ -30,8 +30,8 @@ public:
     if (Pid == 0) {
       close(Ends[0]);
       const std::string Fd = std::to_string(Ends[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp", static_cast<char *>(nullptr));
+      execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
+             "tcp", static_cast<char *>(nullptr));
       _exit(127);
     }
     close(Ends[1]);
@@ -105,7 +105,8 @@ TEST_P(DisplayLossTest, TheDemoEndsAtOnceWithAMessageAndAFailureStatus) {
   Server.Kill();
   const auto Killed = std::chrono::steady_clock::now();
   const int Status = Demo.WaitForExit(5);
-  const double Took = std::chrono::duration<double>(std::chrono::steady_clock::now() - Killed).count();
+  const double Took =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - Killed).count();
   EXPECT_NE(Status, -1) << "still running 5 s after the server went";
   EXPECT_NE(Status, 0);
   EXPECT_LT(Took, 1.0);
