@@ -185,6 +185,7 @@ protected:
 
 TEST_F(RunnerTest, ACompleteRunTakesEveryStepInOrder) {
   EXPECT_EQ(RunDemo(), 0);
+  EXPECT_FALSE(RunDemoFailed());
   EXPECT_EQ(Outline(), (Steps{"FSOUND_GetVersion",
                               "FSOUND_Init 44100 32 0",
                               "SetCursorPos 0,0",
@@ -413,6 +414,7 @@ TEST_F(RunnerTest, SoundStartFailuresAreReportedAndEndTheRunWithResultOne) {
     Fake.InitSucceeds = Case.InitSucceeds;
     Fake.ErrorCode = Case.ErrorCode;
     EXPECT_EQ(RunDemo(), 1);
+    EXPECT_TRUE(RunDemoFailed());
     ASSERT_EQ(P.MessageBoxes.size(), 1u);
     EXPECT_EQ(P.MessageBoxes[0].Text, Case.Message);
     EXPECT_EQ(P.MessageBoxes[0].Caption, "Quillmoor");
@@ -428,6 +430,7 @@ TEST_F(RunnerTest, AMissingMusicFileIsALoadErrorAfterTheWindowOpened) {
   Fake.OpenSucceeds = false;
   Fake.ErrorCode = 9;
   EXPECT_EQ(RunDemo(), 1);
+  EXPECT_TRUE(RunDemoFailed());
   ASSERT_EQ(P.MessageBoxes.size(), 1u);
   EXPECT_EQ(P.MessageBoxes[0].Text, FmodErrorText(9));
   EXPECT_EQ(P.MessageBoxes[0].Caption, "Load error");
@@ -455,6 +458,7 @@ TEST_F(RunnerTest, AWindowFailureEndsTheRunWithResultZeroAndNoSoundShutdown) {
 TEST_F(RunnerTest, AFailedPrecomputeClosesTheSoundAndTheWindow) {
   Fake.PrecomputeSucceeds = false;
   EXPECT_EQ(RunDemo(), 1);
+  EXPECT_TRUE(RunDemoFailed());
   EXPECT_TRUE(P.LogStartingWith("FSOUND_Stream").empty());
   const Steps Tail(P.Log.end() - 7, P.Log.end());
   EXPECT_EQ(Tail, (Steps{"Precompute", "FSOUND_Close", "ReleaseCurrent", "DeleteContext",

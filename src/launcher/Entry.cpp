@@ -9,12 +9,14 @@
 #include "platform/Randomize.h"
 #include "runner/RunDemo.h"
 
-void RunLauncher() {
+bool RunLauncher() {
+  bool Ok = true;
   Randomize();
   Ogl = new TOgl;
   ShowDisplaySettings();
   if (OkPressed) {
     RunDemo();
+    Ok = !RunDemoFailed();
     // The runner hid the pointer for the film.
     Platform().ShowCursor(true);
     // Field, title, disc, glow, credits, vignette, countdown.
@@ -22,4 +24,5 @@ void RunLauncher() {
   }
   delete Ogl;
   Ogl = nullptr;
+  return Ok;
 }

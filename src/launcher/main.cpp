@@ -1,5 +1,6 @@
 // The demo's executable: the entry's steps on the SDL backend, then the
-// exit status (128 + the signal when a stop signal ended it).
+// exit status: 128 + the signal when a stop signal ended it, 1 when the run
+// ended on a failure (no sound device, no music, ...), else 0.
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,8 +19,8 @@ int main() {
     std::fprintf(stderr, "Quillmoor: Could not open the display \"%s\".\n", Name ? Name : "");
     return 1;
   }
-  RunLauncher();
+  const bool Ok = RunLauncher();
   Backend.Shutdown();
   const int Signal = StopSignal();
-  return Signal != 0 ? 128 + Signal : 0;
+  return Signal != 0 ? 128 + Signal : (Ok ? 0 : 1);
 }

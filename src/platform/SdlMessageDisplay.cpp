@@ -3,6 +3,8 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
+#include "platform/SdlWindowLoss.h"
+
 #include <chrono>
 #include <thread>
 
@@ -19,5 +21,6 @@ bool FltkDisplayReady() {
   Display *Connection = OpenDisplayWithRetry();
   if (!Connection) return false;
   fl_open_display(Connection);
+  EndOnDisplayLoss();
   return fl_display != nullptr;
 }

@@ -30,6 +30,7 @@ TSdlPlatform::TSdlPlatform() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   InstallStopSignalHandlers();
   SetEmergencyRestore(RestoreInEmergency);
+  EndOnDisplayLoss();
   LiveBackend = this;
   std::atexit(ShutdownAtExit);
 }

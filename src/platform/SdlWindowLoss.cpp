@@ -1,6 +1,9 @@
 #include "platform/SdlWindowLoss.h"
 
 #include <SDL_syswm.h>
+#include <unistd.h>
+
+#include <cstring>
 
 namespace {
 // The watch: the window, its X connection, and the error handler that was in
@@ -58,3 +61,15 @@ bool IsWindowDestroyedEvent(const SDL_Event &Event) {
 }
 
 bool WindowLost() { return Watch.Lost; }
+
+namespace {
+int OnDisplayLost(Display *) {
+  // Only what is safe with a half-torn process: one write, then _exit.
+  const char Line[] = "Quillmoor: the connection to the X display was lost; ending.\n";
+  ssize_t Ignored = write(STDERR_FILENO, Line, std::strlen(Line));
+  (void)Ignored;
+  _exit(1);
+}
+}  // namespace
+
+void EndOnDisplayLoss() { XSetIOErrorHandler(OnDisplayLost); }

@@ -17,3 +17,11 @@ void StopWatchingForWindowLoss();
 bool IsWindowDestroyedEvent(const SDL_Event &Event);
 // True once the watched window is known to be gone.
 bool WindowLost();
+
+// The X server gone (logged out, crashed, a dropped remote desktop): Xlib's
+// own handlers would call exit(), whose exit-time shutdown then talks to the
+// dead connection and never returns. Installs a handler that says so on
+// standard error and ends the process at once with status 1 (the mode
+// guardian sees the demo go and ends too). Called again after each library
+// that may install its own (FLTK's display, SDL's video).
+void EndOnDisplayLoss();

@@ -88,6 +88,7 @@ bool TSdlPlatform::RegisterWindowClass(TWindowProc Proc) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Delay(20);
   }
+  EndOnDisplayLoss();
   WindowProc = Proc;
   Minimised = false;
   CloseDelivered = false;

@@ -20,6 +20,14 @@ constexpr uint32_t CountdownHeadStart = 700;
 constexpr uint32_t CountdownLength = 4000;
 constexpr int64_t FilmLength = 110000;
 
+// Set when the last run ended on a failure the viewer was told of.
+bool LastRunFailed = false;
+
+int32_t Failure() {
+  LastRunFailed = true;
+  return 1;
+}
+
 void ShowSoundError(const std::string &Text, const char *Caption) {
   Platform().MessageBox(Text.c_str(), Caption, TMessageIcon::Error, TMessageButtons::Ok);
 }
@@ -131,7 +139,8 @@ int32_t RunDemo() {
   TPlatform &P = Platform();
 
   // Start-up.
-  if (!StartSound()) return 1;
+  LastRunFailed = false;
+  if (!StartSound()) return Failure();
   Done = false;
   EscapePressed = false;
   SetFilmView();
@@ -146,13 +155,13 @@ int32_t RunDemo() {
   if (!Film.Precompute()) {
     Sound.FSOUND_Close();
     DestroyRenderWindow();
-    return 1;
+    return Failure();
   }
 
   // Music. The window stays up behind the message, then goes with the run.
   if (!OpenMusic()) {
     DestroyRenderWindow();
-    return 1;
+    return Failure();
   }
 
   TMessage Last;
@@ -177,3 +186,5 @@ int32_t RunDemo() {
   DestroyRenderWindow();
   return static_cast<int32_t>(Last.WParam);
 }
+
+bool RunDemoFailed() { return LastRunFailed; }

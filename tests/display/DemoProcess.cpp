@@ -1,6 +1,7 @@
 #include "DemoProcess.h"
 
 #include <X11/Xlib.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -60,6 +61,9 @@ bool TDemoProcess::Start(const std::string &Program, const std::string &Folder,
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_addchdir_np(&Actions, Folder.c_str());
+  if (!ErrorFile.empty())
+    posix_spawn_file_actions_addopen(&Actions, STDERR_FILENO, ErrorFile.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int Result = posix_spawn(&Child, Program.c_str(), &Actions, nullptr, Argv, Envp.data());
   posix_spawn_file_actions_destroy(&Actions);
   if (Result != 0) Child = 0;

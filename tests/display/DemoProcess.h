@@ -29,6 +29,8 @@ public:
   // Starts Program in Folder with Environment added to this process's own.
   bool Start(const std::string &Program, const std::string &Folder,
              const std::vector<std::string> &Environment = {});
+  // Standard error of the next Start goes to Path ("" : this process's own).
+  void SetErrorFile(const std::string &Path) { ErrorFile = Path; }
   pid_t Pid() const { return Child; }
   // The exit status (128 + signal for a signal), or -1 while still running
   // after the wait.
@@ -38,6 +40,7 @@ private:
   void Kill();
 
   pid_t Child = 0;
+  std::string ErrorFile;
 };
 
 // The id of the first window whose title matches the regular expression

@@ -311,7 +311,7 @@ TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
       {"closing the window", TEnd::CloseWindow, 0, 0, true},
       {"SIGINT", TEnd::Signal, SIGINT, 128 + SIGINT, true},
       {"SIGTERM", TEnd::Signal, SIGTERM, 128 + SIGTERM, true},
-      {"the load-error box", TEnd::LoadError, 0, 0, true},
+      {"the load-error box", TEnd::LoadError, 0, 1, true},
       {"SIGKILL", TEnd::Signal, SIGKILL, 128 + SIGKILL, false},
       {"a crash (SIGSEGV)", TEnd::Signal, SIGSEGV, 128 + SIGSEGV, false},
       {"an abort (SIGABRT)", TEnd::Signal, SIGABRT, 128 + SIGABRT, false},
@@ -348,6 +348,35 @@ TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
     ExpectDesktopBack(Guardian);
     std::printf("after %s: %s\n", Case.Name, Describe(ReadScreenState()).c_str());
   }
+}
+
+// The X server killed under the fullscreen film (a crash, a lost session),
+// about 12 s after OK: the demo ends within a second with a failure status
+// instead of hanging on the dead connection, and its guardian, finding no
+// server left to mend, ends too. A server of its own, since this one dies.
+TEST_F(FullscreenXorgTest, ALostServerEndsTheDemoAndItsGuardian) {
+  TXorgServer Own;
+  const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/dummy.conf";
+  const std::string Log = "/tmp/quillmoor-xorg-lost-" + std::to_string(getpid()) + ".log";
+  ASSERT_TRUE(Own.Start(Config, Log, 80)) << "X.org did not start (see " << Log << ")";
+  struct TBack {
+    ~TBack() { setenv("DISPLAY", FullscreenXorgTest::Server->Name().c_str(), 1); }
+  } PutDisplayBack;
+  setenv("DISPLAY", Own.Name().c_str(), 1);
+  StartAndPick(Row800);
+  const auto Ok = std::chrono::steady_clock::now();
+  pid_t Guardian = 0;
+  ASSERT_NE(ExpectFullscreen(Row800, Guardian), 0u);
+  std::this_thread::sleep_until(Ok + std::chrono::seconds(12));
+  ASSERT_EQ(Demo.WaitForExit(0), -1) << "the demo ended before the server went";
+  Own.Kill();
+  const auto Killed = std::chrono::steady_clock::now();
+  EXPECT_EQ(Demo.WaitForExit(5), 1);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - Killed).count(), 1.0);
+  if (Guardian > 0) {
+    EXPECT_TRUE(Ended(Guardian, 5)) << "the guardian outlives the server";
+  }
+  std::remove(Log.c_str());
 }
 
 // The whole film, once, in the smallest mode: its end restores the desktop

@@ -100,17 +100,41 @@ TEST_F(LauncherRunTest, WindowedRowZeroRunsIn640x480AndEscapeEndsTheFilm) {
   EXPECT_TRUE(NoWindow(Film));
 }
 
-TEST_F(LauncherRunTest, WithoutMusicTheFilmStopsAtTheLoadErrorBox) {
-  std::remove(Scratch.Path("music.mp3").c_str());
-  const unsigned long Settings = StartAtDialog();
-  ASSERT_NE(Settings, 0u) << "no dialog";
-  ASSERT_TRUE(TypeInto(Settings, "alt+f Return"));
-  const TWindowSize Default{1024, 768};
-  EXPECT_NE(WaitForWindow(Film, 30, &Default), 0u) << "no render window behind the box";
-  const unsigned long Box = WaitForMessageBox("^Load error$", 60);
-  ASSERT_NE(Box, 0u) << "no load-error box";
-  ASSERT_TRUE(TypeInto(Box, "Return"));
-  EXPECT_EQ(Demo.WaitForExit(30), 0);
+// A failure the viewer is shown in a box ends the program with status 1
+// once the box is answered, so scripts and launchers see it failed.
+TEST_F(LauncherRunTest, AFailureBoxEndsTheProgramWithStatusOne) {
+  const struct {
+    const char *Name;
+    bool Music;
+    const char *AudioDriver;
+    const char *Box;
+    bool WindowBehind;
+  } Cases[] = {
+      {"no music: the load error", false, "disk", "^Load error$", true},
+      {"no sound device: the FMOD error", true, "no-such-driver", "^Quillmoor$", false},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    if (Case.Music)
+      Scratch.Write("music.mp3", ToneMp3(TToneOptions{}));
+    else
+      std::remove(Scratch.Path("music.mp3").c_str());
+    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""),
+                           {std::string("SDL_AUDIODRIVER=") + Case.AudioDriver,
+                            "SDL_DISKAUDIOFILE=" + AudioFile(), "SDL_DISKAUDIODELAY=20"}));
+    const unsigned long Settings = WaitForWindow(Dialog, 20);
+    ASSERT_NE(Settings, 0u) << "no dialog";
+    ASSERT_TRUE(TypeInto(Settings, "alt+f Return"));
+    if (Case.WindowBehind) {
+      const TWindowSize Default{1024, 768};
+      EXPECT_NE(WaitForWindow(Film, 30, &Default), 0u) << "no render window behind the box";
+    }
+    const unsigned long Box = WaitForMessageBox(Case.Box, 60);
+    ASSERT_NE(Box, 0u) << "no failure box";
+    ASSERT_TRUE(TypeInto(Box, "Return"));
+    EXPECT_EQ(Demo.WaitForExit(30), 1);
+    EXPECT_TRUE(NoWindow(Film));
+  }
 }
 
 enum class TCancel { Keys, CloseClick, WindowClose, StopSignal };

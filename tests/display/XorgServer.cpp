@@ -110,6 +110,13 @@ void TXorgServer::Stop() {
   Pid = 0;
 }
 
+void TXorgServer::Kill() {
+  if (Pid <= 0) return;
+  kill(Pid, SIGKILL);
+  waitpid(Pid, nullptr, 0);
+  Pid = 0;
+}
+
 TScreenState ReadScreenState() {
   TScreenState State;
   Display *Connection = XOpenDisplay(nullptr);

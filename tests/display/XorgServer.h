@@ -27,6 +27,8 @@ public:
   // True once it accepts connections.
   bool Start(const std::string &Config, const std::string &LogFile, int First);
   void Stop();
+  // Kills the server at once (SIGKILL), as a crash or a lost session does.
+  void Kill();
   // ":N" of the running server.
   std::string Name() const { return ":" + std::to_string(Number); }
 

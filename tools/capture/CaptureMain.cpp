@@ -2,6 +2,8 @@
 // and frame rate to PNG files or to a video with its music, with no display,
 // GPU or sound device. Every frame is the one the demo shows at that instant:
 // the same set-up, the same drawing code.
+#include <signal.h>
+
 #include <cstdio>
 #include <string>
 
@@ -29,6 +31,11 @@ int main(int Count, char **Args) {
     std::fprintf(stderr, "quillmoor-capture: interrupted; %s holds the frames rendered so far\n",
                  Options.OutPath.c_str());
     return 130;
+  case TCaptureResult::Stopped:
+    // Ended as the signal asked, now that nothing is left behind.
+    signal(CaptureStopSignal(), SIG_DFL);
+    raise(CaptureStopSignal());
+    return 128 + CaptureStopSignal();
   case TCaptureResult::Failed: break;
   }
   std::fprintf(stderr, "quillmoor-capture: %s\n", Error.c_str());

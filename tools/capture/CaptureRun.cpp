@@ -1,8 +1,10 @@
 #include "CaptureRun.h"
 
 #include <GL/gl.h>
-#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -34,9 +37,22 @@
 
 namespace {
 
-volatile sig_atomic_t Interrupted = 0;
+namespace fs = std::filesystem;
 
-void OnInterrupt(int) { Interrupted = 1; }
+// Ctrl-C and the stop signals set CaptureStop (see VideoPipe.h).
+bool Stopping() { return CaptureStop.Interrupt || CaptureStop.Signal; }
+
+void OnInterrupt(int) { CaptureStop.Interrupt = 1; }
+void OnStop(int Signal) { CaptureStop.Signal = Signal; }
+
+// In a renderer process a stop signal ends its ffmpeg and the process at
+// once, wherever it is: the capture removes the unfinished parts.
+volatile pid_t RendererFfmpeg = -1;
+void OnStopInRenderer(int) {
+  const pid_t Ffmpeg = RendererFfmpeg;
+  if (Ffmpeg > 0) kill(Ffmpeg, SIGKILL);
+  _exit(1);
+}
 
 // What a capture writes, frame by frame: the leader's frames first, then the
 // film's, cut into parts (see FilmParts). The first part is the leader when there is
@@ -93,7 +109,18 @@ public:
   bool Begin(size_t Part, std::string &Error) {
     if (O.Kind != TOutputKind::Video) return true;
     TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, {}, 0, 0};
-    return Video.Start(PartArguments(Settings, PartPath(PartsFolder, Part)), Error);
+    Current = PartPath(PartsFolder, Part);
+    // A stop signal waits until the new ffmpeg is known to the handler that
+    // ends it.
+    sigset_t Stops, Old;
+    sigemptyset(&Stops);
+    sigaddset(&Stops, SIGTERM);
+    sigaddset(&Stops, SIGHUP);
+    sigprocmask(SIG_BLOCK, &Stops, &Old);
+    const bool Started = Video.Start(PartArguments(Settings, Current), Error);
+    RendererFfmpeg = Video.Process();
+    sigprocmask(SIG_SETMASK, &Old, nullptr);
+    return Started;
   }
   bool Write(int64_t Frame, const std::vector<uint8_t> &Rgba, std::string &Error) {
     switch (O.Kind) {
@@ -106,12 +133,25 @@ public:
     }
     return false;
   }
-  bool End(std::string &Error) { return O.Kind != TOutputKind::Video || Video.Finish(Error); }
+  // The part's ffmpeg has finished and written something.
+  bool End(std::string &Error) {
+    if (O.Kind != TOutputKind::Video) return true;
+    const bool Finished = Video.Finish(Error);
+    RendererFfmpeg = -1;
+    if (!Finished) return false;
+    std::error_code Failure;
+    if (fs::file_size(Current, Failure) > 0 && !Failure) return true;
+    Error = "ffmpeg ended without writing " + Current;
+    return false;
+  }
 
-  static std::string PartPath(const std::string &Folder, size_t Part) {
+  static std::string PartName(size_t Part) {
     char Name[32];
-    std::snprintf(Name, sizeof Name, "/part-%04zu.nut", Part);
-    return Folder + Name;
+    std::snprintf(Name, sizeof Name, "part-%04zu.nut", Part);
+    return Name;
+  }
+  static std::string PartPath(const std::string &Folder, size_t Part) {
+    return (fs::path(Folder) / PartName(Part)).string();
   }
   static std::string SequenceName(const std::string &Folder, int64_t Frame) {
     char Name[32];
@@ -122,6 +162,7 @@ public:
 private:
   const TCaptureOptions &O;
   std::string PartsFolder;
+  std::string Current;  // the part being written
   TVideoPipe Video;
 };
 
@@ -184,13 +225,16 @@ struct TRenderer {
     ResetStretches();
     if (!DrawsLeader) {
       Timed(Times.Replay, [&] {
-        for (uint32_t Tick : Plan.Leader) Unseen([&] { DrawLeaderFrame(Tick); });
+        for (uint32_t Tick : Plan.Leader) {
+          if (CaptureStop.Signal) return;
+          Unseen([&] { DrawLeaderFrame(Tick); });
+        }
       });
       return;
     }
     if (Plan.Leader.empty()) return;
     if (!Writer.Begin(0, Error)) return Fail();
-    for (size_t J = 0; J < Plan.Leader.size() && !Failed && !Interrupted; ++J) {
+    for (size_t J = 0; J < Plan.Leader.size() && !Failed && !Stopping(); ++J) {
       Timed(Times.Draw, [&] { DrawLeaderFrame(Plan.Leader[J]); });
       Keep(0, static_cast<int64_t>(J));
     }
@@ -211,11 +255,15 @@ struct TRenderer {
         if (Stretch.Primer > 0 && FilmFrameTime(P.Begin, O.Fps, O.From) <= Stretch.End &&
             FilmFrameTime(P.End - 1, O.Fps, O.From) > Stretch.Start)
           Unseen([&] { DrawFilmFrame(Stretch.Primer); });
-      for (int64_t T : ReplayTimes(O.From, O.Fps, P.Begin)) Unseen([&] { DrawFilmFrame(T); });
+      for (int64_t T : ReplayTimes(O.From, O.Fps, P.Begin)) {
+        if (Stopping()) return;
+        Unseen([&] { DrawFilmFrame(T); });
+      }
     });
+    if (Stopping()) return;
     if (!Writer.Begin(Part, Error)) return Fail();
     const int64_t First = static_cast<int64_t>(Plan.Leader.size());
-    for (int64_t K = P.Begin; K < P.End && !Failed && !Interrupted; ++K) {
+    for (int64_t K = P.Begin; K < P.End && !Failed && !Stopping(); ++K) {
       Timed(Times.Draw, [&] { DrawFilmFrame(FilmFrameTime(K, O.Fps, O.From)); });
       Keep(Part, First + K);
     }
@@ -228,7 +276,7 @@ struct TRenderer {
 
   void Film() {
     size_t Part = 0;
-    while (!Failed && !Interrupted && Feed.Next(Part)) FilmPart(Part);
+    while (!Failed && !Stopping() && Feed.Next(Part)) FilmPart(Part);
   }
 
   // The wall-clock times, and the processor time this renderer and its
@@ -321,28 +369,45 @@ bool LoadMusic(const TCaptureOptions &O, TDecodedTrack &Track, std::string &Path
 
 // --- the outputs ------------------------------------------------------------
 
-std::string FolderOf(const std::string &Path) {
-  const size_t Slash = Path.rfind('/');
-  return Slash == std::string::npos ? "." : (Slash == 0 ? "/" : Path.substr(0, Slash));
-}
-
-bool PrepareOutput(const TCaptureOptions &O, std::string &Error) {
+// What can be known before anything is rendered: the output path can be
+// written (a folder for a sequence, a file otherwise), and for a video that
+// ffmpeg runs and reads the music.
+bool PrepareOutput(const TCaptureOptions &O, const std::string &MusicPath, std::string &Error) {
+  std::error_code Failure;
+  const fs::path Out(O.OutPath);
   if (O.Kind == TOutputKind::PngSequence) {
     if (mkdir(O.OutPath.c_str(), 0777) != 0 && errno != EEXIST) {
       Error = "cannot write " + O.OutPath + ": " + std::strerror(errno);
       return false;
     }
+    if (!fs::is_directory(Out, Failure)) {
+      Error = "cannot write " + O.OutPath + ": it is not a folder";
+      return false;
+    }
+  } else if (fs::is_directory(Out, Failure)) {
+    Error = "cannot write " + O.OutPath + ": it is a folder";
+    return false;
   }
-  const std::string Folder = O.Kind == TOutputKind::PngSequence ? O.OutPath : FolderOf(O.OutPath);
+  const fs::path Folder = O.Kind == TOutputKind::PngSequence ? Out
+                          : Out.has_parent_path()            ? Out.parent_path()
+                                                             : fs::path(".");
   if (access(Folder.c_str(), W_OK | X_OK) != 0) {
     Error = "cannot write " + O.OutPath + ": " + std::strerror(errno);
     return false;
   }
-  if (O.Kind == TOutputKind::Video && FindFfmpeg().empty()) {
-    Error = "the ffmpeg program is not installed (Debian package: ffmpeg)";
+  if (O.Kind != TOutputKind::Video) return true;
+  TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, MusicPath, O.From, 0};
+  std::string Reason;
+  if (MusicPath.empty()) {
+    if (RunFfmpeg({"-hide_banner", "-loglevel", "error", "-version"}, Reason)) return true;
+    Error = Reason;
     return false;
   }
-  return true;
+  if (RunFfmpeg(MusicCheckArguments(Settings), Reason)) return true;
+  Error = Reason.find("not installed") != std::string::npos
+              ? Reason
+              : "ffmpeg cannot read the music " + MusicPath + " (" + Reason + ")";
+  return false;
 }
 
 bool ReadAll(int Fd, uint8_t *Into, size_t Bytes) {
@@ -367,44 +432,55 @@ bool WriteAll(int Fd, const uint8_t *From, size_t Bytes) {
   return true;
 }
 
-// The parts in the order they are handed out: in film order for one
-// renderer (an interrupted capture then keeps the longest run from the
-// start), longest first for several (a long stateful stretch does not end up
-// alone at the end).
-std::vector<size_t> PartOrder(const TPlan &Plan, int Renderers) {
+// The parts in the order they are handed out: film order, for any number of
+// renderers, so that the finished run from the start grows steadily and an
+// interrupted capture keeps as much as one renderer would.
+std::vector<size_t> PartOrder(const TPlan &Plan) {
   std::vector<size_t> Order;
   for (size_t Part = Plan.HasLeaderPart() ? 1 : 0; Part < Plan.PartCount(); ++Part)
     Order.push_back(Part);
-  if (Renderers > 1)
-    std::stable_sort(Order.begin(), Order.end(),
-                     [&](size_t A, size_t B) { return Plan.PartFrames(A) > Plan.PartFrames(B); });
   return Order;
+}
+
+void Pause(long Milliseconds) {
+  timespec Time{0, Milliseconds * 1000000L};
+  nanosleep(&Time, nullptr);
 }
 
 // Several renderers, one process each, every one with its own context. They
 // take parts from a shared queue (a pipe of part numbers, read whole by one
 // reader each) and report every written frame by its part number down a
-// shared pipe; this process counts them.
+// shared pipe; this process counts them, passes a Ctrl-C or a stop signal on,
+// and stops the others as soon as one renderer fails.
 bool RenderInProcesses(const TPlan &Plan, const std::string &PartsFolder,
                        std::vector<int64_t> &Written, TProgress &Progress, std::string &Error) {
   const TCaptureOptions &O = *Plan.Options;
   const int Count = std::min<int>(O.Jobs, static_cast<int>(Plan.Film.size()));
+  // Close-on-exec: no ffmpeg holds either pipe open.
   int Queue[2], Done[2];
-  if (pipe(Queue) != 0 || pipe(Done) != 0) {
+  if (pipe2(Queue, O_CLOEXEC) != 0 || pipe2(Done, O_CLOEXEC) != 0) {
     Error = std::string("cannot make a pipe: ") + std::strerror(errno);
     return false;
   }
-  for (size_t Part : PartOrder(Plan, Count)) {
+  for (size_t Part : PartOrder(Plan)) {
     const uint32_t Number = static_cast<uint32_t>(Part);
     WriteAll(Queue[1], reinterpret_cast<const uint8_t *>(&Number), sizeof Number);
   }
   close(Queue[1]);
   std::vector<pid_t> Children;
   std::fflush(nullptr);
+  const pid_t Parent = getpid();
   for (int Index = 0; Index < Count; ++Index) {
     const pid_t Child = fork();
     if (Child == 0) {
       close(Done[0]);
+      struct sigaction Stop {};
+      Stop.sa_handler = OnStopInRenderer;
+      sigaction(SIGTERM, &Stop, nullptr);
+      sigaction(SIGHUP, &Stop, nullptr);
+      // A renderer never outlives the capture, however it ends.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      if (getppid() != Parent) OnStopInRenderer(SIGTERM);
       // One rasteriser thread per renderer: the processes share the cores.
       setenv("LP_NUM_THREADS", "1", 0);
       TWorkFeed Feed;
@@ -421,8 +497,8 @@ bool RenderInProcesses(const TPlan &Plan, const std::string &PartsFolder,
       const std::string Who = "renderer " + std::to_string(Index + 1);
       std::string ChildError;
       const bool Ok = Render(Plan, Feed, Index == 0, PartsFolder, Who.c_str(), ChildError);
-      if (!Ok && !ChildError.empty() && !Interrupted)
-        std::fprintf(stderr, "quillmoor-capture: %s\n", ChildError.c_str());
+      if (!Ok && !ChildError.empty() && !Stopping())
+        std::fprintf(stderr, "quillmoor-capture: %s: %s\n", Who.c_str(), ChildError.c_str());
       std::fflush(nullptr);
       _exit(Ok ? 0 : 1);
     }
@@ -433,36 +509,88 @@ bool RenderInProcesses(const TPlan &Plan, const std::string &PartsFolder,
   close(Done[1]);
   bool Ok = static_cast<int>(Children.size()) == Count;
   if (!Ok) Error = std::string("cannot start the renderers: ") + std::strerror(errno);
+  std::vector<bool> Running(Children.size(), true);
+  const auto StopAll = [&](int Signal) {
+    for (size_t I = 0; I < Children.size(); ++I)
+      if (Running[I]) kill(Children[I], Signal);
+  };
   int64_t Frames = 0;
-  uint32_t Number = 0;
-  bool Passed = false;
-  while (ReadAll(Done[0], reinterpret_cast<uint8_t *>(&Number), sizeof Number)) {
-    if (Number < Written.size()) ++Written[Number];
-    Progress.Update(++Frames);
+  bool Passed = false, Open = true;
+  size_t Left = Children.size();
+  while (Left > 0) {
+    if (CaptureStop.Signal) break;
     // A Ctrl-C at the terminal reaches the renderers too; an interrupt sent
     // to this process alone is passed on, so they finish their parts' files.
-    if (Interrupted && !Passed) {
-      for (pid_t Child : Children) kill(Child, SIGINT);
+    if (CaptureStop.Interrupt && !Passed) {
+      StopAll(SIGINT);
       Passed = true;
+    }
+    if (Open) {
+      pollfd Reports{Done[0], POLLIN, 0};
+      if (poll(&Reports, 1, 50) > 0) {
+        uint32_t Number = 0;
+        if (ReadAll(Done[0], reinterpret_cast<uint8_t *>(&Number), sizeof Number)) {
+          if (Number < Written.size()) ++Written[Number];
+          Progress.Update(++Frames);
+          continue;
+        }
+        Open = false;
+      }
+    } else {
+      Pause(20);
+    }
+    // A renderer that ended: a failure stops the others at once.
+    for (size_t I = 0; I < Children.size(); ++I) {
+      int Status = 0;
+      if (!Running[I] || waitpid(Children[I], &Status, WNOHANG) != Children[I]) continue;
+      Running[I] = false;
+      --Left;
+      if (Ok && !Stopping() && !(WIFEXITED(Status) && WEXITSTATUS(Status) == 0)) {
+        Error = "renderer " + std::to_string(I + 1) +
+                (WIFSIGNALED(Status) ? " was killed by signal " + std::to_string(WTERMSIG(Status))
+                                     : std::string(" failed"));
+        Ok = false;
+        StopAll(SIGTERM);
+      }
+    }
+  }
+  if (CaptureStop.Signal) StopAll(SIGTERM);
+  // The rest end within a second of being told; past that they are killed.
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  for (size_t I = 0; I < Children.size(); ++I) {
+    while (Running[I]) {
+      int Status = 0;
+      if (waitpid(Children[I], &Status, WNOHANG) == Children[I]) {
+        Running[I] = false;
+        if (Ok && !Stopping() && !(WIFEXITED(Status) && WEXITSTATUS(Status) == 0)) {
+          Error = "renderer " + std::to_string(I + 1) + " failed";
+          Ok = false;
+        }
+      } else if ((CaptureStop.Signal || !Ok) && std::chrono::steady_clock::now() > Deadline) {
+        kill(Children[I], SIGKILL);
+        Pause(5);
+      } else if (CaptureStop.Signal || !Ok) {
+        Pause(5);
+      } else {
+        // Every report has been read: the renderer is on its way out.
+        while (waitpid(Children[I], &Status, 0) < 0 && errno == EINTR) {
+        }
+        Running[I] = false;
+        if (Ok && !Stopping() && !(WIFEXITED(Status) && WEXITSTATUS(Status) == 0)) {
+          Error = "renderer " + std::to_string(I + 1) + " failed";
+          Ok = false;
+        }
+      }
     }
   }
   close(Done[0]);
-  for (pid_t Child : Children) {
-    int Status = 0;
-    while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
-    }
-    if (Ok && !Interrupted && !(WIFEXITED(Status) && WEXITSTATUS(Status) == 0)) {
-      Error = "a renderer failed";
-      Ok = false;
-    }
-  }
   return Ok;
 }
 
 // One renderer in this process, the parts in film order.
 bool RenderHere(const TPlan &Plan, const std::string &PartsFolder, std::vector<int64_t> &Written,
                 TProgress &Progress, std::string &Error) {
-  const std::vector<size_t> Order = PartOrder(Plan, 1);
+  const std::vector<size_t> Order = PartOrder(Plan);
   size_t Next = 0;
   int64_t Frames = 0;
   TWorkFeed Feed;
@@ -478,11 +606,12 @@ bool RenderHere(const TPlan &Plan, const std::string &PartsFolder, std::vector<i
   return Render(Plan, Feed, true, PartsFolder, "renderer", Error);
 }
 
-// A folder beside the video for its parts, removed with them at the end.
+// A folder beside the video for its parts and the joined file, removed with
+// everything in it at the end.
 struct TPartsFolder {
-  std::string Path;
+  fs::path Path;
   bool Make(const std::string &OutPath, std::string &Error) {
-    std::string Pattern = OutPath + ".parts-XXXXXX";
+    std::string Pattern = fs::absolute(OutPath).string() + ".parts-XXXXXX";
     if (!mkdtemp(&Pattern[0])) {
       Error = "cannot write " + OutPath + ": " + std::strerror(errno);
       return false;
@@ -491,61 +620,97 @@ struct TPartsFolder {
     return true;
   }
   ~TPartsFolder() {
-    if (Path.empty()) return;
-    if (DIR *Folder = opendir(Path.c_str())) {
-      while (const dirent *Entry = readdir(Folder))
-        if (Entry->d_name[0] != '.') unlink((Path + "/" + Entry->d_name).c_str());
-      closedir(Folder);
-    }
-    rmdir(Path.c_str());
+    std::error_code Ignored;
+    if (!Path.empty()) fs::remove_all(Path, Ignored);
   }
 };
 
 // Joins the parts into the video with its music: every part in film order as
 // far as they are complete, then the first incomplete one if it holds frames
 // (after Ctrl-C: a playable video up to the last frame of the unbroken run
-// from the start).
-bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const std::string &PartsFolder,
+// from the start). The video is written inside the parts folder and renamed
+// over the output only once ffmpeg has finished it, so a failed join leaves
+// an older file at the output as it was.
+bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &PartsFolder,
                const std::vector<int64_t> &Written, std::string &Error) {
   const TCaptureOptions &O = *Plan.Options;
-  const std::string ListPath = PartsFolder + "/parts.txt";
+  const fs::path ListPath = PartsFolder / "parts.txt";
   std::FILE *List = std::fopen(ListPath.c_str(), "w");
   if (!List) {
-    Error = "cannot write " + ListPath + ": " + std::strerror(errno);
+    Error = "cannot write " + ListPath.string() + ": " + std::strerror(errno);
     return false;
   }
   size_t Listed = 0;
   for (size_t Part = 0; Part < Plan.PartCount() && Written[Part] > 0; ++Part) {
-    // The part's exact length: left to itself the join would take the
+    // Named relative to the list, which ffmpeg resolves them against. The
+    // part's exact length: left to itself the join would take the
     // container's rounded-up end and leave a frame's gap at every seam.
-    std::fprintf(List, "file '%s'\nduration %.6f\n",
-                 TPartWriter::PartPath(PartsFolder, Part).c_str(),
+    std::fprintf(List, "file '%s'\nduration %.6f\n", TPartWriter::PartName(Part).c_str(),
                  static_cast<double>(Written[Part]) / O.Fps);
     ++Listed;
     if (Written[Part] < Plan.PartFrames(Part)) break;
   }
-  std::fclose(List);
+  if (std::fclose(List) != 0) {
+    Error = "cannot write " + ListPath.string() + ": " + std::strerror(errno);
+    return false;
+  }
   if (Listed == 0) return true;
+  // Absolute paths: ffmpeg never reads a name as a protocol ("a:b.mp4").
+  const fs::path Joined = PartsFolder / ("joined" + fs::path(O.OutPath).extension().string());
   TVideoSettings Settings{O.OutPath,
                           O.Width,
                           O.Height,
                           O.Fps,
-                          MusicPath,
+                          MusicPath.empty() ? std::string() : fs::absolute(MusicPath).string(),
                           O.From,
                           static_cast<int64_t>(Plan.Leader.size())};
-  TVideoPipe Join;
-  return Join.Start(JoinArguments(Settings, ListPath), Error) && Join.Finish(Error);
+  if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) return false;
+  std::error_code Failure;
+  if (!(fs::file_size(Joined, Failure) > 0) || Failure) {
+    Error = "ffmpeg ended without writing the video";
+    return false;
+  }
+  fs::rename(Joined, O.OutPath, Failure);
+  if (Failure) {
+    Error = "cannot write " + O.OutPath + ": " + Failure.message();
+    return false;
+  }
+  return true;
 }
 
 TCaptureResult Outcome(bool Ok) {
-  if (Interrupted) return TCaptureResult::Interrupted;
+  if (CaptureStop.Signal) return TCaptureResult::Stopped;
+  if (CaptureStop.Interrupt) return TCaptureResult::Interrupted;
   return Ok ? TCaptureResult::Done : TCaptureResult::Failed;
 }
+
+// The capture's signal handlers while it runs, the old ones back after.
+struct TSignals {
+  struct sigaction OldInt {}, OldTerm{}, OldHup{}, OldPipe{};
+  TSignals() {
+    // No SA_RESTART: a signal ends the wait it interrupts.
+    struct sigaction Action {};
+    Action.sa_handler = OnInterrupt;
+    sigaction(SIGINT, &Action, &OldInt);
+    Action.sa_handler = OnStop;
+    sigaction(SIGTERM, &Action, &OldTerm);
+    sigaction(SIGHUP, &Action, &OldHup);
+    Action.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &Action, &OldPipe);
+  }
+  ~TSignals() {
+    sigaction(SIGINT, &OldInt, nullptr);
+    sigaction(SIGTERM, &OldTerm, nullptr);
+    sigaction(SIGHUP, &OldHup, nullptr);
+    sigaction(SIGPIPE, &OldPipe, nullptr);
+  }
+};
 
 }  // namespace
 
 TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
-  Interrupted = 0;
+  CaptureStop.Interrupt = 0;
+  CaptureStop.Signal = 0;
   TPlan Plan;
   Plan.Options = &O;
   const bool Single = O.Kind == TOutputKind::Png;
@@ -556,11 +721,17 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
     Plan.FilmFrames = Single ? 1 : FilmFrameCount(O.From, O.To, O.Fps);
     Plan.Film = FilmParts(O.From, Plan.FilmFrames, O.Fps);
   }
-  if (!PrepareOutput(O, Error)) return TCaptureResult::Failed;
+  if (Plan.Total() == 0) {
+    Error = "no frame to capture from " + std::to_string(O.From) + " ms: the film ends at " +
+            std::to_string(FilmEnd) + " ms";
+    return TCaptureResult::Failed;
+  }
 
+  TSignals Signals;
   TDecodedTrack Track;
   std::string MusicPath;
   if (!O.Countdown && !LoadMusic(O, Track, MusicPath, Error)) return TCaptureResult::Failed;
+  if (!PrepareOutput(O, MusicPath, Error)) return Outcome(false);
   UseDecodedTrackLevels(MusicPath.empty() ? nullptr : &Track);
 
   TPartsFolder Parts;
@@ -569,38 +740,31 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
     return TCaptureResult::Failed;
   }
 
-  struct sigaction Action {
-  }, OldInt{}, OldPipe{};
-  Action.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &Action, &OldInt);
-  Action.sa_handler = SIG_IGN;
-  sigaction(SIGPIPE, &Action, &OldPipe);
-
   TProgress Progress(Plan.Total());
   std::vector<int64_t> Written(Plan.PartCount(), 0);
   bool Ok = O.Jobs > 1 && Plan.Film.size() > 1
-                ? RenderInProcesses(Plan, Parts.Path, Written, Progress, Error)
-                : RenderHere(Plan, Parts.Path, Written, Progress, Error);
+                ? RenderInProcesses(Plan, Parts.Path.string(), Written, Progress, Error)
+                : RenderHere(Plan, Parts.Path.string(), Written, Progress, Error);
   Progress.Finish(Plan.Total());
-  if (Ok && !Interrupted) {
+  if (Ok && !Stopping()) {
     for (size_t Part = 0; Part < Plan.PartCount(); ++Part)
       if (Written[Part] != Plan.PartFrames(Part)) {
         Error = "a renderer stopped before its last frame";
         Ok = false;
       }
   }
-  if (O.Kind == TOutputKind::Video && (Ok || Interrupted)) {
+  if (O.Kind == TOutputKind::Video && !CaptureStop.Signal && (Ok || CaptureStop.Interrupt)) {
     std::string JoinError;
     if (!JoinParts(Plan, MusicPath, Parts.Path, Written, JoinError)) {
       Error = JoinError;
       Ok = false;
     }
   }
-  sigaction(SIGINT, &OldInt, nullptr);
-  sigaction(SIGPIPE, &OldPipe, nullptr);
   UseDecodedTrackLevels(nullptr);
   return Outcome(Ok);
 }
+
+int CaptureStopSignal() { return CaptureStop.Signal; }
 
 bool RunCapture(const TCaptureOptions &Options, std::string &Error) {
   return Capture(Options, Error) == TCaptureResult::Done;

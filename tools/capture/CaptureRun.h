@@ -8,12 +8,17 @@
 
 #include "CaptureOptions.h"
 
-enum class TCaptureResult { Done, Failed, Interrupted };
+enum class TCaptureResult { Done, Failed, Interrupted, Stopped };
 
 // Renders what Options asks for. Uses its own headless platform while it runs
 // and leaves no backend set afterwards. Failed comes with a one-line reason in
-// Error; Interrupted (Ctrl-C) has written every frame rendered until then.
+// Error; Interrupted (Ctrl-C) has written every frame rendered until then;
+// Stopped (SIGTERM, SIGHUP) has ended its renderers and ffmpegs and removed
+// its unfinished files.
 TCaptureResult Capture(const TCaptureOptions &Options, std::string &Error);
+
+// The signal that stopped the last capture, or 0.
+int CaptureStopSignal();
 
 // Capture() as a yes or no.
 bool RunCapture(const TCaptureOptions &Options, std::string &Error);

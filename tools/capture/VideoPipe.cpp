@@ -1,13 +1,19 @@
 #include "VideoPipe.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <poll.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
 #include <cstring>
+
+extern char **environ;
+
+TCaptureStop CaptureStop;
 
 namespace {
 
@@ -20,25 +26,82 @@ std::string Seconds(int64_t Milliseconds) {
   return std::to_string(Milliseconds / 1000) + "." + std::to_string(1000 + Milliseconds % 1000).substr(1);
 }
 
-}  // namespace
+const char *NotInstalled = "the ffmpeg program is not installed (Debian package: ffmpeg)";
 
-std::string FindFfmpeg() {
-  const char *Path = std::getenv("PATH");
-  std::string Folders = Path ? Path : "/usr/bin:/bin";
-  size_t Begin = 0;
-  while (Begin <= Folders.size()) {
-    size_t End = Folders.find(':', Begin);
-    if (End == std::string::npos) End = Folders.size();
-    const std::string Folder = Folders.substr(Begin, End - Begin);
-    const std::string Candidate = (Folder.empty() ? "." : Folder) + "/ffmpeg";
-    struct stat Info;
-    if (stat(Candidate.c_str(), &Info) == 0 && S_ISREG(Info.st_mode) &&
-        access(Candidate.c_str(), X_OK) == 0)
-      return Candidate;
-    Begin = End + 1;
-  }
-  return {};
+// Starts ffmpeg with Args; Stdin is its standard input (-1: /dev/null). It
+// runs in its own process group with the default signal actions and an
+// empty mask; descriptors marked close-on-exec stay behind.
+pid_t Spawn(const std::vector<std::string> &Args, int Stdin, std::string &Error) {
+  std::vector<char *> Argv;
+  Argv.push_back(const_cast<char *>("ffmpeg"));
+  for (const std::string &Arg : Args) Argv.push_back(const_cast<char *>(Arg.c_str()));
+  Argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t Actions;
+  posix_spawnattr_t Attributes;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawnattr_init(&Attributes);
+  if (Stdin >= 0)
+    posix_spawn_file_actions_adddup2(&Actions, Stdin, STDIN_FILENO);
+  else
+    posix_spawn_file_actions_addopen(&Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  sigset_t Defaults, Empty;
+  sigemptyset(&Empty);
+  sigemptyset(&Defaults);
+  for (int Signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&Defaults, Signal);
+  posix_spawnattr_setsigdefault(&Attributes, &Defaults);
+  posix_spawnattr_setsigmask(&Attributes, &Empty);
+  posix_spawnattr_setpgroup(&Attributes, 0);
+  posix_spawnattr_setflags(&Attributes,
+                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  pid_t Child = -1;
+  const int Result = posix_spawnp(&Child, "ffmpeg", &Actions, &Attributes, Argv.data(), environ);
+  posix_spawn_file_actions_destroy(&Actions);
+  posix_spawnattr_destroy(&Attributes);
+  if (Result == 0) return Child;
+  Error = Result == ENOENT ? std::string(NotInstalled)
+                           : std::string("cannot start ffmpeg: ") + std::strerror(Result);
+  return -1;
 }
+
+void Pause(long Milliseconds) {
+  timespec Time{0, Milliseconds * 1000000L};
+  nanosleep(&Time, nullptr);
+}
+
+// Waits for Child; a stop signal kills it instead. True when it exited 0.
+bool Wait(pid_t &Child, std::string &Error) {
+  int Status = 0;
+  for (;;) {
+    const pid_t Got = waitpid(Child, &Status, WNOHANG);
+    if (Got == Child) break;
+    if (Got < 0 && errno != EINTR) {
+      Error = std::string("lost track of ffmpeg: ") + std::strerror(errno);
+      Child = -1;
+      return false;
+    }
+    if (CaptureStop.Signal) {
+      kill(Child, SIGKILL);
+      while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
+      }
+      Child = -1;
+      Error = "stopped";
+      return false;
+    }
+    Pause(10);
+  }
+  Child = -1;
+  if (WIFEXITED(Status) && WEXITSTATUS(Status) == 0) return true;
+  if (WIFEXITED(Status) && WEXITSTATUS(Status) == 127) {
+    Error = NotInstalled;
+    return false;
+  }
+  Error = WIFEXITED(Status) ? "ffmpeg failed (status " + std::to_string(WEXITSTATUS(Status)) + ")"
+                            : "ffmpeg was ended by signal " + std::to_string(WTERMSIG(Status));
+  return false;
+}
+
+}  // namespace
 
 std::vector<std::string> PartArguments(const TVideoSettings &S, const std::string &PartPath) {
   std::vector<std::string> Args = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y",
@@ -57,7 +120,8 @@ std::vector<std::string> PartArguments(const TVideoSettings &S, const std::strin
   return Args;
 }
 
-std::vector<std::string> JoinArguments(const TVideoSettings &S, const std::string &ListPath) {
+std::vector<std::string> JoinArguments(const TVideoSettings &S, const std::string &ListPath,
+                                       const std::string &IntoPath) {
   const bool Webm = EndsWith(S.OutPath, ".webm");
   std::vector<std::string> Args = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                    "-f", "concat", "-safe", "0", "-i", ListPath};
@@ -83,53 +147,70 @@ std::vector<std::string> JoinArguments(const TVideoSettings &S, const std::strin
   // No encoder's name or version in the file: the same frames give the same bytes.
   Args.insert(Args.end(), {"-fflags", "+bitexact", "-map_metadata", "-1"});
   if (EndsWith(S.OutPath, ".mp4")) Args.insert(Args.end(), {"-movflags", "+faststart"});
-  Args.push_back(S.OutPath);
+  // The container by name: the file being written has no telling extension.
+  Args.insert(Args.end(), {"-f", Webm ? "webm" : EndsWith(S.OutPath, ".mp4") ? "mp4" : "matroska"});
+  Args.push_back(IntoPath);
   return Args;
 }
 
+std::vector<std::string> MusicCheckArguments(const TVideoSettings &S) {
+  const bool Webm = EndsWith(S.OutPath, ".webm");
+  return {"-nostdin", "-hide_banner", "-loglevel", "error", "-ss", Seconds(S.MusicFromMs), "-i",
+          S.MusicPath, "-t", "0.1", "-map", "0:a", "-af", "aresample=48000", "-c:a",
+          Webm ? "libopus" : "aac", "-f", "null", "-"};
+}
+
+bool RunFfmpeg(const std::vector<std::string> &Arguments, std::string &Error) {
+  pid_t Child = Spawn(Arguments, -1, Error);
+  return Child > 0 && Wait(Child, Error);
+}
+
 bool TVideoPipe::Start(const std::vector<std::string> &Args, std::string &Error) {
-  const std::string Program = FindFfmpeg();
-  if (Program.empty()) {
-    Error = "the ffmpeg program is not installed (Debian package: ffmpeg)";
-    return false;
-  }
   int Ends[2];
   if (pipe2(Ends, O_CLOEXEC) != 0) {
     Error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
     return false;
   }
-  std::vector<char *> Argv;
-  Argv.push_back(const_cast<char *>(Program.c_str()));
-  for (const std::string &Arg : Args) Argv.push_back(const_cast<char *>(Arg.c_str()));
-  Argv.push_back(nullptr);
-
-  Child = fork();
-  if (Child == 0) {
-    setpgid(0, 0);
-    dup2(Ends[0], STDIN_FILENO);
-    execv(Program.c_str(), Argv.data());
-    _exit(127);
-  }
+  Child = Spawn(Args, Ends[0], Error);
   close(Ends[0]);
   if (Child < 0) {
     close(Ends[1]);
-    Error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
     return false;
   }
+  // Never blocked in a write: the loop below keeps looking at the stop flags.
+  fcntl(Ends[1], F_SETFL, fcntl(Ends[1], F_GETFL) | O_NONBLOCK);
   Fd = Ends[1];
   return true;
 }
 
 bool TVideoPipe::Write(const uint8_t *Rgba, size_t Bytes, std::string &Error) {
+  using Clock = std::chrono::steady_clock;
+  auto LastTaken = Clock::now();
   while (Bytes > 0) {
-    const ssize_t Written = write(Fd, Rgba, Bytes);
-    if (Written < 0 && errno == EINTR) continue;
-    if (Written <= 0) {
-      Error = "ffmpeg stopped taking frames (see its message above)";
+    if (CaptureStop.Signal) {
+      Error = "stopped";
       return false;
     }
-    Rgba += Written;
-    Bytes -= static_cast<size_t>(Written);
+    const ssize_t Written = write(Fd, Rgba, Bytes);
+    if (Written > 0) {
+      Rgba += Written;
+      Bytes -= static_cast<size_t>(Written);
+      LastTaken = Clock::now();
+      continue;
+    }
+    if (Written < 0 && (errno == EAGAIN || errno == EINTR)) {
+      // After a Ctrl-C the frame under way is finished only while ffmpeg
+      // still takes it.
+      if (CaptureStop.Interrupt && Clock::now() - LastTaken > std::chrono::seconds(1)) {
+        Error = "interrupted";
+        return false;
+      }
+      pollfd Wanted{Fd, POLLOUT, 0};
+      poll(&Wanted, 1, 100);
+      continue;
+    }
+    Error = "ffmpeg stopped taking frames (see its message above)";
+    return false;
   }
   return true;
 }
@@ -138,14 +219,17 @@ bool TVideoPipe::Finish(std::string &Error) {
   if (Fd >= 0) close(Fd);
   Fd = -1;
   if (Child <= 0) return false;
-  int Status = 0;
-  while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
+  return Wait(Child, Error);
+}
+
+void TVideoPipe::Kill() {
+  if (Fd >= 0) close(Fd);
+  Fd = -1;
+  if (Child <= 0) return;
+  kill(Child, SIGKILL);
+  while (waitpid(Child, nullptr, 0) < 0 && errno == EINTR) {
   }
   Child = -1;
-  if (WIFEXITED(Status) && WEXITSTATUS(Status) == 0) return true;
-  Error = "ffmpeg failed (status " + std::to_string(WIFEXITED(Status) ? WEXITSTATUS(Status) : -1) +
-          ")";
-  return false;
 }
 
 TVideoPipe::~TVideoPipe() {

@@ -2,9 +2,11 @@
 // music is read by ffmpeg itself from the chosen start and muxed in sync.
 #pragma once
 
+#include <signal.h>
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 struct TVideoSettings {
@@ -17,8 +19,15 @@ struct TVideoSettings {
   int64_t LeaderFrames = 0;  // frames before the music starts
 };
 
-// The ffmpeg program on PATH, or empty when there is none.
-std::string FindFfmpeg();
+// What the capture's signal handlers ask of the work under way; every wait
+// on ffmpeg looks at it.
+struct TCaptureStop {
+  // Ctrl-C: stop rendering, let ffmpeg finish a playable file.
+  volatile sig_atomic_t Interrupt = 0;
+  // SIGTERM or SIGHUP (its number): stop everything at once, keep nothing.
+  volatile sig_atomic_t Signal = 0;
+};
+extern TCaptureStop CaptureStop;
 
 // ffmpeg's arguments (without the program name) for one part of the video:
 // raw frames from its standard input, encoded as the output's codec asks,
@@ -26,19 +35,41 @@ std::string FindFfmpeg();
 std::vector<std::string> PartArguments(const TVideoSettings &Settings, const std::string &PartPath);
 
 // ffmpeg's arguments for the finished video: the parts named in ListPath (a
-// concat list) joined without re-encoding, and the music muxed in sync.
-std::vector<std::string> JoinArguments(const TVideoSettings &Settings, const std::string &ListPath);
+// concat list) joined without re-encoding, and the music muxed in sync,
+// written to IntoPath in the container Settings.OutPath asks for.
+std::vector<std::string> JoinArguments(const TVideoSettings &Settings, const std::string &ListPath,
+                                       const std::string &IntoPath);
+
+// ffmpeg's arguments that read a little of the music from MusicFromMs, as the
+// join will, and write nothing: a music file ffmpeg cannot read fails here,
+// before anything is rendered.
+std::vector<std::string> MusicCheckArguments(const TVideoSettings &Settings);
+
+// Runs ffmpeg (found on PATH) with Arguments to its end. False with the
+// reason in Error: not installed, failed, or stopped by a signal.
+bool RunFfmpeg(const std::vector<std::string> &Arguments, std::string &Error);
 
 class TVideoPipe {
 public:
-  // Starts ffmpeg in its own process group, so a Ctrl-C at the terminal
-  // reaches only the capture, which then closes the pipe and lets ffmpeg
-  // finish a playable file. False with the reason in Error.
+  TVideoPipe() = default;
+  TVideoPipe(const TVideoPipe &) = delete;
+  TVideoPipe &operator=(const TVideoPipe &) = delete;
+  // Starts ffmpeg from PATH in its own process group, so a Ctrl-C at the
+  // terminal reaches only the capture, which then closes the pipe and lets
+  // ffmpeg finish a playable file. Only the pipe's reading end is passed on.
+  // False with the reason in Error.
   bool Start(const std::vector<std::string> &Arguments, std::string &Error);
-  // One frame, Width x Height RGBA, top row first.
+  // One frame, Width x Height RGBA, top row first. False when ffmpeg stopped
+  // reading for good, on a stop signal, or after a Ctrl-C when ffmpeg takes
+  // nothing for a second.
   bool Write(const uint8_t *Rgba, size_t Bytes, std::string &Error);
-  // Closes the pipe and waits for ffmpeg; false when it failed.
+  // Closes the pipe and waits for ffmpeg; false when it failed. A stop signal
+  // ends the wait and ffmpeg with it.
   bool Finish(std::string &Error);
+  // Ends ffmpeg at once and waits for it.
+  void Kill();
+  // The running ffmpeg's process id, or -1.
+  pid_t Process() const { return Child; }
   ~TVideoPipe();
 
 private:
