@@ -1,5 +1,7 @@
 #include "scenes/SoftLines.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
@@ -24,8 +26,7 @@ struct TSegmentShape {
   float MostAlong;  // the cover along the segment never exceeds its length
   float Scale;      // the strip's opacity x 255
   uint32_t Grey;
-  // Pixel centres (i + 0.5) inside the quad's bounds, clipped to the canvas;
-  // FirstRow > LastRow marks a segment that leaves every pixel as it is.
+  // Pixel centres (i + 0.5) inside the quad's bounds, clipped to the canvas.
   int FirstRow, LastRow, FirstColumn, LastColumn;
 };
 
@@ -99,16 +100,34 @@ void DrawRows(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, int 
     int From = S.FirstColumn, To = S.LastColumn;
     // Narrow rows only pay for the span of a long slanted segment.
     if (To - From > WideRow && !RowSpan(S, HalfWidth, Dy, From, To)) continue;
-    for (int Column = From; Column <= To; ++Column) {
-      const float Dx = Column + 0.5f - S.MidX;
-      const float Along = Dx * S.Cos + Dy * S.Sin;
-      const float Across = Dy * S.Cos - Dx * S.Sin;
-      const float Width = std::min(1.f, HalfWidth - std::fabs(Across));
-      const float Length = std::min(S.MostAlong, S.HalfLength - std::fabs(Along));
-      if (Width <= 0 || Length <= 0) continue;
-      const uint32_t A = static_cast<uint32_t>(Width * Length * S.Scale + 0.5f);
-      if (A == 0) continue;
-      Line[Column] = static_cast<uint8_t>(MulNorm(Line[Column], 255 - A) + MulNorm(S.Grey, A));
+    // Four columns at a time, each lane the same single-precision steps as
+    // one pixel alone: an uncovered lane (Width or Length at most 0) gets
+    // alpha 0, which leaves its pixel as it is.
+    const __m128 Half = _mm_set1_ps(0.5f), Zero = _mm_setzero_ps();
+    const __m128 Cos = _mm_set1_ps(S.Cos), Sin = _mm_set1_ps(S.Sin), MidX = _mm_set1_ps(S.MidX);
+    const __m128 DySin = _mm_set1_ps(Dy * S.Sin), DyCos = _mm_set1_ps(Dy * S.Cos);
+    const __m128 Sign = _mm_set1_ps(-0.f), One = _mm_set1_ps(1.f);
+    const __m128 Wide = _mm_set1_ps(HalfWidth), Long = _mm_set1_ps(S.HalfLength);
+    const __m128 MostAlong = _mm_set1_ps(S.MostAlong), Scale = _mm_set1_ps(S.Scale);
+    alignas(16) int32_t Alpha[4];
+    for (int Column = From; Column <= To; Column += 4) {
+      const __m128 Centres = _mm_add_ps(
+          _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(Column), _mm_set_epi32(3, 2, 1, 0))), Half);
+      const __m128 Dx = _mm_sub_ps(Centres, MidX);
+      const __m128 Along = _mm_add_ps(_mm_mul_ps(Dx, Cos), DySin);
+      const __m128 Across = _mm_sub_ps(DyCos, _mm_mul_ps(Dx, Sin));
+      const __m128 Width = _mm_min_ps(One, _mm_sub_ps(Wide, _mm_andnot_ps(Sign, Across)));
+      const __m128 Length = _mm_min_ps(MostAlong, _mm_sub_ps(Long, _mm_andnot_ps(Sign, Along)));
+      const __m128 Cover = _mm_mul_ps(_mm_max_ps(Width, Zero), _mm_max_ps(Length, Zero));
+      _mm_store_si128(reinterpret_cast<__m128i *>(Alpha),
+                      _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(Cover, Scale), Half)));
+      const int Lanes = std::min(4, To - Column + 1);
+      for (int k = 0; k < Lanes; ++k) {
+        const uint32_t A = static_cast<uint32_t>(Alpha[k]);
+        if (A == 0) continue;
+        uint8_t &Pixel = Line[Column + k];
+        Pixel = static_cast<uint8_t>(MulNorm(Pixel, 255 - A) + MulNorm(S.Grey, A));
+      }
     }
   }
 }
@@ -130,7 +149,12 @@ public:
       Count += Points > 1 ? Points - 1 : 0;
     }
     SegmentStart.back() = Count;
-    Shapes.resize(Count);
+    // Kept from call to call, so a frame neither allocates nor clears it.
+    static thread_local std::vector<TSegmentShape> Kept;
+    if (Kept.size() < Count) Kept.resize(Count);
+    Shapes = Kept.data();
+    Total = Count;
+    ShapedEnd.assign(Parts, 0);
   }
 
   void Run(int Part) {
@@ -140,12 +164,13 @@ public:
   }
 
 private:
-  // The strips whose segments begin in this part's share of all segments.
+  // This part's share of all segments; those that can change a pixel are
+  // kept, in order, from the share's start on.
   void ShapeShare(int Part) {
-    const size_t Total = Shapes.size();
     const size_t From = Total * Part / Parts, To = Total * (Part + 1) / Parts;
-    size_t k = std::upper_bound(SegmentStart.begin(), SegmentStart.end(), From) -
-               SegmentStart.begin() - 1;
+    size_t Kept = From;
+    size_t k =
+        std::upper_bound(SegmentStart.begin(), SegmentStart.end(), From) - SegmentStart.begin() - 1;
     for (; k < Strips.Strips.size() && SegmentStart[k] < To; ++k) {
       const TStrips::TStrip &Strip = Strips.Strips[k];
       const float Scale = Strip.Alpha * 255;
@@ -153,16 +178,15 @@ private:
       const size_t Last = std::min(To, SegmentStart[k + 1]);
       for (size_t n = First; n < Last; ++n) {
         const size_t i = Strip.First + (n - SegmentStart[k]);
-        TSegmentShape &S = Shapes[n];
+        TSegmentShape &S = Shapes[Kept];
         if (!Shape(Strips.X[i], Strips.Y[i], Strips.X[i + 1], Strips.Y[i + 1], HalfWidth, Scale,
-                   Canvas.Width, Canvas.Height, S)) {
-          S.FirstRow = 1;
-          S.LastRow = 0;
+                   Canvas.Width, Canvas.Height, S))
           continue;
-        }
         S.Grey = Strip.Grey;
+        ++Kept;
       }
     }
+    ShapedEnd[Part] = Kept;
   }
 
   void WaitForAll() {
@@ -177,13 +201,18 @@ private:
 
   // Every segment's rows that fall in this part's bands, in the order drawn.
   void DrawShare(int Part) {
-    for (const TSegmentShape &S : Shapes) {
-      if (S.FirstRow > S.LastRow) continue;
-      for (int Band = S.FirstRow / BandRows; Band * BandRows <= S.LastRow; ++Band) {
-        if (Band % Parts != Part) continue;
-        DrawRows(Canvas, S, HalfWidth, std::max(S.FirstRow, Band * BandRows),
-                 std::min(S.LastRow, Band * BandRows + BandRows - 1));
-      }
+    for (int Shaper = 0; Shaper < Parts; ++Shaper) {
+      const size_t From = Total * Shaper / Parts;
+      for (size_t n = From; n < ShapedEnd[Shaper]; ++n) DrawSegment(Shapes[n], Part);
+    }
+  }
+
+  // The segment's rows that fall in this part's bands.
+  void DrawSegment(const TSegmentShape &S, int Part) {
+    for (int Band = S.FirstRow / BandRows; Band * BandRows <= S.LastRow; ++Band) {
+      if (Band % Parts != Part) continue;
+      DrawRows(Canvas, S, HalfWidth, std::max(S.FirstRow, Band * BandRows),
+               std::min(S.LastRow, Band * BandRows + BandRows - 1));
     }
   }
 
@@ -192,7 +221,9 @@ private:
   const float HalfWidth;
   const int Parts;
   std::vector<size_t> SegmentStart;
-  std::vector<TSegmentShape> Shapes;
+  TSegmentShape *Shapes = nullptr;
+  size_t Total = 0;
+  std::vector<size_t> ShapedEnd;  // a part's kept shapes end here
   std::mutex Lock;
   std::condition_variable AllShaped;
   int Waiting;
