@@ -149,12 +149,12 @@ public:
       Count += Points > 1 ? Points - 1 : 0;
     }
     SegmentStart.back() = Count;
-    // Kept from call to call, so a frame neither allocates nor clears it.
-    static thread_local std::vector<TSegmentShape> Kept;
-    if (Kept.size() < Count) Kept.resize(Count);
-    Shapes = Kept.data();
     Total = Count;
-    ShapedEnd.assign(Parts, 0);
+    // One list of drawable shapes a part, kept from call to call (by the
+    // calling thread) so that a frame does not allocate them again.
+    static thread_local std::vector<std::vector<TSegmentShape>> Kept;
+    if (Kept.size() < static_cast<size_t>(Parts)) Kept.resize(static_cast<size_t>(Parts));
+    Shapes = &Kept;
   }
 
   void Run(int Part) {
@@ -165,10 +165,12 @@ public:
 
 private:
   // This part's share of all segments; those that can change a pixel are
-  // kept, in order, from the share's start on.
+  // kept, in order.
   void ShapeShare(int Part) {
     const size_t From = Total * Part / Parts, To = Total * (Part + 1) / Parts;
-    size_t Kept = From;
+    std::vector<TSegmentShape> &Kept = (*Shapes)[static_cast<size_t>(Part)];
+    Kept.clear();
+    TSegmentShape S;
     size_t k =
         std::upper_bound(SegmentStart.begin(), SegmentStart.end(), From) - SegmentStart.begin() - 1;
     for (; k < Strips.Strips.size() && SegmentStart[k] < To; ++k) {
@@ -178,15 +180,13 @@ private:
       const size_t Last = std::min(To, SegmentStart[k + 1]);
       for (size_t n = First; n < Last; ++n) {
         const size_t i = Strip.First + (n - SegmentStart[k]);
-        TSegmentShape &S = Shapes[Kept];
         if (!Shape(Strips.X[i], Strips.Y[i], Strips.X[i + 1], Strips.Y[i + 1], HalfWidth, Scale,
                    Canvas.Width, Canvas.Height, S))
           continue;
         S.Grey = Strip.Grey;
-        ++Kept;
+        Kept.push_back(S);
       }
     }
-    ShapedEnd[Part] = Kept;
   }
 
   void WaitForAll() {
@@ -201,10 +201,8 @@ private:
 
   // Every segment's rows that fall in this part's bands, in the order drawn.
   void DrawShare(int Part) {
-    for (int Shaper = 0; Shaper < Parts; ++Shaper) {
-      const size_t From = Total * Shaper / Parts;
-      for (size_t n = From; n < ShapedEnd[Shaper]; ++n) DrawSegment(Shapes[n], Part);
-    }
+    for (int Shaper = 0; Shaper < Parts; ++Shaper)
+      for (const TSegmentShape &S : (*Shapes)[static_cast<size_t>(Shaper)]) DrawSegment(S, Part);
   }
 
   // The segment's rows that fall in this part's bands.
@@ -221,9 +219,8 @@ private:
   const float HalfWidth;
   const int Parts;
   std::vector<size_t> SegmentStart;
-  TSegmentShape *Shapes = nullptr;
   size_t Total = 0;
-  std::vector<size_t> ShapedEnd;  // a part's kept shapes end here
+  std::vector<std::vector<TSegmentShape>> *Shapes = nullptr;
   std::mutex Lock;
   std::condition_variable AllShaped;
   int Waiting;
