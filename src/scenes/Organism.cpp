@@ -14,7 +14,6 @@
 #include "scenes/OrganismRipples.h"
 #include "scenes/Quads.h"
 #include "scenes/VertexBatch.h"
-#include "scenes/ViewPicture.h"
 #include "sound/Fmod.h"
 
 Single LeftLevel = 0;
@@ -97,9 +96,6 @@ struct TOrganismFrame {
   std::array<TShape, Generations> Shapes;
   Single LineAlpha = 0;
   Single FillAlpha = 0;
-  // Software renderers skip a fill that blends nothing (alpha 0 leaves every
-  // pixel as it is), the driver's rasterising of it being most of the cost.
-  bool DrawFills = true;
 };
 
 void PrepareFrame(TOrganismFrame &Frame, Single Phase) {
@@ -118,7 +114,6 @@ void PrepareFrame(TOrganismFrame &Frame, Single Phase) {
   Frame.FillAlpha = t < 68000   ? Single(0)
                     : t > 78000 ? Single(1)
                                 : CosineInterpolate(0, 1, Ramp(t, 68000, 10000));
-  Frame.DrawFills = Frame.FillAlpha != 0 || !DrawInSoftware();
 }
 
 // The shape of generation g for Size and Level, worked out on first use.
@@ -182,13 +177,11 @@ void DrawOrganismAt(TOrganismFrame &Frame, int Generation, uint32_t Depth, Singl
   }
   Lines.End();
 
-  if (Frame.DrawFills) {
-    Lines.Color(1, 1, 1, Frame.FillAlpha);
-    Lines.Begin(GL_TRIANGLE_FAN);
-    Lines.Vertex(CentreX, CentreY);
-    DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
-    Lines.End();
-  }
+  Lines.Color(1, 1, 1, Frame.FillAlpha);
+  Lines.Begin(GL_TRIANGLE_FAN);
+  Lines.Vertex(CentreX, CentreY);
+  DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
+  Lines.End();
 
   if (Depth > LastParentDepth) return;
   const Single ChildSize = static_cast<Single>(Extended(Size) * 0.25L);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Where the software path draws with the driver's own calls it must give the
 # plain drawing's bytes: the grown tree's picture under the fade and the
-# discs, and the organism's entrance, whose invisible fills (alpha 0 until
-# 68000) it leaves out. Two frames a second from 59.1 s to 69.1 s, the last
-# two with the fills showing faintly, at 1024x768 on both paths.
+# discs, and the organism's entrance, its fills invisible (alpha 0) until
+# 68000. Two frames a second from 59.1 s to 69.1 s, the last two with the
+# fills showing faintly, at 1024x768 on both paths.
 set -euo pipefail
 build="$1"
 out="$(mktemp -d)"
