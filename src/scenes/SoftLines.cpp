@@ -1,7 +1,11 @@
 #include "scenes/SoftLines.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -19,11 +23,17 @@ inline uint32_t MulNorm(uint32_t A, uint32_t B) {
 
 struct TSegmentShape {
   float MidX, MidY, Cos, Sin, HalfLength;
-  float MostAlong;                 // the cover along the segment never exceeds its length
-  float Left, Right, Top, Bottom;  // bounds of the quad
+  float MostAlong;  // the cover along the segment never exceeds its length
+  float Scale;      // the strip's opacity x 255
+  uint32_t Grey;
+  // Pixel centres (i + 0.5) inside the quad's bounds, clipped to the canvas.
+  int FirstRow, LastRow, FirstColumn, LastColumn;
 };
 
-bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, TSegmentShape &S) {
+// The segment's shape, its bounds clipped to the canvas, and whether it can
+// change a pixel at all.
+bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, float Scale, int Width,
+           int Height, TSegmentShape &S) {
   const float Dx = X1 - X0, Dy = Y1 - Y0;
   const float Length = std::sqrt(Dx * Dx + Dy * Dy);
   if (!(Length > 0)) return false;  // the driver draws nothing for a point
@@ -33,25 +43,29 @@ bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, TSegmentShap
   if (!(Length < Farthest && std::fabs(X0) < Farthest && std::fabs(Y0) < Farthest &&
         std::fabs(X1) < Farthest && std::fabs(Y1) < Farthest))
     return false;
+  S.HalfLength = Length / 2 + 0.5f;
+  S.MostAlong = std::min(1.f, 2 * S.HalfLength - 1);
+  // A pixel's cover is Across x Along with Across <= 1 and Along <=
+  // MostAlong, so its alpha, (Across x Along) x Scale + 1/2 truncated, is at
+  // most (MostAlong x Scale) + 1/2 truncated, rounding being monotonic: when
+  // that is 0 the segment blends nothing anywhere (faint short segments of
+  // the tree's finest arcs).
+  if (!(S.MostAlong * Scale + 0.5f >= 1)) return false;
   const float Inverse = 1 / Length;
   S.Cos = Dx * Inverse;
   S.Sin = Dy * Inverse;
   S.MidX = (X0 + X1) / 2;
   S.MidY = (Y0 + Y1) / 2;
-  S.HalfLength = Length / 2 + 0.5f;
-  S.MostAlong = std::min(1.f, 2 * S.HalfLength - 1);
+  S.Scale = Scale;
   const float ReachX = std::fabs(S.Cos) * S.HalfLength + std::fabs(S.Sin) * HalfWidth;
   const float ReachY = std::fabs(S.Sin) * S.HalfLength + std::fabs(S.Cos) * HalfWidth;
-  S.Left = S.MidX - ReachX;
-  S.Right = S.MidX + ReachX;
-  S.Top = S.MidY - ReachY;
-  S.Bottom = S.MidY + ReachY;
-  return true;
+  S.FirstRow = std::max(0, static_cast<int>(std::ceil(S.MidY - ReachY - 0.5f)));
+  S.LastRow = std::min(Height - 1, static_cast<int>(std::floor(S.MidY + ReachY - 0.5f)));
+  S.FirstColumn = std::max(0, static_cast<int>(std::ceil(S.MidX - ReachX - 0.5f)));
+  S.LastColumn = std::min(Width - 1, static_cast<int>(std::floor(S.MidX + ReachX - 0.5f)));
+  return S.FirstRow <= S.LastRow && S.FirstColumn <= S.LastColumn;
 }
 
-// Narrows the columns [From, To] to those whose centres on the row Dy below
-// the segment's middle can lie inside its quad (with a little room: the
-// cover itself decides); false when none can.
 bool RowSpan(const TSegmentShape &S, float HalfWidth, float Dy, int &From, int &To) {
   constexpr float Room = 1.f / 64, Flat = 1e-6f;
   float Low = -1e9f, High = 1e9f;  // offsets from the middle along x
@@ -78,56 +92,148 @@ bool RowSpan(const TSegmentShape &S, float HalfWidth, float Dy, int &From, int &
   return From <= To;
 }
 
-// One segment into the rows of the canvas that belong to thread Part of
-// Parts.
-void DrawSegment(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, float Alpha,
-                 uint32_t Grey, int Part, int Parts) {
-  // Pixel centres (i + 0.5) inside the bounds.
-  const int FirstRow = std::max(0, static_cast<int>(std::ceil(S.Top - 0.5f)));
-  const int LastRow = std::min(Canvas.Height - 1, static_cast<int>(std::floor(S.Bottom - 0.5f)));
-  const int FirstColumn = std::max(0, static_cast<int>(std::ceil(S.Left - 0.5f)));
-  const int LastColumn = std::min(Canvas.Width - 1, static_cast<int>(std::floor(S.Right - 0.5f)));
-  const float Scale = Alpha * 255;
-  for (int Row = FirstRow; Row <= LastRow; ++Row) {
-    if ((Row / BandRows) % Parts != Part) continue;
+// The rows First..Last of one segment into the canvas.
+void DrawRows(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, int First, int Last) {
+  for (int Row = First; Row <= Last; ++Row) {
     uint8_t *Line = &Canvas.Pixels[static_cast<size_t>(Row) * Canvas.Width];
     const float Dy = Row + 0.5f - S.MidY;
-    int From = FirstColumn, To = LastColumn;
+    int From = S.FirstColumn, To = S.LastColumn;
     // Narrow rows only pay for the span of a long slanted segment.
     if (To - From > WideRow && !RowSpan(S, HalfWidth, Dy, From, To)) continue;
-    for (int Column = From; Column <= To; ++Column) {
-      const float Dx = Column + 0.5f - S.MidX;
-      const float Along = Dx * S.Cos + Dy * S.Sin;
-      const float Across = Dy * S.Cos - Dx * S.Sin;
-      const float Width = std::min(1.f, HalfWidth - std::fabs(Across));
-      const float Length = std::min(S.MostAlong, S.HalfLength - std::fabs(Along));
-      if (Width <= 0 || Length <= 0) continue;
-      const uint32_t A = static_cast<uint32_t>(Width * Length * Scale + 0.5f);
-      if (A == 0) continue;
-      Line[Column] = static_cast<uint8_t>(MulNorm(Line[Column], 255 - A) + MulNorm(Grey, A));
+    // Four columns at a time, each lane the same single-precision steps as
+    // one pixel alone: an uncovered lane (Width or Length at most 0) gets
+    // alpha 0, which leaves its pixel as it is.
+    const __m128 Half = _mm_set1_ps(0.5f), Zero = _mm_setzero_ps();
+    const __m128 Cos = _mm_set1_ps(S.Cos), Sin = _mm_set1_ps(S.Sin), MidX = _mm_set1_ps(S.MidX);
+    const __m128 DySin = _mm_set1_ps(Dy * S.Sin), DyCos = _mm_set1_ps(Dy * S.Cos);
+    const __m128 Sign = _mm_set1_ps(-0.f), One = _mm_set1_ps(1.f);
+    const __m128 Wide = _mm_set1_ps(HalfWidth), Long = _mm_set1_ps(S.HalfLength);
+    const __m128 MostAlong = _mm_set1_ps(S.MostAlong), Scale = _mm_set1_ps(S.Scale);
+    alignas(16) int32_t Alpha[4];
+    for (int Column = From; Column <= To; Column += 4) {
+      const __m128 Centres = _mm_add_ps(
+          _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(Column), _mm_set_epi32(3, 2, 1, 0))), Half);
+      const __m128 Dx = _mm_sub_ps(Centres, MidX);
+      const __m128 Along = _mm_add_ps(_mm_mul_ps(Dx, Cos), DySin);
+      const __m128 Across = _mm_sub_ps(DyCos, _mm_mul_ps(Dx, Sin));
+      const __m128 Width = _mm_min_ps(One, _mm_sub_ps(Wide, _mm_andnot_ps(Sign, Across)));
+      const __m128 Length = _mm_min_ps(MostAlong, _mm_sub_ps(Long, _mm_andnot_ps(Sign, Along)));
+      const __m128 Cover = _mm_mul_ps(_mm_max_ps(Width, Zero), _mm_max_ps(Length, Zero));
+      _mm_store_si128(reinterpret_cast<__m128i *>(Alpha),
+                      _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(Cover, Scale), Half)));
+      const int Lanes = std::min(4, To - Column + 1);
+      for (int k = 0; k < Lanes; ++k) {
+        const uint32_t A = static_cast<uint32_t>(Alpha[k]);
+        if (A == 0) continue;
+        uint8_t &Pixel = Line[Column + k];
+        Pixel = static_cast<uint8_t>(MulNorm(Pixel, 255 - A) + MulNorm(S.Grey, A));
+      }
     }
   }
 }
 
-void DrawPart(TGreyCanvas &Canvas, const TStrips &Strips, float HalfWidth, int Part, int Parts) {
-  TSegmentShape S;
-  for (const TStrips::TStrip &Strip : Strips.Strips) {
-    for (uint32_t i = Strip.First; i + 1 < Strip.First + Strip.Count; ++i) {
-      if (!Shape(Strips.X[i], Strips.Y[i], Strips.X[i + 1], Strips.Y[i + 1], HalfWidth, S))
-        continue;
-      DrawSegment(Canvas, S, HalfWidth, Strip.Alpha, Strip.Grey, Part, Parts);
+// The work of one call, shared by its threads: first each thread shapes its
+// share of the segments (each segment once, whatever the number of
+// threads), then, once all are shaped, each draws every segment into the
+// row bands it owns.
+class TStripDrawing {
+public:
+  TStripDrawing(TGreyCanvas &Canvas, const TStrips &Strips, float HalfWidth, int Parts)
+      : Canvas(Canvas), Strips(Strips), HalfWidth(HalfWidth), Parts(Parts), Waiting(Parts) {
+    // Where each strip's segments start among the shapes.
+    SegmentStart.resize(Strips.Strips.size() + 1);
+    size_t Count = 0;
+    for (size_t k = 0; k < Strips.Strips.size(); ++k) {
+      SegmentStart[k] = Count;
+      const uint32_t Points = Strips.Strips[k].Count;
+      Count += Points > 1 ? Points - 1 : 0;
+    }
+    SegmentStart.back() = Count;
+    Total = Count;
+    // One list of drawable shapes a part, kept from call to call (by the
+    // calling thread) so that a frame does not allocate them again.
+    static thread_local std::vector<std::vector<TSegmentShape>> Kept;
+    if (Kept.size() < static_cast<size_t>(Parts)) Kept.resize(static_cast<size_t>(Parts));
+    Shapes = &Kept;
+  }
+
+  void Run(int Part) {
+    ShapeShare(Part);
+    WaitForAll();
+    DrawShare(Part);
+  }
+
+private:
+  // This part's share of all segments; those that can change a pixel are
+  // kept, in order.
+  void ShapeShare(int Part) {
+    const size_t From = Total * Part / Parts, To = Total * (Part + 1) / Parts;
+    std::vector<TSegmentShape> &Kept = (*Shapes)[static_cast<size_t>(Part)];
+    Kept.clear();
+    TSegmentShape S;
+    size_t k =
+        std::upper_bound(SegmentStart.begin(), SegmentStart.end(), From) - SegmentStart.begin() - 1;
+    for (; k < Strips.Strips.size() && SegmentStart[k] < To; ++k) {
+      const TStrips::TStrip &Strip = Strips.Strips[k];
+      const float Scale = Strip.Alpha * 255;
+      const size_t First = std::max(From, SegmentStart[k]);
+      const size_t Last = std::min(To, SegmentStart[k + 1]);
+      for (size_t n = First; n < Last; ++n) {
+        const size_t i = Strip.First + (n - SegmentStart[k]);
+        if (!Shape(Strips.X[i], Strips.Y[i], Strips.X[i + 1], Strips.Y[i + 1], HalfWidth, Scale,
+                   Canvas.Width, Canvas.Height, S))
+          continue;
+        S.Grey = Strip.Grey;
+        Kept.push_back(S);
+      }
     }
   }
-}
+
+  void WaitForAll() {
+    if (Parts == 1) return;
+    std::unique_lock<std::mutex> Guard(Lock);
+    if (--Waiting == 0) {
+      AllShaped.notify_all();
+      return;
+    }
+    AllShaped.wait(Guard, [this] { return Waiting == 0; });
+  }
+
+  // Every segment's rows that fall in this part's bands, in the order drawn.
+  void DrawShare(int Part) {
+    for (int Shaper = 0; Shaper < Parts; ++Shaper)
+      for (const TSegmentShape &S : (*Shapes)[static_cast<size_t>(Shaper)]) DrawSegment(S, Part);
+  }
+
+  // The segment's rows that fall in this part's bands.
+  void DrawSegment(const TSegmentShape &S, int Part) {
+    for (int Band = S.FirstRow / BandRows; Band * BandRows <= S.LastRow; ++Band) {
+      if (Band % Parts != Part) continue;
+      DrawRows(Canvas, S, HalfWidth, std::max(S.FirstRow, Band * BandRows),
+               std::min(S.LastRow, Band * BandRows + BandRows - 1));
+    }
+  }
+
+  TGreyCanvas &Canvas;
+  const TStrips &Strips;
+  const float HalfWidth;
+  const int Parts;
+  std::vector<size_t> SegmentStart;
+  size_t Total = 0;
+  std::vector<std::vector<TSegmentShape>> *Shapes = nullptr;
+  std::mutex Lock;
+  std::condition_variable AllShaped;
+  int Waiting;
+};
 }  // namespace
 
 void DrawSmoothStrips(TGreyCanvas &Canvas, const TStrips &Strips, float LineWidth, int Threads) {
   // Lines up to one pixel wide are drawn as if one pixel wide.
   const float HalfWidth = LineWidth <= 1 ? 1.f : LineWidth / 2 + 0.5f;
   const int Parts = std::max(1, Threads);
+  TStripDrawing Drawing(Canvas, Strips, HalfWidth, Parts);
   std::vector<std::thread> Helpers;
-  for (int Part = 1; Part < Parts; ++Part)
-    Helpers.emplace_back([&, Part] { DrawPart(Canvas, Strips, HalfWidth, Part, Parts); });
-  DrawPart(Canvas, Strips, HalfWidth, 0, Parts);
+  for (int Part = 1; Part < Parts; ++Part) Helpers.emplace_back([&, Part] { Drawing.Run(Part); });
+  Drawing.Run(0);
   for (std::thread &Helper : Helpers) Helper.join();
 }

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "UMOgl.h"
 #include "UMTypes.h"
@@ -97,24 +98,47 @@ bool PrepareSlice(TTreePicture &Tree, const TTreeKey &Key, Single CurlRadius, bo
     Tree.PreparingKey = Key;
     Tree.NextArc = 0;
   }
-  if (Tree.NextArc == 0) {
-    glClearColor(1, 1, 1, 0.5f);  // the background of the tree's scenes
-    glClear(GL_COLOR_BUFFER_BIT);
-  } else {
-    Tree.Picture.Show();
-  }
   const TStrips &Arcs = Tree.Arcs;
   size_t End = Tree.NextArc;
   // An arc's opacity is its length over the top branch's.
+  float Left = 1e30f, Right = -1e30f, Up = 1e30f, Down = -1e30f;
   for (float Drawn = 0; End < Arcs.Strips.size() && Drawn < SliceLength; ++End) {
     const TStrips::TStrip &Arc = Arcs.Strips[End];
     Drawn += Arc.Alpha;
+    for (uint32_t i = Arc.First; i < Arc.First + Arc.Count; ++i) {
+      Left = std::min(Left, Arcs.X[i]);
+      Right = std::max(Right, Arcs.X[i]);
+      Up = std::min(Up, Arcs.Y[i]);
+      Down = std::max(Down, Arcs.Y[i]);
+    }
+  }
+  // The pixels the slice's smoothed lines can reach (half their width and
+  // half a pixel past their ends, with room to spare), in window pixels from
+  // the lower left: only those are put back, drawn over and copied again,
+  // so a slice of small arcs costs the driver little.
+  constexpr float Reach = 4;
+  const int X0 = std::max(0, static_cast<int>(std::floor(Left - Reach)));
+  const int X1 = std::min(Width, static_cast<int>(std::ceil(Right + Reach)));
+  const int Y0 = std::max(0, static_cast<int>(std::floor(Height - Down - Reach)));
+  const int Y1 = std::min(Height, static_cast<int>(std::ceil(Height - Up + Reach)));
+  const bool First = Tree.NextArc == 0;
+  if (First) {
+    glClearColor(1, 1, 1, 0.5f);  // the background of the tree's scenes
+    glClear(GL_COLOR_BUFFER_BIT);
+  } else {
+    Tree.Picture.ShowRegion(X0, Y0, X1 - X0, Y1 - Y0);
+  }
+  for (size_t a = Tree.NextArc; a < End; ++a) {
+    const TStrips::TStrip &Arc = Arcs.Strips[a];
     glColor4f(0, 0, 0, Arc.Alpha);
     glBegin(GL_LINE_STRIP);
     for (uint32_t i = Arc.First; i < Arc.First + Arc.Count; ++i) glVertex2f(Arcs.X[i], Arcs.Y[i]);
     glEnd();
   }
-  Tree.Picture.CopyFromFrame();
+  if (First)
+    Tree.Picture.CopyFromFrame();
+  else
+    Tree.Picture.CopyRegionFromFrame(X0, Y0, X1 - X0, Y1 - Y0);
   Tree.NextArc = End;
   if (End < Arcs.Strips.size()) return false;
   Tree.Preparing = false;

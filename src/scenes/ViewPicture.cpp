@@ -59,6 +59,13 @@ void TViewPicture::CopyFromFrame() {
   TopRowFirst = false;
 }
 
+void TViewPicture::CopyRegionFromFrame(int X, int Y, int Width, int Height) {
+  if (Width <= 0 || Height <= 0) return;
+  glBindTexture(GL_TEXTURE_2D, Texture);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, X, Y, X, Y, Width, Height);
+  TopRowFirst = false;
+}
+
 void TViewPicture::FillGrey(const uint8_t *Grey, int Width, int Height) {
   Allocate(Width, Height);
   glBindTexture(GL_TEXTURE_2D, Texture);
@@ -68,7 +75,14 @@ void TViewPicture::FillGrey(const uint8_t *Grey, int Width, int Height) {
   TopRowFirst = true;
 }
 
-void TViewPicture::Show() const {
+void TViewPicture::Show() const { ShowPart(0, 0, W, H); }
+
+void TViewPicture::ShowRegion(int X, int Y, int Width, int Height) const {
+  if (Width <= 0 || Height <= 0) return;
+  ShowPart(X, Y, X + Width, Y + Height);
+}
+
+void TViewPicture::ShowPart(int Left, int Bottom, int Right, int Top) const {
   const bool Fog = glIsEnabled(GL_FOG);
   glDisable(GL_BLEND);
   if (Fog) glDisable(GL_FOG);
@@ -82,20 +96,27 @@ void TViewPicture::Show() const {
   glPushMatrix();
   glLoadIdentity();
 
-  // The texture's row 0 is the frame's bottom row for a copied frame and
-  // its top row for grey pictures.
-  const GLfloat S = GLfloat(W) / GLfloat(TextureW);
-  const GLfloat T = GLfloat(H) / GLfloat(TextureH);
-  const GLfloat Bottom = TopRowFirst ? T : 0, Top = TopRowFirst ? 0 : T;
+  // The quad's edges lie on pixel edges, so every pixel centre inside falls
+  // on its own texel's centre. The texture's row 0 is the frame's bottom row
+  // for a copied frame and its top row for grey pictures.
+  const GLfloat S0 = GLfloat(Left) / GLfloat(TextureW), S1 = GLfloat(Right) / GLfloat(TextureW);
+  const GLfloat T0 =
+      TopRowFirst ? GLfloat(H - Bottom) / GLfloat(TextureH) : GLfloat(Bottom) / GLfloat(TextureH);
+  const GLfloat T1 =
+      TopRowFirst ? GLfloat(H - Top) / GLfloat(TextureH) : GLfloat(Top) / GLfloat(TextureH);
+  const GLfloat X0 = Left == 0 ? -1 : 2 * GLfloat(Left) / GLfloat(W) - 1;
+  const GLfloat X1 = Right == W ? 1 : 2 * GLfloat(Right) / GLfloat(W) - 1;
+  const GLfloat Y0 = Bottom == 0 ? -1 : 2 * GLfloat(Bottom) / GLfloat(H) - 1;
+  const GLfloat Y1 = Top == H ? 1 : 2 * GLfloat(Top) / GLfloat(H) - 1;
   glBegin(GL_QUADS);
-  glTexCoord2f(0, Bottom);
-  glVertex2f(-1, -1);
-  glTexCoord2f(S, Bottom);
-  glVertex2f(1, -1);
-  glTexCoord2f(S, Top);
-  glVertex2f(1, 1);
-  glTexCoord2f(0, Top);
-  glVertex2f(-1, 1);
+  glTexCoord2f(S0, T0);
+  glVertex2f(X0, Y0);
+  glTexCoord2f(S1, T0);
+  glVertex2f(X1, Y0);
+  glTexCoord2f(S1, T1);
+  glVertex2f(X1, Y1);
+  glTexCoord2f(S0, T1);
+  glVertex2f(X0, Y1);
   glEnd();
 
   glPopMatrix();

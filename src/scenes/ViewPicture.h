@@ -16,12 +16,18 @@ public:
 
   // Copies the viewport's pixels (RGBA) into the picture.
   void CopyFromFrame();
+  // Copies the rectangle of Width x Height pixels whose lower left pixel is
+  // (X, Y), counted from the viewport's lower left, into the same place of
+  // the picture, which must hold a copied frame of the viewport's size.
+  void CopyRegionFromFrame(int X, int Y, int Width, int Height);
   // Fills the picture from grey levels, one byte a pixel, top row first.
   void FillGrey(const uint8_t *Grey, int Width, int Height);
   // Draws the picture over the whole viewport, replacing what is there
   // (no blending, no fog). Leaves the GL state as it found it: blending on,
   // texturing off, modulate, with both matrices unchanged.
   void Show() const;
+  // The same over that rectangle only (a copied frame's picture).
+  void ShowRegion(int X, int Y, int Width, int Height) const;
 
   bool Holds(int Width, int Height) const {
     return Texture != 0 && Generation == CurrentGeneration && Width == W && Height == H;
@@ -33,6 +39,9 @@ public:
 
 private:
   void Allocate(int Width, int Height);
+  // Draws the picture's pixels Left..Right x Bottom..Top (edges in pixels
+  // from the lower left) where they belong.
+  void ShowPart(int Left, int Bottom, int Right, int Top) const;
 
   static inline int CurrentGeneration = 0;
   int Generation = 0;
