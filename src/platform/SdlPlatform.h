@@ -39,7 +39,8 @@
 // WM_ACTIVATE with the minimised flag in the high word, focus changes
 // WM_ACTIVATE, size changes WM_SIZE, a window close (or the window destroyed
 // by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
-// and hidden once video is up; a request made before waits for it.
+// and hidden once video is up; a request made before waits for it. In a
+// Wayland session (SdlSession.h) the pointer is only hidden, never moved.
 #pragma once
 
 #include <SDL.h>
