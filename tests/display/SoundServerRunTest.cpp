@@ -31,41 +31,6 @@ namespace {
 constexpr int Rate = 44100;
 constexpr int WindowFrames = Rate / 20;  // 50 ms
 
-// A helper program with arguments, its output to a file, killed at the end.
-class TChild {
-public:
-  TChild(const std::vector<std::string> &Arguments, const std::vector<std::string> &Environment,
-         const std::string &Output) {
-    std::vector<std::string> Variables(Environment);
-    for (char **Entry = environ; *Entry != nullptr; ++Entry) Variables.emplace_back(*Entry);
-    std::vector<char *> Envp, Argv;
-    for (std::string &Variable : Variables) Envp.push_back(Variable.data());
-    Envp.push_back(nullptr);
-    std::vector<std::string> Copy(Arguments);
-    for (std::string &Argument : Copy) Argv.push_back(Argument.data());
-    Argv.push_back(nullptr);
-    posix_spawn_file_actions_t Actions;
-    posix_spawn_file_actions_init(&Actions);
-    posix_spawn_file_actions_addopen(&Actions, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&Actions, 2, (Output + ".log").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawnp(&Pid, Argv[0], &Actions, nullptr, Argv.data(), Envp.data()) != 0) Pid = 0;
-    posix_spawn_file_actions_destroy(&Actions);
-  }
-  ~TChild() { Stop(); }
-  void Stop() {
-    if (Pid <= 0) return;
-    kill(Pid, SIGTERM);
-    waitpid(Pid, nullptr, 0);
-    Pid = 0;
-  }
-  bool Running() const { return Pid > 0 && waitpid(Pid, nullptr, WNOHANG) == 0; }
-
-private:
-  pid_t Pid = 0;
-};
-
 bool Installed(const char *Program) {
   return std::system((std::string("command -v ") + Program + " >/dev/null").c_str()) == 0;
 }
