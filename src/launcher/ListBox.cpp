@@ -52,16 +52,13 @@ bool TListBox::SelectByLetter(char Letter) {
 void TListBox::MoveTo(int Line) {
   if (Line < 1) Line = 1;
   if (Line > size()) Line = size();
-  select(Line);
-  if (displayed(Line)) return;
-  if (Line < topline())
-    topline(Line);
-  else
-    bottomline(Line);
+  // As Up and Down do: the one row selected and scrolled into view.
+  select_only(find_line(Line), 0);
 }
 
+// The rows the list's inside has room for. The rows are short, so no
+// horizontal scroll bar takes room from them.
 int TListBox::RowsInView() const {
-  int X = 0, Y = 0, W = 0, H = 0;
-  bbox(X, Y, W, H);
-  return Height > 0 ? H / Height : 1;
+  const int Inside = h() - Fl::box_dh(box() ? box() : FL_DOWN_BOX);
+  return Height > 0 && Inside >= Height ? Inside / Height : 1;
 }
