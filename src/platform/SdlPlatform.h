@@ -10,7 +10,9 @@
 //                          fullscreen GL window is created in it (SDL switches
 //                          modes only through a fullscreen window) and the
 //                          switch counts only if the display really runs the
-//                          mode afterwards. Anything less is a refusal. On
+//                          mode afterwards (under SDL's Wayland driver, which
+//                          fakes mode changes by scaling: if the window runs
+//                          it). Anything less is a refusal. On
 //                          X11 the mode guardian (SdlModeGuardian.h) is
 //                          started first, and no guardian means a refusal.
 //   CreateWindow           SDL_CreateWindow, hidden, or adopts the fullscreen

@@ -6,6 +6,7 @@
 // the film, windowed and fullscreen; frames must change on the compositor's
 // screen, the demo must end cleanly on Escape, and XWayland must outlive it.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,6 +115,13 @@ public:
     const std::string Name = Output(Command);
     if (Name.empty()) return {};
     return ReadBytes(Folder + "/" + Name.substr(0, Name.find('\n')));
+  }
+
+  // weston's description of what it shows: outputs, layers and views.
+  std::string SceneGraph() const {
+    std::string Command = "env";
+    for (const std::string &Variable : ClientEnvironment()) Command += " '" + Variable + "'";
+    return Output(Command + " timeout 10 weston-debug scene-graph 2>/dev/null");
   }
 
   std::string LogText() const { return ReadText(Log); }
@@ -274,5 +282,60 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TSessionCase{"HeadlessWithoutSeat", "headless-backend.so", false},
                       TSessionCase{"NestedInXWithSeat", "x11-backend.so", true}),
     [](const ::testing::TestParamInfo<TSessionCase> &Info) { return Info.param.Name; });
+
+// SDL's native Wayland driver, which some users choose for every program:
+// a compositor keeps its mode and SDL scales the window instead, so the
+// fullscreen 640x480 mode is the window's, not the display's. The demo must
+// take it (the film's top-level window covers the output) instead of asking
+// whether to run in a window. SDL 2.26's Wayland driver needs a seat, so the
+// nested compositor is the one that can run it.
+TEST(WaylandDriverTest, FullscreenInAModeOtherThanTheDesktopsRunsWithoutTheWindowQuestion) {
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs the test's X server (Xvfb)";
+  const std::string Program = BuildFolder() + "/quillmoor";
+  ASSERT_EQ(access(Program.c_str(), X_OK), 0) << "the demo is not built";
+  for (const char *Tool : {"weston", "Xwayland", "weston-debug"})
+    ASSERT_TRUE(Installed(Tool)) << Tool << " is missing: scripts/deps installs weston and xwayland";
+
+  TScratchFolder Scratch;
+  Scratch.Write("music.mp3", ReadBytes(BuildFolder() + "/music.mp3"));
+  TWeston Weston(Scratch, "x11-backend.so");
+  const std::string XDisplay = Weston.WaitForXDisplay();
+  ASSERT_FALSE(XDisplay.empty()) << "weston offered no XWayland display:\n" << Weston.LogText();
+  const TScopedVariable Display("DISPLAY", XDisplay);
+  std::vector<std::string> Environment = Weston.ClientEnvironment();
+  Environment.push_back("SDL_VIDEODRIVER=wayland");
+  Environment.push_back("SDL_AUDIODRIVER=dummy");
+
+  TDemoProcess Demo;
+  ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""), Environment));
+  const unsigned long Settings = WaitForWindow("^Display settings$", 30);
+  ASSERT_NE(Settings, 0u) << "no dialog";
+  ASSERT_TRUE(WaitUntilManaged(Settings));
+  ASSERT_TRUE(SendKeys(Settings, "alt+r Home Return"));  // 640x480, 32bit, fullscreen
+
+  // The film's window, a Wayland top-level now, covering the output, in
+  // three descriptions in a row (the window that tries the mode shows the
+  // same way for a moment before a refusal takes it down).
+  const std::string Film = "top-level window 'Quillmoor'";
+  const std::string Covering = "position: (0, 0) -> (1024, 768)";
+  std::string Scene;
+  int InARow = 0;
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (InARow < 3 && std::chrono::steady_clock::now() < Deadline && Demo.WaitForExit(0) == -1) {
+    Scene = Weston.SceneGraph();
+    const size_t At = Scene.find(Film);
+    const bool Shown = At != std::string::npos && Scene.find(Covering, At) != std::string::npos;
+    InARow = Shown ? InARow + 1 : 0;
+  }
+  ASSERT_EQ(InARow, 3) << "no fullscreen film window; X windows: "
+                       << Output("xdotool search --name . getwindowname %@ 2>&1")
+                       << "\nscene: " << Scene;
+  EXPECT_TRUE(NoWindow("^Quillmoor$")) << "a question on the X side";
+
+  // No keyboard reaches the Wayland window from here: a stop signal ends
+  // the film the way the viewer's Ctrl+C would.
+  kill(Demo.Pid(), SIGTERM);
+  EXPECT_EQ(Demo.WaitForExit(30), 128 + SIGTERM);
+}
 
 }  // namespace
