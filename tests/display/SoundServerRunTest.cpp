@@ -1,8 +1,8 @@
 // The demo's sound on a real sound server: a private PulseAudio or PipeWire
 // with a null sink (no hardware), the demo playing through SDL's pulseaudio
-// or pipewire driver, and parec recording the sink's monitor for 20 s. The recording must be the
-// decoded music, at one steady lag from start to end: no gap, no skip, no
-// stretch of silence where music belongs.
+// or pipewire driver, and parec recording the sink's monitor for 20 s. The
+// recording must be the decoded music, at one steady lag from start to end:
+// no gap, no skip, no stretch of silence where music belongs.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
