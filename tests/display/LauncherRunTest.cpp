@@ -203,11 +203,24 @@ TEST_F(LauncherRunTest, AWholeRunWritesNoFileOutsideTheTemporaryFolder) {
   const std::string Home = Scratch.Path("home");
   ASSERT_EQ(mkdir(Home.c_str(), 0700), 0);
   const std::string Trace = Scratch.Path("trace");
-  TChild Run({"strace", "-f", "-qq", "-o", Trace, "-e",
+  // strace started in the scratch folder (where the music is), the demo
+  // under it.
+  TChild Run({"sh", "-c", "cd \"$0\" && exec \"$@\"", Scratch.Path(""), "strace", "-f", "-qq",
+              "-o", Trace, "-e",
               "trace=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,link,linkat,"
               "symlink,symlinkat,unlink,unlinkat,truncate",
               Program},
              {"HOME=" + Home, "LC_ALL=C", "SDL_AUDIODRIVER=dummy"}, Scratch.Path("run.out"));
+  // strace waits for the demo: a failed step ends the demo (the first
+  // process in the trace) before strace is stopped.
+  struct TEndDemo {
+    const std::string &Trace;
+    ~TEndDemo() {
+      const std::vector<uint8_t> Bytes = ReadBytes(Trace);
+      const int Pid = std::atoi(std::string(Bytes.begin(), Bytes.end()).c_str());
+      if (Pid > 0) kill(Pid, SIGKILL);
+    }
+  } EndDemo{Trace};
   const unsigned long Settings = WaitForWindow(Dialog, 30);
   ASSERT_NE(Settings, 0u) << "no dialog";
   ASSERT_TRUE(TypeInto(Settings, "alt+f Tab Tab alt+r Up Up Return"));
