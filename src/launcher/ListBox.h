@@ -1,7 +1,10 @@
 // A single-selection list box that behaves like the desktop's own: rows of
 // a fixed height, a typed letter selects the next row starting with it (and
 // is not taken as another control's accelerator), and once a row is
-// selected a click can move the selection but never clear it.
+// selected a click can move the selection but never clear it. Home and End
+// select the first and the last row, Page Up and Page Down move a page (the
+// rows in view, less one so that a row stays in sight), as Up and Down do
+// one row.
 #pragma once
 
 #include <FL/Fl_Hold_Browser.H>
@@ -20,6 +23,10 @@ protected:
 
 private:
   bool SelectByLetter(char Letter);
+  // The row counted from 1 (clamped to the list) selected and scrolled into
+  // view.
+  void MoveTo(int Line);
+  int RowsInView() const;
 
   int Height;
 };

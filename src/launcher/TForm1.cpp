@@ -2,6 +2,8 @@
 
 #include <FL/Fl.H>
 
+#include "launcher/DialogFrame.h"
+
 namespace {
 constexpr int ClientWidth = 201;
 constexpr int ClientHeight = 257;
@@ -39,6 +41,11 @@ TForm1::TForm1(int Scale) : Fl_Double_Window(ClientWidth * Scale, ClientHeight *
   size_range(w(), h(), w(), h());
   position((Fl::w() - w()) / 2, (Fl::h() - h()) / 2);
   callback(CloseRequested);
+}
+
+void TForm1::show() {
+  Fl_Double_Window::show();
+  SetDialogFrameHints(*this);
 }
 
 int TForm1::handle(int Event) {

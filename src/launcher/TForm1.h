@@ -24,6 +24,8 @@ public:
   void Close();
 
   int handle(int Event) override;
+  // Shows the window with a dialog's frame: title and close box only.
+  void show() override;
 
   TAcceleratorLabel *Label1;
   TListBox *ListBox1;

@@ -14,5 +14,7 @@ using TDisplayOpener = Display *(*)(const char *Name);
 Display *OpenDisplayWithRetry(TDisplayOpener Open = XOpenDisplay, int Attempts = 5);
 
 // True when FLTK has a display to show boxes on: the one it already holds,
-// or one opened now with OpenDisplayWithRetry and handed to it.
+// or one opened now with OpenDisplayWithRetry and handed to it. Before
+// anything else it settles FLTK's options with their defaults, so FLTK never
+// reads (and so never writes back) its preference files.
 bool FltkDisplayReady();

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/SdlModeGuardian.h"
+#include "platform/SdlSession.h"
 #include "platform/SdlSignals.h"
 #include "platform/SdlWindowLoss.h"
 
@@ -66,7 +67,11 @@ void TSdlPlatform::ShowCursor(bool Show) {
 void TSdlPlatform::ApplyCursor() {
   if (!VideoReady()) return;
   if (CursorMovePending) {
-    SDL_WarpMouseGlobal(PendingCursorX, PendingCursorY);
+    // A Wayland compositor owns the pointer: clients cannot move it, and
+    // XWayland's own warp crashes it when the compositor has no seat (and
+    // with it every X program of the session). The hidden pointer is out of
+    // the film's way without the move.
+    if (!WaylandSession()) SDL_WarpMouseGlobal(PendingCursorX, PendingCursorY);
     CursorMovePending = false;
   }
   SDL_ShowCursor(CursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);

@@ -10,7 +10,9 @@
 //                          fullscreen GL window is created in it (SDL switches
 //                          modes only through a fullscreen window) and the
 //                          switch counts only if the display really runs the
-//                          mode afterwards. Anything less is a refusal. On
+//                          mode afterwards (under SDL's Wayland driver, which
+//                          fakes mode changes by scaling: if the window runs
+//                          it). Anything less is a refusal. On
 //                          X11 the mode guardian (SdlModeGuardian.h) is
 //                          started first, and no guardian means a refusal.
 //   CreateWindow           SDL_CreateWindow, hidden, or adopts the fullscreen
@@ -39,7 +41,8 @@
 // WM_ACTIVATE with the minimised flag in the high word, focus changes
 // WM_ACTIVATE, size changes WM_SIZE, a window close (or the window destroyed
 // by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
-// and hidden once video is up; a request made before waits for it.
+// and hidden once video is up; a request made before waits for it. In a
+// Wayland session (SdlSession.h) the pointer is only hidden, never moved.
 #pragma once
 
 #include <SDL.h>

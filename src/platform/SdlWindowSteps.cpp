@@ -68,6 +68,25 @@ bool ModeOutlivesProcess() {
   return Driver && std::strcmp(Driver, "x11") == 0;
 }
 
+// Whether the display runs the mode for Window. On X11 only the display's
+// own mode counts (a virtual server may accept a change and keep its mode).
+// A Wayland compositor keeps its mode for good: SDL fakes the change by
+// scaling the window, so there the mode counts when the window has it, in
+// its fullscreen mode and in the size of what GL draws.
+bool WindowRunsMode(SDL_Window *Window, int Width, int Height, int Bits) {
+  SDL_DisplayMode Current;
+  if (SDL_GetCurrentDisplayMode(0, &Current) == 0 && SameMode(Current, Width, Height, Bits))
+    return true;
+  if (ModeOutlivesProcess()) return false;
+  SDL_DisplayMode OfWindow;
+  int DrawableWidth = 0, DrawableHeight = 0;
+  if (SDL_GetWindowDisplayMode(Window, &OfWindow) != 0 ||
+      !SameMode(OfWindow, Width, Height, Bits))
+    return false;
+  SDL_GL_GetDrawableSize(Window, &DrawableWidth, &DrawableHeight);
+  return DrawableWidth == Width && DrawableHeight == Height;
+}
+
 // The depth a window on the desktop gets: the desktop's own.
 int DesktopBits() {
   SDL_DisplayMode Desktop;
@@ -121,12 +140,10 @@ bool TSdlPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
   // shown: that window becomes the render window.
   SDL_Window *Window =
       CreateGLWindow("", Width, Height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN, Bits);
-  SDL_DisplayMode Current;
   if (Window && SDL_SetWindowDisplayMode(Window, &Mode) == 0) SDL_ShowWindow(Window);
   // SDL may report success while the display keeps its mode (a virtual
-  // server offers one): only the mode the display really runs counts.
-  if (!Window || SDL_GetCurrentDisplayMode(0, &Current) != 0 ||
-      !SameMode(Current, Width, Height, Bits)) {
+  // server offers one): only the mode the window really runs in counts.
+  if (!Window || !WindowRunsMode(Window, Width, Height, Bits)) {
     // Destroying the fullscreen window puts back whatever SDL changed.
     if (Window) SDL_DestroyWindow(Window);
     StopModeGuardian();

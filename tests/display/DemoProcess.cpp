@@ -34,6 +34,35 @@ std::string Output(const std::string &Command) {
   return Text;
 }
 
+TChild::TChild(const std::vector<std::string> &Arguments,
+               const std::vector<std::string> &Environment, const std::string &Output) {
+  std::vector<std::string> Variables(Environment);
+  for (char **Entry = environ; *Entry != nullptr; ++Entry) Variables.emplace_back(*Entry);
+  std::vector<char *> Envp, Argv;
+  for (std::string &Variable : Variables) Envp.push_back(Variable.data());
+  Envp.push_back(nullptr);
+  std::vector<std::string> Copy(Arguments);
+  for (std::string &Argument : Copy) Argv.push_back(Argument.data());
+  Argv.push_back(nullptr);
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_addopen(&Actions, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&Actions, 2, (Output + ".log").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (posix_spawnp(&Child, Argv[0], &Actions, nullptr, Argv.data(), Envp.data()) != 0) Child = 0;
+  posix_spawn_file_actions_destroy(&Actions);
+}
+
+void TChild::Stop() {
+  if (Child <= 0) return;
+  kill(Child, SIGTERM);
+  waitpid(Child, nullptr, 0);
+  Child = 0;
+}
+
+bool TChild::Running() const { return Child > 0 && waitpid(Child, nullptr, WNOHANG) == 0; }
+
 TDemoProcess::~TDemoProcess() { Kill(); }
 
 void TDemoProcess::Kill() {

@@ -19,6 +19,24 @@ struct TWindowSize {
   int Height = 0;
 };
 
+// A helper program (a server, a recorder) with arguments and Environment
+// added to this process's own, its standard output to Output and its errors
+// to Output + ".log"; ended with SIGTERM by Stop or at the end.
+class TChild {
+public:
+  TChild(const std::vector<std::string> &Arguments, const std::vector<std::string> &Environment,
+         const std::string &Output);
+  ~TChild() { Stop(); }
+  TChild(const TChild &) = delete;
+  TChild &operator=(const TChild &) = delete;
+  void Stop();
+  bool Running() const;
+  pid_t Pid() const { return Child; }
+
+private:
+  pid_t Child = 0;
+};
+
 class TDemoProcess {
 public:
   TDemoProcess() = default;

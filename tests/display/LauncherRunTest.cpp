@@ -4,10 +4,15 @@
 // so a run that never opened it leaves no audio file behind.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "DemoProcess.h"
 #include "SoundFixtures.h"
@@ -186,3 +191,81 @@ TEST_F(LauncherRunTest, LeavingTheDialogOtherwiseEndsWithoutTheFilm) {
 }
 
 }  // namespace
+
+namespace {
+
+// The paths a traced process wrote to or made: files opened for writing or
+// created, folders made, names renamed, linked or removed. One path a line,
+// as strace printed them (its -f -qq output, successful calls only).
+std::vector<std::string> WrittenPaths(const std::string &Trace) {
+  std::vector<std::string> Paths;
+  std::istringstream Lines(Trace);
+  std::string Line;
+  while (std::getline(Lines, Line)) {
+    const size_t Equals = Line.rfind(") = ");
+    if (Equals == std::string::npos || Line.compare(Equals + 4, 1, "-") == 0) continue;
+    const bool Opened = Line.find("open") != std::string::npos;
+    if (Opened && Line.find("O_WRONLY") == std::string::npos &&
+        Line.find("O_RDWR") == std::string::npos && Line.find("O_CREAT") == std::string::npos)
+      continue;
+    const size_t Quote = Line.find('"');
+    if (Quote == std::string::npos) continue;
+    Paths.push_back(Line.substr(Quote + 1, Line.find('"', Quote + 1) - Quote - 1));
+  }
+  return Paths;
+}
+
+}  // namespace
+
+// A whole run (dialog, film, Escape) under a fresh home folder writes
+// nothing outside the temporary folder: FLTK's preferences in the home
+// folder and in /etc/fltk (as root) were the files it used to leave. Every write is
+// traced; the one exception is Mesa's shader cache, the GL driver's own
+// (kept in the user's cache folder, whatever the program does).
+TEST_F(LauncherRunTest, AWholeRunWritesNoFileOutsideTheTemporaryFolder) {
+  ASSERT_EQ(std::system("command -v strace >/dev/null"), 0) << "scripts/deps installs strace";
+  const std::string Home = Scratch.Path("home");
+  ASSERT_EQ(mkdir(Home.c_str(), 0700), 0);
+  const std::string Trace = Scratch.Path("trace");
+  // strace started in the scratch folder (where the music is), the demo
+  // under it.
+  TChild Run({"sh", "-c", "cd \"$0\" && exec \"$@\"", Scratch.Path(""), "strace", "-f", "-qq",
+              "-o", Trace, "-e",
+              "trace=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,link,linkat,"
+              "symlink,symlinkat,unlink,unlinkat,truncate",
+              Program},
+             {"HOME=" + Home, "LC_ALL=C", "SDL_AUDIODRIVER=dummy"}, Scratch.Path("run.out"));
+  // strace waits for the demo: a failed step ends the demo (the first
+  // process in the trace) before strace is stopped.
+  struct TEndDemo {
+    const std::string &Trace;
+    ~TEndDemo() {
+      const std::vector<uint8_t> Bytes = ReadBytes(Trace);
+      const int Pid = std::atoi(std::string(Bytes.begin(), Bytes.end()).c_str());
+      if (Pid > 0) kill(Pid, SIGKILL);
+    }
+  } EndDemo{Trace};
+  const unsigned long Settings = WaitForWindow(Dialog, 30);
+  ASSERT_NE(Settings, 0u) << "no dialog";
+  ASSERT_TRUE(TypeInto(Settings, "alt+f Tab Tab alt+r Up Up Return"));
+  const TWindowSize Small{640, 480};
+  const unsigned long Window = WaitForWindow(Film, 30, &Small);
+  ASSERT_NE(Window, 0u) << "no render window";
+  PressEscapeInFilm(Window);
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (Run.Running() && std::chrono::steady_clock::now() < Deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_FALSE(Run.Running()) << "the demo did not end";
+
+  std::vector<std::string> Outside;
+  const std::vector<uint8_t> Bytes = ReadBytes(Trace);
+  for (const std::string &Path : WrittenPaths(std::string(Bytes.begin(), Bytes.end()))) {
+    const bool Temporary = Path.rfind("/tmp/", 0) == 0 || Path.rfind("/dev/", 0) == 0 ||
+                           Path.rfind("/proc/", 0) == 0;
+    if (!Temporary && Path.find("/mesa_shader_cache") == std::string::npos)
+      Outside.push_back(Path);
+  }
+  EXPECT_TRUE(Outside.empty()) << Outside.size() << " paths written, the first: "
+                               << (Outside.empty() ? "" : Outside[0]);
+  EXPECT_EQ(Output("ls -A '" + Home + "'"), "");
+}

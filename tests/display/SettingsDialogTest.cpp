@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "DemoProcess.h"
 #include "UMOgl.h"
 #include "launcher/DialogFlags.h"
 #include "launcher/DialogScale.h"
@@ -173,6 +174,14 @@ protected:
     Form.show();
     Fl::check();
   }
+  // A key with no text (Home, End, Page Up, Page Down).
+  void Press(int Key) {
+    Fl::e_text = const_cast<char *>("");
+    Fl::e_length = 0;
+    Fl::e_keysym = Key;
+    Fl::e_state = 0;
+    Form.ListBox1->handle(FL_KEYBOARD);
+  }
   void Type(const char *Text, int State = 0) {
     Fl::e_text = const_cast<char *>(Text);
     Fl::e_length = 1;
@@ -192,6 +201,63 @@ TEST_F(ListBoxTest, ATypedCharacterSelectsTheNextRowStartingWithIt) {
     Type(Step.Key);
     EXPECT_EQ(Form.ListBox1->SelectedRow(), Step.Row) << "after " << Step.Key;
   }
+}
+
+// Home and End go to the ends; a page is the rows in view less one, and the
+// selected row is scrolled into view. The dialog's list shows all 12 rows
+// (a page of 11); a list of 30 rows showing 5 pages by 4.
+TEST_F(ListBoxTest, HomeEndAndThePageKeysMoveTheSelectionAndKeepItInView) {
+  struct TStep {
+    int Key;
+    int Row;
+  };
+  // Drawn first, as a list is before the viewer can press a key: drawing
+  // settles which scroll bars take room from the rows.
+  Form.redraw();
+  Fl::flush();
+  const TStep DialogSteps[] = {{FL_End, 11},  {FL_Home, 0},      {FL_Page_Down, 11},
+                               {FL_Page_Up, 0}, {FL_Page_Up, 0}, {FL_Page_Down, 11}};
+  for (const TStep &Step : DialogSteps) {
+    Press(Step.Key);
+    EXPECT_EQ(Form.ListBox1->SelectedRow(), Step.Row) << "key " << Step.Key;
+  }
+
+  TListBox Long(0, 0, 100, 5 * 13 + 4, 13);
+  Form.add(Long);
+  for (int i = 0; i < 30; ++i) Long.add(std::to_string(i).c_str());
+  Long.SelectRow(0);
+  Form.redraw();
+  Fl::flush();
+  const TStep LongSteps[] = {{FL_Page_Down, 4}, {FL_Page_Down, 8}, {FL_End, 29},
+                             {FL_Page_Up, 25},  {FL_Home, 0},      {FL_Page_Up, 0}};
+  for (const TStep &Step : LongSteps) {
+    Fl::e_text = const_cast<char *>("");
+    Fl::e_length = 0;
+    Fl::e_keysym = Step.Key;
+    Fl::e_state = 0;
+    Long.handle(FL_KEYBOARD);
+    Fl::flush();  // the scroll takes effect when the list is drawn
+    EXPECT_EQ(Long.SelectedRow(), Step.Row) << "key " << Step.Key;
+    const int Line = Long.SelectedRow() + 1;
+    EXPECT_TRUE(Line >= Long.topline() && Line < Long.topline() + 5)
+        << "key " << Step.Key << ": row " << Line << " out of view from " << Long.topline();
+  }
+  Form.remove(Long);
+}
+
+// The frame's hints: move and close only; border, title and menu, no
+// minimise or maximise box; and a fixed size.
+TEST_F(ListBoxTest, TheDialogAsksForAFixedFrameWithoutMinimiseOrMaximiseBox) {
+  const std::string Id =
+      Output("timeout 10 xdotool search --sync --name '^List box test$' | head -1");
+  ASSERT_FALSE(Id.empty());
+  const std::string Hints = Output("xprop -id " + Id.substr(0, Id.find('\n')) +
+                                   " _MOTIF_WM_HINTS WM_NORMAL_HINTS");
+  EXPECT_NE(Hints.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x1a, 0x0, 0x0"),
+            std::string::npos)
+      << Hints;
+  EXPECT_NE(Hints.find("minimum size: 201 by 257"), std::string::npos) << Hints;
+  EXPECT_NE(Hints.find("maximum size: 201 by 257"), std::string::npos) << Hints;
 }
 
 // A real click from the window system, while this thread handles events.
