@@ -27,8 +27,8 @@
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"
+#include "film/FilmSetup.h"
 #include "platform/RendererKind.h"
-#include "runner/FilmSetup.h"
 #include "scenes/Timeline.h"
 
 namespace {

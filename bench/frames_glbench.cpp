@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "runner/FilmSetup.h"
+#include "film/FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"

@@ -27,7 +27,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/Precompute.h"
+#include "film/Precompute.h"
 #include "scenes/Attractor.h"
 #include "scenes/BlobField.h"
 #include "scenes/BranchTree.h"

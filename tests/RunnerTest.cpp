@@ -14,7 +14,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/Precompute.h"
+#include "film/Precompute.h"
 #include "runner/RunDemo.h"
 #include "runner/RunnerCalls.h"
 #include "window/RenderWindow.h"

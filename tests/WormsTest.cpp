@@ -16,7 +16,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
-#include "runner/Precompute.h"
+#include "film/Precompute.h"
 #include "scenes/Branches.h"
 #include "scenes/UAWorms.h"
 #include "scenes/WormWave.h"

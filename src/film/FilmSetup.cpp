@@ -1,10 +1,10 @@
-#include "runner/FilmSetup.h"
+#include "film/FilmSetup.h"
 
 #include <GL/gl.h>
 
 #include "UMOgl.h"
 #include "UMTextures.h"
-#include "runner/Precompute.h"
+#include "film/Precompute.h"
 
 void SetFilmView() {
   Ogl->ViewWidth = Ogl->ModeWidth;

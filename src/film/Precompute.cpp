@@ -1,4 +1,4 @@
-#include "runner/Precompute.h"
+#include "film/Precompute.h"
 
 #include <GL/gl.h>
 

@@ -5,8 +5,8 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "film/FilmSetup.h"
 #include "platform/Platform.h"
-#include "runner/FilmSetup.h"
 #include "runner/RunnerCalls.h"
 #include "window/RenderWindow.h"
 

@@ -1,6 +1,6 @@
 #include "runner/RunnerCalls.h"
 
-#include "runner/Precompute.h"
+#include "film/Precompute.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 

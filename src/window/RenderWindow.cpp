@@ -2,8 +2,8 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "film/FilmSetup.h"
 #include "platform/Platform.h"
-#include "runner/FilmSetup.h"
 
 namespace {
 

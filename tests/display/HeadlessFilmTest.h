@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "runner/FilmSetup.h"
+#include "film/FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"

@@ -28,7 +28,7 @@
 #include "Progress.h"
 #include "UMTypes.h"
 #include "VideoPipe.h"
-#include "runner/FilmSetup.h"
+#include "film/FilmSetup.h"
 #include "scenes/CarriedState.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"

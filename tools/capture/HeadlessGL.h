@@ -17,7 +17,7 @@
 // The rest of the library quillmoor_headless, for a whole film frame:
 //   HeadlessPlatform.h  THeadlessPlatform, the platform backend (synthetic
 //                       clocks, no messages, message boxes to stderr)
-//   runner/FilmSetup.h  SetUpFilm(W, H) / TearDownFilm(): the demo's set-up
+//   film/FilmSetup.h    SetUpFilm(W, H) / TearDownFilm(): the demo's set-up
 //   PngFile.h           WritePng(): a frame to a PNG file
 //   CaptureRun.h        Capture(): all of the above for a whole capture
 // A typical use:
