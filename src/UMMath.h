@@ -30,3 +30,13 @@ Single CubicInterpolate(Single y0, Single y1, Single y2, Single y3, Single mu);
 int64_t Round(Extended x);
 // Toward zero.
 int64_t Trunc(Extended x);
+
+// Rounds Estimate to Single (in Out) when every value within Bound of it
+// rounds alike, so that an estimate in double precision with a known error
+// gives the Single of the exact value; false when it may not.
+inline bool RoundsSafely(double Estimate, double Bound, Single &Out) {
+  const Single Low = static_cast<Single>(Estimate - Bound);
+  const Single High = static_cast<Single>(Estimate + Bound);
+  Out = Low;
+  return Low == High;
+}

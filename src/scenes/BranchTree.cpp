@@ -108,7 +108,7 @@ bool TBranchTree::Begin(const TBranchArguments &Arguments) {
   Tasks.clear();
   ReadyEnd = 0;
   WaitTask = 0;
-  if (!Nodes.empty()) FillTop(0, Arguments.StartX, Arguments.StartY, Arguments.CurlRadius);
+  if (!Nodes.empty()) Fill<true>(0, Arguments.StartX, Arguments.StartY, Arguments.CurlRadius);
   TaskDone.reset(new std::atomic<bool>[Tasks.size()]);
   for (size_t t = 0; t < Tasks.size(); ++t) TaskDone[t].store(false, std::memory_order_relaxed);
   NextTask.store(0, std::memory_order_relaxed);
@@ -132,11 +132,14 @@ void TBranchTree::End() {
   HelperStarted = false;
 }
 
-// Fills the arcs of Node and those of its descendants above the task depth;
-// at the task depth it records the sub-tree as a piece of work instead.
-void TBranchTree::FillTop(uint32_t Node, Single StartX, Single StartY, Single CurlRadius) {
+// The recursion itself: both arcs of Node, each followed by its sub-tree,
+// the second with the reduced radius. Each sub-tree starts on the last
+// vertex of its arc exactly as it is drawn. With MakeTasks, a sub-tree at the
+// task depth is recorded as a piece of work instead of being filled.
+template <bool MakeTasks>
+void TBranchTree::Fill(uint32_t Node, Single StartX, Single StartY, Single CurlRadius) {
   const TNode &n = Nodes[Node];
-  if (n.Depth == TaskDepth) {
+  if (MakeTasks && n.Depth == TaskDepth) {
     const size_t First = n.FirstArc;
     Tasks.push_back(
         TTask{Node, First, First + 2 * NodesBelow[n.Depth], StartX, StartY, CurlRadius});
@@ -145,34 +148,19 @@ void TBranchTree::FillTop(uint32_t Node, Single StartX, Single StartY, Single Cu
   const Single Length = DepthLength[n.Depth];
   TArcPoints &First = Arcs[n.FirstArc];
   ArcVertices(StartX, StartY, Length, CurlRadius, First);
-  if (n.Depth < Deepest) FillTop(Node + 1, First.X[ArcSegments], First.Y[ArcSegments], CurlRadius);
+  if (n.Depth < Deepest)
+    Fill<MakeTasks>(Node + 1, First.X[ArcSegments], First.Y[ArcSegments], CurlRadius);
   const Single Reduced = ReducedRadius(CurlRadius, n.Draw);
   TArcPoints &Second = Arcs[n.SecondArc];
   ArcVertices(StartX, StartY, Length, Reduced, Second);
   if (n.Depth < Deepest)
-    FillTop(Node + 1 + NodesBelow[n.Depth + 1], Second.X[ArcSegments], Second.Y[ArcSegments],
-            Reduced);
-}
-
-// The recursion itself: both arcs of Node, each followed by its sub-tree,
-// the second with the reduced radius. Each sub-tree starts on the last
-// vertex of its arc exactly as it is drawn.
-void TBranchTree::Fill(uint32_t Node, Single StartX, Single StartY, Single CurlRadius) {
-  const TNode &n = Nodes[Node];
-  const Single Length = DepthLength[n.Depth];
-  TArcPoints &First = Arcs[n.FirstArc];
-  ArcVertices(StartX, StartY, Length, CurlRadius, First);
-  if (n.Depth < Deepest) Fill(Node + 1, First.X[ArcSegments], First.Y[ArcSegments], CurlRadius);
-  const Single Reduced = ReducedRadius(CurlRadius, n.Draw);
-  TArcPoints &Second = Arcs[n.SecondArc];
-  ArcVertices(StartX, StartY, Length, Reduced, Second);
-  if (n.Depth < Deepest)
-    Fill(Node + 1 + NodesBelow[n.Depth + 1], Second.X[ArcSegments], Second.Y[ArcSegments], Reduced);
+    Fill<MakeTasks>(Node + 1 + NodesBelow[n.Depth + 1], Second.X[ArcSegments],
+                    Second.Y[ArcSegments], Reduced);
 }
 
 void TBranchTree::RunTask(size_t Task) {
   const TTask &t = Tasks[Task];
-  Fill(t.Root, t.StartX, t.StartY, t.CurlRadius);
+  Fill<false>(t.Root, t.StartX, t.StartY, t.CurlRadius);
   TaskDone[Task].store(true, std::memory_order_release);
 }
 

@@ -70,7 +70,7 @@ private:
 
   void BuildShape(const TBranchArguments &Arguments);
   void BuildNode(int Depth, uint32_t &NextArc);
-  void FillTop(uint32_t Node, Single StartX, Single StartY, Single CurlRadius);
+  template <bool MakeTasks>
   void Fill(uint32_t Node, Single StartX, Single StartY, Single CurlRadius);
   void RunTask(size_t Task);
   bool ClaimAndRunTask();

@@ -31,14 +31,6 @@ Single VertexX(Single StartX, Single cx, Single CurlRadius) {
 }
 
 Single VertexY(Single StartY, Single sy) { return static_cast<Single>(Extended(StartY) + sy); }
-
-// Rounds p to Single when every value within Bound of it rounds alike.
-inline bool RoundsSafely(double p, double Bound, Single &Out) {
-  const Single Low = static_cast<Single>(p - Bound);
-  const Single High = static_cast<Single>(p + Bound);
-  Out = Low;
-  return Low == High;
-}
 }  // namespace
 
 void ArcOffsets(Single Length, Single CurlRadius, Single (&cx)[ArcSegments + 1],

@@ -106,11 +106,6 @@ S RoundIfCertain(D Value, D Bound, int &Doubt) {
   return Low;
 }
 
-bool RoundIfCertain(double Value, double Bound, Single &Out) {
-  Out = static_cast<Single>(Value - Bound);
-  return Out == static_cast<Single>(Value + Bound);
-}
-
 // The vertex from its offsets, summed in extended precision as the formula
 // sums them: for the few points whose sums the double bounds leave in doubt
 // (mostly sums that fall exactly halfway between two Singles).
@@ -146,7 +141,7 @@ bool ExtendedAnglePoint(int i, Single StartX, Single StartY, Single Length, Sing
   const double Sin = q == 0 ? SinR : q == 1 ? CosR : q == 2 ? -SinR : -CosR;
   const double R = CurlRadius, Bound = R * 0x1p-47;
   Single cx, sy;
-  if (!RoundIfCertain(Cos * R, Bound, cx) || !RoundIfCertain(Sin * R, Bound, sy)) return false;
+  if (!RoundsSafely(Cos * R, Bound, cx) || !RoundsSafely(Sin * R, Bound, sy)) return false;
   ExactSums(StartX, StartY, cx, sy, CurlRadius, X, Y);
   return true;
 }

@@ -9,16 +9,6 @@
 // Single, that Single is the formula's. Otherwise (rarely, or for arguments
 // that are not finite) the extended formula is evaluated as written.
 
-namespace {
-// Rounds Estimate to Single when every value within Bound of it rounds alike.
-inline bool RoundsSafely(double Estimate, double Bound, Single &Out) {
-  const Single Low = static_cast<Single>(Estimate - Bound);
-  const Single High = static_cast<Single>(Estimate + Bound);
-  Out = Low;
-  return Low == High;
-}
-}  // namespace
-
 Single EasedWeight(Single Mu) {
   // 1 - cos(a) = 2 sin(a / 2)^2 keeps the small weights free of cancellation:
   // relative error a few 2^-53. The extended formula itself lies within

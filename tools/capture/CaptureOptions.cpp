@@ -32,11 +32,6 @@ bool ParseSize(const char *Text, int &Width, int &Height) {
   return true;
 }
 
-bool EndsWith(const std::string &Text, const char *Tail) {
-  const size_t Length = std::strlen(Tail);
-  return Text.size() > Length && Text.compare(Text.size() - Length, Length, Tail) == 0;
-}
-
 bool KindOf(const std::string &Path, TOutputKind &Kind) {
   if (!Path.empty() && Path.back() == '/')
     Kind = TOutputKind::PngSequence;
@@ -134,6 +129,11 @@ bool CheckTogether(TCaptureOptions &Options, bool ToGiven, std::string &Error) {
 }
 
 }  // namespace
+
+bool EndsWith(const std::string &Path, const char *Tail) {
+  const size_t Length = std::strlen(Tail);
+  return Path.size() > Length && Path.compare(Path.size() - Length, Length, Tail) == 0;
+}
 
 bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &Options,
                          std::string &Error) {

@@ -44,3 +44,7 @@ bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &O
 
 // The --help text: usage, every option, an example.
 std::string CaptureUsage();
+
+// Whether Path ends with Tail after at least one more character (".png"
+// alone names no PNG file). Used for the output's kind and its video format.
+bool EndsWith(const std::string &Path, const char *Tail);

@@ -11,16 +11,13 @@
 #include <chrono>
 #include <cstring>
 
+#include "CaptureOptions.h"
+
 extern char **environ;
 
 TCaptureStop CaptureStop;
 
 namespace {
-
-bool EndsWith(const std::string &Text, const char *Tail) {
-  const size_t Length = std::strlen(Tail);
-  return Text.size() >= Length && Text.compare(Text.size() - Length, Length, Tail) == 0;
-}
 
 std::string Seconds(int64_t Milliseconds) {
   return std::to_string(Milliseconds / 1000) + "." + std::to_string(1000 + Milliseconds % 1000).substr(1);
