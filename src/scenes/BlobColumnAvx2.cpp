@@ -1,6 +1,7 @@
 // The blob field's inner loops with four lanes of AVX2. Only this file is
 // compiled for AVX2, and its functions run only where the processor has it
-// (BlobColumnsUseAvx2).
+// (BlobColumnsUseAvx2). Other processors compile nothing of it.
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
 #include "scenes/BlobCell.h"
@@ -63,3 +64,4 @@ void MergeColumnAvx2(Single *Column, const Single *Weights, int64_t First, int64
 }
 
 #pragma GCC pop_options
+#endif

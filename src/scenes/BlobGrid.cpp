@@ -1,6 +1,8 @@
 #include "scenes/BlobGrid.h"
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -141,6 +143,7 @@ void ShadeField(const TFieldValues &Values, TTexture &Tex) {
   std::memset(Tex.Data.data(), GreyBelow, size_t(FieldSize) * FieldSize * 3);
   for (int X = 0; X < FieldSize; ++X) {
     const Single *Column = Values[X];
+#if defined(__SSE2__)
     for (int Y0 = 0; Y0 < FieldSize; Y0 += 4) {
       const __m128 v = _mm_loadu_ps(&Column[Y0]);
       const __m128 InBand =
@@ -150,5 +153,9 @@ void ShadeField(const TFieldValues &Values, TTexture &Tex) {
       for (int k = 0; k < 4; ++k)
         if (Lanes & (1 << k)) SetGrey(Tex, X, Y0 + k, GreyOfValue(Column[Y0 + k]));
     }
+#else
+    for (int Y = 0; Y < FieldSize; ++Y)
+      if (Column[Y] >= BandStart && Column[Y] <= 0.5f) SetGrey(Tex, X, Y, GreyOfValue(Column[Y]));
+#endif
   }
 }

@@ -2,7 +2,11 @@
 
 #include <cmath>
 
+#if defined(__x86_64__) || defined(__i386__)
 bool CurlArcsUseAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+#else
+bool CurlArcsUseAvx2 = false;
+#endif
 
 // The extended-precision sine and cosine cost far more than the rest of the
 // tree, so the angles are stepped by a rotation in double precision instead.
@@ -68,10 +72,12 @@ void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single C
 }
 
 void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out) {
+#if defined(__x86_64__) || defined(__i386__)
   if (CurlArcsUseAvx2) {
     ArcVerticesAvx2(StartX, StartY, Length, CurlRadius, Out);
     return;
   }
+#endif
   Single cx[ArcPoints], sy[ArcPoints];
   ArcOffsets(Length, CurlRadius, cx, sy);
   for (int i = 0; i < ArcPoints; ++i) {

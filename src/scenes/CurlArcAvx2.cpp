@@ -5,7 +5,9 @@
 // distance from the extended-precision value of the plain formula. A value
 // is stored when every number within the bound rounds to the same Single;
 // otherwise that point is evaluated in extended precision. So the results
-// are exactly those of ExactArcVertex, at a fraction of its cost.
+// are exactly those of ExactArcVertex, at a fraction of its cost. Other
+// processors compile nothing of it.
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
 #include <cmath>
@@ -219,3 +221,4 @@ void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRad
 }
 
 #pragma GCC pop_options
+#endif
