@@ -64,8 +64,7 @@ TEST_F(AttractorTest, CameraSpiralsOutAndTheStacksAreRestored) {
     ResetRecording();
     View.BeginOrtho();
     RecordedGL().Calls.clear();
-    DemoTime = c.t;
-    DrawAttractorWindow();
+    DrawAttractorWindow(c.t);
     EXPECT_EQ(RecordedGL().ProjectionDepth, 2) << "t = " << c.t;
     EXPECT_EQ(RecordedGL().ModelViewDepth, 2) << "t = " << c.t;
     EXPECT_EQ(RecordedGL().MatrixMode, static_cast<GLenum>(GL_MODELVIEW));

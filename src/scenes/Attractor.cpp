@@ -60,8 +60,7 @@ void BuildAttractorList() {
 // Enters with the pixel projection pushed (as every scene); leaves it pushed
 // again with the model-view at identity, so both stack depths are unchanged.
 // The fog set up at start-up darkens the far parts of the line.
-void DrawAttractorWindow() {
-  const int64_t t = DemoTime;
+void DrawAttractorWindow(int64_t t) {
   Ogl->EndOrtho();
   // A full turn every 20000 ms; the distance grows by 10 units every 9000 ms.
   const Single a = static_cast<Single>((t % 20000) / 20000.0L * 2 * Pi);

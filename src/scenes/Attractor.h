@@ -9,4 +9,4 @@ extern uint32_t AttractorList;
 void BuildAttractorList();
 // The attractor scene (20000 < t <= 30561): perspective camera, replay, back
 // to pixels.
-void DrawAttractorWindow();
+void DrawAttractorWindow(int64_t t);

@@ -97,9 +97,9 @@ void InitBlobs() {
 // Relies on the pixel projection, blending and the modulate environment;
 // leaves texturing disabled. Draws 20 values from the generator in a frame
 // where the blobs advance, without reseeding it.
-void DrawBlobField(Single Alpha, Single Wipe) {
+void DrawBlobField(int64_t t, Single Alpha, Single Wipe) {
   ClearField(FieldValues);
-  BlobPhase = static_cast<Single>((DemoTime % 2000) / 2000.0L);
+  BlobPhase = static_cast<Single>((t % 2000) / 2000.0L);
   AddBlobs();
   ApplyWipe(FieldValues, Wipe);
   PrevBlobPhase = BlobPhase;

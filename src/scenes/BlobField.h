@@ -1,6 +1,7 @@
 // Ten merging blobs over a 512 x 512 grid, shaded into FieldTex.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "UMMath.h"
@@ -19,7 +20,8 @@ extern Single PrevBlobPhase;
 
 // Seeds with 9191 and draws the ten blobs' paths and radii.
 void InitBlobs();
-// Rebuilds the grid, uploads it as FieldTex and stretches it over the view.
-void DrawBlobField(Single Alpha, Single Wipe);
+// Rebuilds the grid for film time t, uploads it as FieldTex and stretches it
+// over the view.
+void DrawBlobField(int64_t t, Single Alpha, Single Wipe);
 // Empties the blobs and puts both phases back to 0, as before InitBlobs.
 void ResetBlobField();

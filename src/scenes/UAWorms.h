@@ -8,10 +8,6 @@
 
 #include "UMMath.h"
 
-// The timeline's worms window: 73000 < DemoTime <= 90000.
-constexpr int64_t WormsWindowStart = 73000;
-constexpr int64_t WormsWindowEnd = 90000;
-
 constexpr int WormCount = 7;
 // Control points per track: a worm crawls the segment between the second and
 // third and looks one point behind and one ahead.
