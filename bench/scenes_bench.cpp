@@ -265,11 +265,18 @@ void CountCalls(benchmark::State &State, const TTimelineEffects &Effects, int64_
   Gl.Primitives.clear();
 }
 
+// The branches computed by the drawing thread alone, in a tree of their own.
+void DrawBranchesInOneThread(Single StartX, Single StartY, Single Length, Single FullLength,
+                             Single CurlRadius) {
+  static TBranchTree Tree(TTreeFilling{ArcVertices, false});
+  DrawBranches(Tree, StartX, StartY, Length, FullLength, CurlRadius);
+}
+
 void WindowFrames(benchmark::State &State, const TWindow &Window, uint32_t Height, bool Helper) {
   SetUpFilm(Height);
   TTimelineEffects Effects = NoEffects();
   Window.Keep(Effects, TTimelineEffects());
-  TBranchTree::UseHelper = Helper;
+  if (!Helper && Window.Branches) Effects.DrawBranches = DrawBranchesInOneThread;
   const auto [From, To] = WindowSpan(Window);
   const int64_t Span = To - From + 1;
   int64_t Step = 0;
@@ -278,7 +285,6 @@ void WindowFrames(benchmark::State &State, const TWindow &Window, uint32_t Heigh
     Step += 16;
   }
   CountCalls(State, Effects, From + Span / 2);
-  TBranchTree::UseHelper = true;
 }
 
 // The stub's own share of a branch frame: the same calls with nothing

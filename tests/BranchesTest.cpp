@@ -236,9 +236,8 @@ TEST(CurlArcTest, VerticesEqualTheExtendedFormulaOnBothPaths) {
         static_cast<Single>(n % 2 ? StartDraw(Generator) : std::pow(10.0, LogStart(Generator)));
     const Single Y = static_cast<Single>(n % 3 ? StartDraw(Generator) : 0.0);
     for (bool Avx2 : {false, HasAvx2}) {
-      CurlArcsUseAvx2 = Avx2;
       TArcPoints Points;
-      ArcVertices(X, Y, Length, R, Points);
+      (Avx2 ? ArcVerticesAvx2 : ArcVerticesByRotation)(X, Y, Length, R, Points);
       for (int i = 0; i < ArcPoints; ++i) {
         Single PlainX, PlainY;
         ExactArcVertex(i, X, Y, Length, R, PlainX, PlainY);
@@ -251,7 +250,6 @@ TEST(CurlArcTest, VerticesEqualTheExtendedFormulaOnBothPaths) {
       }
     }
   }
-  CurlArcsUseAvx2 = HasAvx2;
   EXPECT_EQ(Mismatches, 0u);
 }
 
@@ -275,24 +273,23 @@ TEST_F(BranchesTest, FastTreeEqualsThePlainRecursion) {
   Cases.push_back({100.5f, 7.25f, 300, 33.3f, 42});
   Cases.push_back({-50, 600, 90, 1e-3f, 1});  // curls of many turns
 
+  // One thread with the rotation loop; then the vector loops with the helper,
+  // and the same frame again from the kept tree.
+  TBranchTree Rotation(TTreeFilling{ArcVerticesByRotation, false});
+  TBranchTree Vector(TTreeFilling{
+      __builtin_cpu_supports("avx2") ? ArcVerticesAvx2 : ArcVerticesByRotation, true});
+  TBranchTree *const Trees[] = {&Rotation, &Vector, &Vector};
   for (const Case &c : Cases) {
     RandSeed = c.Seed;
     PlainBranches(c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
     const uint32_t PlainSeed = RandSeed;
     const std::vector<uint32_t> Plain = TakeRecording();
-    // One thread with the rotation loop; then the vector loops with the
-    // helper, and the same frame again from the kept tree.
-    const bool Avx2[] = {false, true, true}, Helper[] = {false, true, true};
     for (int Run = 0; Run < 3; ++Run) {
-      CurlArcsUseAvx2 = Avx2[Run] && __builtin_cpu_supports("avx2");
-      TBranchTree::UseHelper = Helper[Run];
       RandSeed = c.Seed;
-      DrawBranches(c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
+      DrawBranches(*Trees[Run], c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
       const bool Same = TakeRecording() == Plain;
       EXPECT_TRUE(Same) << "length " << c.Length << " radius " << c.CurlRadius << " run " << Run;
       EXPECT_EQ(RandSeed, PlainSeed);
     }
   }
-  CurlArcsUseAvx2 = __builtin_cpu_supports("avx2");
-  TBranchTree::UseHelper = true;
 }

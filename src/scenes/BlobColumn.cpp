@@ -4,10 +4,6 @@
 
 #include "scenes/BlobKernel.h"
 
-// Set while the program's globals are initialised; the processor's features
-// are read first, since other initialisers may run before the library's.
-bool BlobColumnsUseAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-
 namespace {
 // Two lanes of SSE2, which every x86-64 processor has.
 struct TSse2Lanes {
@@ -50,21 +46,20 @@ struct TSse2Lanes {
 };
 
 using TSse2Kernel = TBlobKernel<TSse2Lanes>;
-}  // namespace
 
-void AddBlobToColumn(Single *Column, double dx, double by, Single r, bool Diamond, int64_t First,
-                     int64_t Last) {
-  if (BlobColumnsUseAvx2)
-    AddBlobToColumnAvx2(Column, dx, by, r, Diamond, First, Last);
-  else if (Diamond)
+void AddBlobToColumnSse2(Single *Column, double dx, double by, Single r, bool Diamond,
+                         int64_t First, int64_t Last) {
+  if (Diamond)
     TSse2Kernel::AddBlob<true>(Column, dx, by, r, First, Last);
   else
     TSse2Kernel::AddBlob<false>(Column, dx, by, r, First, Last);
 }
+}  // namespace
 
-void MergeColumn(Single *Column, const Single *Weights, int64_t First, int64_t Last) {
-  if (BlobColumnsUseAvx2)
-    MergeColumnAvx2(Column, Weights, First, Last);
-  else
-    TSse2Kernel::MergeRun(Column, Weights, First, Last);
+const TBlobColumnLoops Sse2BlobColumnLoops = {&AddBlobToColumnSse2, &TSse2Kernel::MergeRun};
+const TBlobColumnLoops Avx2BlobColumnLoops = {&AddBlobToColumnAvx2, &MergeColumnAvx2};
+
+const TBlobColumnLoops &ProcessorBlobColumnLoops() {
+  static const bool HasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  return HasAvx2 ? Avx2BlobColumnLoops : Sse2BlobColumnLoops;
 }

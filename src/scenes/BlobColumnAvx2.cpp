@@ -1,6 +1,6 @@
 // The blob field's inner loops with four lanes of AVX2. Only this file is
 // compiled for AVX2, and its functions run only where the processor has it
-// (BlobColumnsUseAvx2).
+// (ProcessorBlobColumnLoops).
 #include <immintrin.h>
 
 #include "scenes/BlobCell.h"

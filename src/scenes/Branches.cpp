@@ -67,10 +67,10 @@ TBranchArguments StartUpTree() {
 }
 }  // namespace
 
-void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
-                     Single CurlRadius, const TArcVisitor &Visit) {
+namespace {
+void VisitArcs(TBranchTree &Computed, Single StartX, Single StartY, Single Length,
+               Single FullLength, Single CurlRadius, const TArcVisitor &Visit) {
   if (Length < 5) return;
-  TBranchTree &Computed = Tree();
   if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
     VisitRecursively(StartX, StartY, Length, FullLength, CurlRadius, Visit);
     return;
@@ -79,6 +79,12 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
   RandSeed = Computed.FinalSeed();
   Computed.End();
 }
+}  // namespace
+
+void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
+                     Single CurlRadius, const TArcVisitor &Visit) {
+  VisitArcs(Tree(), StartX, StartY, Length, FullLength, CurlRadius, Visit);
+}
 
 // Relies on the pixel projection, blending and the scenes' smoothed 2.1-pixel
 // lines; changes only the colour. The tree is computed ahead (partly on a
@@ -86,11 +92,15 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
 // Where the context takes arrays, the whole tree goes to GL in one call.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius) {
+  DrawBranches(Tree(), StartX, StartY, Length, FullLength, CurlRadius);
+}
+
+void DrawBranches(TBranchTree &Computed, Single StartX, Single StartY, Single Length,
+                  Single FullLength, Single CurlRadius) {
   if (!GlArrayCalls() || Length < 5) {
-    VisitBranchArcs(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
+    VisitArcs(Computed, StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
     return;
   }
-  TBranchTree &Computed = Tree();
   if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
     VisitRecursively(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
     return;

@@ -14,6 +14,11 @@ extern uint32_t BranchList;
 // that draws, without reseeding: callers set RandSeed first.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius);
+class TBranchTree;
+// The same, computed in Tree (which keeps it for the next call) rather than
+// in the film's own tree.
+void DrawBranches(TBranchTree &Tree, Single StartX, Single StartY, Single Length,
+                  Single FullLength, Single CurlRadius);
 // Called with each arc DrawBranches draws, in its order, and the arc's alpha.
 using TArcVisitor = std::function<void(const TArcPoints &Points, Single Alpha)>;
 // The arcs of DrawBranches without drawing them: the same points from the same
