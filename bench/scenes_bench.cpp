@@ -35,6 +35,7 @@
 #include "scenes/Attractor.h"
 #include "scenes/BlobField.h"
 #include "scenes/BranchTree.h"
+#include "scenes/CarriedState.h"
 #include "scenes/Branches.h"
 #include "scenes/DiscStamps.h"
 #include "scenes/Finale.h"
@@ -131,6 +132,7 @@ void Worms(benchmark::State &State) {
   SetUpView(1024, 768);
   RandSeed = 8181;
   InitWormTracks();
+  const TWormState Start = Carried.Worms;
   int64_t t = 73001;
   for (auto _ : State) {
     DrawWorms(static_cast<uint32_t>(t),
@@ -138,7 +140,7 @@ void Worms(benchmark::State &State) {
     t += 16;
     if (t > 90000) {
       t = 73001;
-      ResetWorms();
+      Carried.Worms = Start;
     }
   }
 }

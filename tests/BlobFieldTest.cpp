@@ -16,8 +16,13 @@
 #include "UMTypes.h"
 #include "scenes/BlobColumn.h"
 #include "scenes/BlobField.h"
+#include "scenes/CarriedState.h"
 
 namespace {
+// The carried blobs and their phase.
+const std::vector<TBlob> &Blobs = Carried.Field.Blobs;
+const Single &BlobPhase = Carried.Field.Phase;
+
 class BlobFieldTest : public TSceneTest {
 protected:
   void SetUp() override {
@@ -25,13 +30,13 @@ protected:
     FieldTex.Width = FieldTex.Height = 512;
     FieldTex.BytesPerPixel = 3;
     FieldTex.Data.assign(512 * 512 * 3, 0);
-    ResetBlobField();
+    Carried.Field = TBlobFieldState();
     InitBlobs();
   }
   // FieldTex, the blobs and their phases are globals other suites see.
   void TearDown() override {
     FieldTex = TTexture();
-    ResetBlobField();
+    Carried.Field = TBlobFieldState();
     TSceneTest::TearDown();
   }
 

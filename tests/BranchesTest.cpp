@@ -15,6 +15,7 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/CarriedState.h"
 #include "scenes/BranchTree.h"
 #include "scenes/Branches.h"
 #include "scenes/CurlArc.h"
@@ -158,7 +159,7 @@ TEST_F(BranchesTest, ListIsTheLiveTreeAtTheListsRadius) {
       EXPECT_EQ(RecordedGL().CountCalls("glMultiDrawArrays"), 1u);
     } else {
       EXPECT_EQ(RecordedGL().CallsNamed("glNewList").at(0).Arg(1), GL_COMPILE);
-      List = RecordedGL().Lists.at(BranchList).Primitives;
+      List = RecordedGL().Lists.at(Carried.Lists.Branches).Primitives;
     }
 
     const auto &Live = DrawTree(static_cast<Single>(600 * 0.1L));

@@ -12,6 +12,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
+#include "scenes/CarriedState.h"
 #include "scenes/Timeline.h"
 
 namespace {
@@ -55,14 +56,14 @@ class TimelineTest : public TSceneTest {
 protected:
   void SetUp() override {
     TSceneTest::SetUp();
-    SavedBranchList = BranchList;
-    BranchList = TestBranchList;
+    SavedBranchList = Carried.Lists.Branches;
+    Carried.Lists.Branches = TestBranchList;
     SavedVignette = VignetteTex.TexId;
     VignetteTex.TexId = TestVignette;
   }
   void TearDown() override {
     VignetteTex.TexId = SavedVignette;
-    BranchList = SavedBranchList;
+    Carried.Lists.Branches = SavedBranchList;
     TSceneTest::TearDown();
   }
 

@@ -11,9 +11,8 @@
 #include "platform/GlArrayCalls.h"
 #include "scenes/BranchArrays.h"
 #include "scenes/BranchTree.h"
+#include "scenes/CarriedState.h"
 #include "scenes/CurlArc.h"
-
-uint32_t BranchList = 0;
 
 namespace {
 // One arc as a line strip of its 21 vertices in the branch's colour.
@@ -124,15 +123,15 @@ void BuildBranchList() {
     ListInBuffer = true;
     return;
   }
-  BranchList = glGenLists(1);
-  glNewList(BranchList, GL_COMPILE);
+  Carried.Lists.Branches = glGenLists(1);
+  glNewList(Carried.Lists.Branches, GL_COMPILE);
   DrawBranches(a.StartX, a.StartY, a.Length, a.FullLength, a.CurlRadius);
   glEndList();
 }
 
 void DrawBranchList() {
   if (!ListInBuffer || !GlArrayCalls()) {
-    glCallList(BranchList);
+    glCallList(Carried.Lists.Branches);
     return;
   }
   // The live tree has the start-up tree's shape and colours, so they stay

@@ -7,8 +7,6 @@
 #include "UMMath.h"
 #include "scenes/CurlArc.h"
 
-extern uint32_t BranchList;
-
 // Draws a branch (two arcs from the same start) and, recursively, its
 // sub-branches down to lengths below 5 pixels. Makes 2 Random calls per call
 // that draws, without reseeding: callers set RandSeed first.
@@ -28,7 +26,7 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
                      Single CurlRadius, const TArcVisitor &Visit);
 // Makes the start-up tree with the view height of this moment (seed 8181):
 // stored in a buffer object where the context takes arrays, else compiled
-// as BranchList.
+// as the carried display list (CarriedState.h).
 void BuildBranchList();
 // Draws the start-up tree BuildBranchList made.
 void DrawBranchList();

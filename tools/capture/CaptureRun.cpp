@@ -178,6 +178,7 @@ struct TRenderer {
   std::string Error;
   bool Failed = false;
   std::vector<uint8_t> Rgba;  // the frame read back, its storage reused
+  TCarriedState AtSetUp;      // the carried state as the set-up left it
 
   void DrawLeaderFrame(uint32_t Tick) {
     Headless.TickCount = Tick;
@@ -218,12 +219,12 @@ struct TRenderer {
     Draw();
     Into += Since(Start);
   }
-  // Runs inside the set-up, before the film's line width: the stretches'
-  // state as the set-up left it, then the leader, seen by the renderer that
+  // Runs inside the set-up, before the film's line width: keeps the carried
+  // state as the set-up left it, then draws the leader, seen by the renderer that
   // writes it and unseen by the others (the leader's drawing is part of the
   // state every renderer starts the film from).
   void Leader() {
-    ResetCarriedState();
+    AtSetUp = Carried;
     if (!DrawsLeader) {
       Timed(Times.Replay, [&] {
         for (uint32_t Tick : Plan.Leader) {
@@ -250,7 +251,7 @@ struct TRenderer {
   void FilmPart(size_t Part) {
     const TCaptureOptions &O = *Plan.Options;
     const TFilmPart &P = Plan.Film[Part - (Plan.HasLeaderPart() ? 1 : 0)];
-    ResetCarriedState();
+    Carried = AtSetUp;
     Timed(Times.Replay, [&] {
       for (const TFilmStretch &Stretch : FilmStretches)
         if (Stretch.CarriesState && Stretch.Primer > 0 &&
@@ -308,7 +309,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
   bool Done = false;
   if (auto Gl = THeadlessGL::Create(O.Width, O.Height, Error)) {
     TPartWriter Writer(O, PartsFolder);
-    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}};
+    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}, {}};
     auto Leader = [](void *R) { static_cast<TRenderer *>(R)->Leader(); };
     if (SetUpFilm(O.Width, O.Height, Leader, &Renderer)) {
       Renderer.Film();
