@@ -35,8 +35,8 @@
 #include "scenes/Attractor.h"
 #include "scenes/BlobField.h"
 #include "scenes/BranchTree.h"
-#include "scenes/CarriedState.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/DiscStamps.h"
 #include "scenes/Finale.h"
 #include "scenes/Organism.h"
@@ -184,7 +184,8 @@ const TWindow Windows[] = {
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBlobField = r.DrawBlobField; },
      false},
     // The start-up list replayed: drawn by the timeline itself.
-    {"branch_list", "growing branches", 0, BranchListEnd, [](TTimelineEffects &, const TTimelineEffects &) {}, false},
+    {"branch_list", "growing branches", 0, BranchListEnd,
+     [](TTimelineEffects &, const TTimelineEffects &) {}, false},
     {"live_branches", "growing branches", BranchListEnd, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBranches = r.DrawBranches; }, true},
     {"grown_branches_fade", "grown branches", 0, 0,

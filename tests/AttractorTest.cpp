@@ -6,8 +6,8 @@
 #include "SceneTest.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
-#include "scenes/CarriedState.h"
 #include "scenes/Attractor.h"
+#include "scenes/CarriedState.h"
 
 namespace {
 class AttractorTest : public TSceneTest {

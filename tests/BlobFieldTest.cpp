@@ -40,9 +40,7 @@ protected:
     TSceneTest::TearDown();
   }
 
-  void Draw(int64_t t, Single Alpha = 1, Single Wipe = 0) {
-    DrawBlobField(t, Alpha, Wipe);
-  }
+  void Draw(int64_t t, Single Alpha = 1, Single Wipe = 0) { DrawBlobField(t, Alpha, Wipe); }
   uint8_t Grey(int X, int Y) const { return FieldTex.Data[(size_t(Y) * 512 + size_t(X)) * 3]; }
 };
 

@@ -15,9 +15,9 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
-#include "scenes/CarriedState.h"
 #include "scenes/BranchTree.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/CurlArc.h"
 
 namespace {
@@ -277,8 +277,8 @@ TEST_F(BranchesTest, FastTreeEqualsThePlainRecursion) {
   // One thread with the rotation loop; then the vector loops with the helper,
   // and the same frame again from the kept tree.
   TBranchTree Rotation(TTreeFilling{ArcVerticesByRotation, false});
-  TBranchTree Vector(TTreeFilling{
-      __builtin_cpu_supports("avx2") ? ArcVerticesAvx2 : ArcVerticesByRotation, true});
+  TBranchTree Vector(
+      TTreeFilling{__builtin_cpu_supports("avx2") ? ArcVerticesAvx2 : ArcVerticesByRotation, true});
   TBranchTree *const Trees[] = {&Rotation, &Vector, &Vector};
   for (const Case &c : Cases) {
     RandSeed = c.Seed;

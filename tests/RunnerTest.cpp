@@ -33,11 +33,11 @@ struct TFakeScript {
   int ErrorCode = 0;
   bool Playing = false;  // the music started: the film clock runs
   uint32_t TicksPerLeaderFrame = 50;
-  std::vector<uint32_t> LeaderFrames;  // the ms each leader frame was drawn for
-  std::vector<int64_t> Frames;         // the film time each film frame was drawn for
+  std::vector<uint32_t> LeaderFrames;                // the ms each leader frame was drawn for
+  std::vector<int64_t> Frames;                       // the film time each film frame was drawn for
   std::vector<std::pair<float, float>> FrameLevels;  // the levels each film frame got
   int LevelQueries = 0;
-  bool LevelsFail = false;  // the level query fails (the previous levels stay)
+  bool LevelsFail = false;             // the level query fails (the previous levels stay)
   std::vector<int64_t> Followed;       // the film times the music was told, in order
   std::vector<float> FrameLineWidths;  // the line width each film frame starts from
 };
@@ -130,10 +130,9 @@ protected:
     P = TScriptedPlatform();
     Fake = TFakeScript();
     Fake.Machine = &P;
-    Sound = TSoundCalls{&FakeGetVersion, &FakeInit,       &FakeGetError,    &FakeClose,
-                        &FakeOpen,       &FakeGetFFTUnit, &FakeSetActive,   &FakePlay,
-                        &FakeSetVolume,  &FakeStop,       &FakeStreamClose, &FakeFollow,
-                        &FakeGetLevels};
+    Sound = TSoundCalls{&FakeGetVersion,  &FakeInit,      &FakeGetError, &FakeClose,     &FakeOpen,
+                        &FakeGetFFTUnit,  &FakeSetActive, &FakePlay,     &FakeSetVolume, &FakeStop,
+                        &FakeStreamClose, &FakeFollow,    &FakeGetLevels};
     Film = TFilmCalls{&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene};
     SetPlatform(&P, &P);
     View.ModeWidth = 800;
@@ -369,8 +368,7 @@ TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
   // The key-down pass draws nothing; the next pass draws, sees Escape and
   // ends without a swap.
   EXPECT_EQ(Fake.Frames.back(), 30100);
-  EXPECT_EQ(P.SwapCount,
-            static_cast<int>(Fake.LeaderFrames.size() + Fake.Frames.size()) - 1);
+  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.LeaderFrames.size() + Fake.Frames.size()) - 1);
 }
 
 TEST_F(RunnerTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {

@@ -173,9 +173,9 @@ TEST_F(TimelineTest, ScenesGetTheFramesTimeAndTheOrganismItsLevels) {
     int64_t t;
     const char *Scene;
     size_t TimeArg;
-  } cases[] = {{21000, "DrawOpening", 1},         {21000, "DrawAttractorWindow", 1},
-               {25000, "DrawWaveStrands", 1},     {40000, "DrawBlobField", 3},
-               {62000, "DrawDiscStamps", 1},      {62000, "DrawOrganismWindow", 1},
+  } cases[] = {{21000, "DrawOpening", 1},     {21000, "DrawAttractorWindow", 1},
+               {25000, "DrawWaveStrands", 1}, {40000, "DrawBlobField", 3},
+               {62000, "DrawDiscStamps", 1},  {62000, "DrawOrganismWindow", 1},
                {80000, "DrawWorms", 1}};
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.Scene) + " at " + std::to_string(c.t));

@@ -17,8 +17,8 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "runner/Precompute.h"
-#include "scenes/CarriedState.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/UAWorms.h"
 #include "scenes/WormWave.h"
 
@@ -69,8 +69,8 @@ TExpected ExpectedVertex(int Worm, const TWormPoint *Q, Single Mu, Single Weight
     py = CosineInterpolate(oy, py, Weight);
   }
   return {CosineInterpolate(Carried.Worms.WormAnchorX[Worm], px, Fade),
-          CosineInterpolate(Carried.Worms.WormAnchorY[Worm], py, Fade), CosineInterpolate(0.5f, 0, Fade),
-          LinearInterpolate(0, Weight, Fade)};
+          CosineInterpolate(Carried.Worms.WormAnchorY[Worm], py, Fade),
+          CosineInterpolate(0.5f, 0, Fade), LinearInterpolate(0, Weight, Fade)};
 }
 
 std::vector<TExpected> ExpectedWorm(int Worm, Single Fade) {
@@ -105,7 +105,8 @@ TEST_F(WormsTest, PeriodsAreFixedAndPhasesFollowTheClockWithoutTouchingTheGenera
     Draw(Time, 1);
     EXPECT_EQ(RandSeed, 99u) << Time;
     for (int i = 0; i < WormCount; ++i)
-      EXPECT_EQ(Carried.Worms.WormPhases[i], static_cast<Single>(Extended(Time % Periods[i]) / Periods[i]))
+      EXPECT_EQ(Carried.Worms.WormPhases[i],
+                static_cast<Single>(Extended(Time % Periods[i]) / Periods[i]))
           << "worm " << i << " at " << Time;
   }
 }
@@ -128,9 +129,11 @@ TEST_F(WormsTest, TracksContinueTheGeneratorFromTheBranchList) {
     RandSeed = BranchSeeds[v];
     for (int i = 0; i < WormCount; ++i) {
       for (int n = 0; n < WormTrackPoints; ++n) {
-        EXPECT_EQ(Carried.Worms.WormTracks[i][n].X, static_cast<Single>(Random(static_cast<int32_t>(W))))
+        EXPECT_EQ(Carried.Worms.WormTracks[i][n].X,
+                  static_cast<Single>(Random(static_cast<int32_t>(W))))
             << H << ": " << i << "," << n;
-        EXPECT_EQ(Carried.Worms.WormTracks[i][n].Y, static_cast<Single>(Random(static_cast<int32_t>(H))))
+        EXPECT_EQ(Carried.Worms.WormTracks[i][n].Y,
+                  static_cast<Single>(Random(static_cast<int32_t>(H))))
             << H << ": " << i << "," << n;
       }
       // Anchors in a box of 0.14 of the view from 0.43 of it.

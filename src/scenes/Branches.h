@@ -15,8 +15,8 @@ void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength
 class TBranchTree;
 // The same, computed in Tree (which keeps it for the next call) rather than
 // in the film's own tree.
-void DrawBranches(TBranchTree &Tree, Single StartX, Single StartY, Single Length,
-                  Single FullLength, Single CurlRadius);
+void DrawBranches(TBranchTree &Tree, Single StartX, Single StartY, Single Length, Single FullLength,
+                  Single CurlRadius);
 // Called with each arc DrawBranches draws, in its order, and the arc's alpha.
 using TArcVisitor = std::function<void(const TArcPoints &Points, Single Alpha)>;
 // The arcs of DrawBranches without drawing them: the same points from the same

@@ -16,8 +16,8 @@
 // frames before it carried: the film's time and the music's output levels
 // at that time.
 struct TFrameInputs {
-  int64_t Time = 0;       // milliseconds since the music started
-  Single LeftLevel = 0;   // the music's output levels in [0, 1]
+  int64_t Time = 0;      // milliseconds since the music started
+  Single LeftLevel = 0;  // the music's output levels in [0, 1]
   Single RightLevel = 0;
 };
 
