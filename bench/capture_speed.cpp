@@ -83,8 +83,7 @@ int main(int Count, char **Args) {
     const int64_t Time = Frame * 1000 / Fps;
     if (Time > To) break;
     const auto Start = std::chrono::steady_clock::now();
-    DemoTime = Time;
-    DrawScene();
+    DrawScene(TFrameInputs{Time, 0, 0});
     if (DrawOnly)
       glFinish();
     else

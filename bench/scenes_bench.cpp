@@ -21,7 +21,11 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "RecordingGL.h"
 #include "UMOgl.h"
@@ -32,6 +36,7 @@
 #include "scenes/BlobField.h"
 #include "scenes/BranchTree.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/DiscStamps.h"
 #include "scenes/Finale.h"
 #include "scenes/Organism.h"
@@ -56,16 +61,14 @@ void SetUpView(uint32_t Width, uint32_t Height) {
 
 void WaveStrands(benchmark::State &State) {
   SetUpView(1024, 768);
-  DemoTime = 26000;
-  for (auto _ : State) DrawWaveStrands();
+  for (auto _ : State) DrawWaveStrands(26000);
 }
 BENCHMARK(WaveStrands)->Unit(benchmark::kMicrosecond);
 
 void AttractorWindow(benchmark::State &State) {
   SetUpView(1024, 768);
   BuildAttractorList();
-  DemoTime = 25000;
-  for (auto _ : State) DrawAttractorWindow();
+  for (auto _ : State) DrawAttractorWindow(25000);
 }
 BENCHMARK(AttractorWindow)->Unit(benchmark::kMicrosecond);
 
@@ -89,17 +92,15 @@ void BlobField(benchmark::State &State) {
   const Single Wipe = static_cast<Single>(State.range(0)) / 1000;
   int64_t t = 40000;
   for (auto _ : State) {
-    DemoTime = t;
+    DrawBlobField(t, 1, Wipe);
     t += 16;  // the blobs move and advance as in the film
-    DrawBlobField(1, Wipe);
   }
 }
 BENCHMARK(BlobField)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 void DiscStamps(benchmark::State &State) {
   SetUpView(1024, 768);
-  DemoTime = 61000;
-  for (auto _ : State) DrawDiscStamps();
+  for (auto _ : State) DrawDiscStamps(61000);
 }
 BENCHMARK(DiscStamps)->Unit(benchmark::kMicrosecond);
 
@@ -131,6 +132,7 @@ void Worms(benchmark::State &State) {
   SetUpView(1024, 768);
   RandSeed = 8181;
   InitWormTracks();
+  const TWormState Start = Carried.Worms;
   int64_t t = 73001;
   for (auto _ : State) {
     DrawWorms(static_cast<uint32_t>(t),
@@ -138,80 +140,84 @@ void Worms(benchmark::State &State) {
     t += 16;
     if (t > 90000) {
       t = 73001;
-      ResetWorms();
+      Carried.Worms = Start;
     }
   }
 }
 BENCHMARK(Worms)->Unit(benchmark::kMicrosecond);
 
 // The whole organism window: 40 wave draws, the veil and 156 rippling
-// organisms. No stream is open, so the level query fails and keeps the levels
-// set here (a loud beat); at 76000 the top organism is swelling.
+// organisms at the levels of a loud beat; at 76000 the top organism is
+// swelling.
 void OrganismWindow(benchmark::State &State) {
   SetUpView(1024, 768);
-  LeftLevel = 0.8f;
-  RightLevel = 0.6f;
-  DemoTime = State.range(0);
-  for (auto _ : State) DrawOrganismWindow();
+  for (auto _ : State) DrawOrganismWindow(State.range(0), 0.8f, 0.6f);
 }
 BENCHMARK(OrganismWindow)->Arg(66000)->Arg(76000)->Unit(benchmark::kMicrosecond);
 
-// One time window of the timeline: its span and the effects it calls.
+// One time window of the timeline: the stretch of the film's timing table it
+// runs through (the part of it up to or past Split when Split is not 0), and
+// the effects it calls.
 struct TWindow {
   const char *Name;
-  int64_t From, To;  // both inside the span
+  const char *Stretch;
+  int64_t SplitFrom, SplitTo;
   void (*Keep)(TTimelineEffects &Effects, const TTimelineEffects &Real);
   bool Branches;
 };
 
+// The start-up branch list gives way to the live tree after this instant.
+constexpr int64_t BranchListEnd = 51688;
+
 const TWindow Windows[] = {
-    {"opening", 1, 22147,
+    {"opening", "opening", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawOpening = r.DrawOpening; }, false},
-    {"wave_strands", 22148, 30561,
+    {"wave_strands", "wave strands", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawWaveStrands = r.DrawWaveStrands; },
      false},
-    {"attractor", 20001, 30561,
+    {"attractor", "attractor", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) {
        e.DrawAttractorWindow = r.DrawAttractorWindow;
      },
      false},
-    {"blob_field", 28562, 51688,
+    {"blob_field", "blob field", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBlobField = r.DrawBlobField; },
      false},
     // The start-up list replayed: drawn by the timeline itself.
-    {"branch_list", 49689, 51688, [](TTimelineEffects &, const TTimelineEffects &) {}, false},
-    {"live_branches", 51689, 59096,
+    {"branch_list", "growing branches", 0, BranchListEnd,
+     [](TTimelineEffects &, const TTimelineEffects &) {}, false},
+    {"live_branches", "growing branches", BranchListEnd, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBranches = r.DrawBranches; }, true},
-    {"grown_branches_fade", 59097, 63096,
+    {"grown_branches_fade", "grown branches", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawBranches = r.DrawBranches; }, true},
-    {"disc_stamps", 59098, 64999,
+    {"disc_stamps", "disc stamps", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawDiscStamps = r.DrawDiscStamps; },
      false},
-    {"organism", 60788, 78000,
+    {"organism", "organism", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) {
        e.DrawOrganismWindow = r.DrawOrganismWindow;
      },
      false},
-    {"worms_mosaic_fade", 73001, 90000,
+    {"worms_mosaic_fade", "worms", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) {
        e.DrawWorms = r.DrawWorms;
        e.DrawMosaicFade = r.DrawMosaicFade;
      },
      false},
-    {"finale", 90001, 110001,
+    {"finale", "finale", 0, 0,
      [](TTimelineEffects &e, const TTimelineEffects &r) { e.DrawFinale = r.DrawFinale; }, false},
 };
 
 // The effects with every entry doing nothing.
 TTimelineEffects NoEffects() {
   TTimelineEffects e;
-  e.DrawOpening = [] {};
-  e.DrawWaveStrands = [] {};
-  e.DrawAttractorWindow = [] {};
+  e.DrawOpening = [](int64_t) {};
+  e.DrawWaveStrands = [](int64_t) {};
+  e.DrawAttractorWindow = [](int64_t) {};
   e.DrawBranches = [](Single, Single, Single, Single, Single) {};
-  e.DrawBlobField = [](Single, Single) {};
-  e.DrawDiscStamps = [] {};
-  e.DrawOrganismWindow = [] {};
+  e.DrawBlobField = [](int64_t, Single, Single) {};
+  e.DrawDiscStamps = [](int64_t) {};
+  e.DrawOrganismWindow = [](int64_t, Single, Single) {};
   e.DrawWorms = [](uint32_t, Single) {};
   e.DrawMosaicFade = [](Single) {};
   e.DrawFinale = [](Single) {};
@@ -228,15 +234,29 @@ void SetUpFilm(uint32_t Height) {
   FilmHeight = Height;
 }
 
+// The first and last instant a window draws: its stretch's frames within the
+// film (the finale's last frame is the one just past its length).
+std::pair<int64_t, int64_t> WindowSpan(const TWindow &Window) {
+  for (const TFilmStretch &Stretch : FilmStretches) {
+    if (std::string(Stretch.Name) != Window.Stretch) continue;
+    int64_t From = std::max<int64_t>(Stretch.Start, 0) + 1;
+    int64_t To = std::min(Stretch.End, FilmLength + 1);
+    if (Window.SplitFrom) From = Window.SplitFrom + 1;
+    if (Window.SplitTo) To = Window.SplitTo;
+    return {From, To};
+  }
+  std::fprintf(stderr, "scenes_bench: no stretch \"%s\" in the film's timing\n", Window.Stretch);
+  std::abort();
+}
+
 // What one frame at Time hands to GL, as benchmark counters.
-void CountCalls(benchmark::State &State, int64_t Time) {
+void CountCalls(benchmark::State &State, const TTimelineEffects &Effects, int64_t Time) {
   TRecordingGL &Gl = RecordedGL();
   Gl.Calls.clear();
   Gl.Primitives.clear();
   Gl.ColorCalls = Gl.TexCoordCalls = 0;
   Gl.Recording = true;
-  DemoTime = Time;
-  DrawScene();
+  DrawScene(TFrameInputs{Time, 0, 0}, Effects);
   Gl.Recording = false;
   const size_t Vertices = Gl.VertexCount();
   State.counters["vertices"] = static_cast<double>(Vertices);
@@ -248,22 +268,26 @@ void CountCalls(benchmark::State &State, int64_t Time) {
   Gl.Primitives.clear();
 }
 
+// The branches computed by the drawing thread alone, in a tree of their own.
+void DrawBranchesInOneThread(Single StartX, Single StartY, Single Length, Single FullLength,
+                             Single CurlRadius) {
+  static TBranchTree Tree(TTreeFilling{ArcVertices, false});
+  DrawBranches(Tree, StartX, StartY, Length, FullLength, CurlRadius);
+}
+
 void WindowFrames(benchmark::State &State, const TWindow &Window, uint32_t Height, bool Helper) {
   SetUpFilm(Height);
-  const TTimelineEffects Real = TimelineEffects;
-  TimelineEffects = NoEffects();
-  Window.Keep(TimelineEffects, Real);
-  TBranchTree::UseHelper = Helper;
-  const int64_t Span = Window.To - Window.From + 1;
+  TTimelineEffects Effects = NoEffects();
+  Window.Keep(Effects, TTimelineEffects());
+  if (!Helper && Window.Branches) Effects.DrawBranches = DrawBranchesInOneThread;
+  const auto [From, To] = WindowSpan(Window);
+  const int64_t Span = To - From + 1;
   int64_t Step = 0;
   for (auto _ : State) {
-    DemoTime = Window.From + Step % Span;
+    DrawScene(TFrameInputs{From + Step % Span, 0, 0}, Effects);
     Step += 16;
-    DrawScene();
   }
-  CountCalls(State, Window.From + Span / 2);
-  TBranchTree::UseHelper = true;
-  TimelineEffects = Real;
+  CountCalls(State, Effects, From + Span / 2);
 }
 
 // The stub's own share of a branch frame: the same calls with nothing

@@ -18,8 +18,6 @@ TTexture FieldTex;
 
 namespace {
 
-TBitmapSource BitmapSource = EmbeddedBitmap;
-
 void ReportBitmapFailure(int32_t ResId, const std::string &Reason) {
   const std::string Text =
       "The built-in bitmap " + std::to_string(ResId) + " cannot be loaded (" + Reason + ").";
@@ -27,8 +25,8 @@ void ReportBitmapFailure(int32_t ResId, const std::string &Reason) {
 }
 
 // Decodes bitmap ResId; a missing or damaged one is reported to the viewer.
-bool LoadBitmap(int32_t ResId, TGreyBitmap &Bitmap) {
-  const TBitmapBytes Png = BitmapSource(ResId);
+bool LoadBitmap(TBitmapSource Source, int32_t ResId, TGreyBitmap &Bitmap) {
+  const TBitmapBytes Png = Source(ResId);
   if (!Png.Data) {
     ReportBitmapFailure(ResId, "it is missing from the program");
     return false;
@@ -60,15 +58,14 @@ void Empty(TTexture &Tex) { std::vector<uint8_t>().swap(Tex.Data); }
 
 }  // namespace
 
-void SetBitmapSource(TBitmapSource Source) { BitmapSource = Source ? Source : EmbeddedBitmap; }
-
-bool LoadResourceTexture(int32_t ResId, int32_t AlphaResId, TTexture &Tex, bool Clamp) {
+bool LoadResourceTexture(int32_t ResId, int32_t AlphaResId, TTexture &Tex, bool Clamp,
+                         TBitmapSource Source) {
   Tex = TTexture();
   TGreyBitmap Colour, Alpha;
-  if (!LoadBitmap(ResId, Colour)) return false;
+  if (!LoadBitmap(Source, ResId, Colour)) return false;
   const bool HasAlpha = AlphaResId >= 0;
   if (HasAlpha) {
-    if (!LoadBitmap(AlphaResId, Alpha)) return false;
+    if (!LoadBitmap(Source, AlphaResId, Alpha)) return false;
     // The alpha rows are read with the colour bitmap's size: a smaller alpha
     // bitmap would be read past its end.
     if (Alpha.Width < Colour.Width || Alpha.Height < Colour.Height) {
@@ -128,7 +125,7 @@ void MakeGlowTexture(TTexture &Tex) {
   }
 }
 
-bool SetUpTextures() {
+bool SetUpTextures(TBitmapSource Source) {
   // The blob field fills and uploads this one every frame.
   FieldTex.Width = 512;
   FieldTex.Height = 512;
@@ -144,10 +141,11 @@ bool SetUpTextures() {
   MakeGlowTexture(GlowTex);
   UploadRGBA(GlowTex, true);
 
-  return LoadResourceTexture(2, -1, TitleTex, true) && LoadResourceTexture(3, -1, DiscTex, true) &&
-         LoadResourceTexture(4, -1, CreditsTex, true) &&
-         LoadResourceTexture(5, -1, VignetteTex, true) &&
-         LoadResourceTexture(6, -1, CountdownTex, true);
+  return LoadResourceTexture(2, -1, TitleTex, true, Source) &&
+         LoadResourceTexture(3, -1, DiscTex, true, Source) &&
+         LoadResourceTexture(4, -1, CreditsTex, true, Source) &&
+         LoadResourceTexture(5, -1, VignetteTex, true, Source) &&
+         LoadResourceTexture(6, -1, CountdownTex, true, Source);
 }
 
 void ReleaseTextures() {

@@ -15,12 +15,17 @@ extern TTexture VignetteTex;
 extern TTexture GlowTex;
 extern TTexture FieldTex;
 
+// Where a bitmap's PNG bytes come from: the bitmaps embedded in the program
+// (EmbeddedBitmap) unless a caller hands in others.
+using TBitmapSource = TBitmapBytes (*)(int32_t ResId);
+
 // Loads bitmap ResId (2..6) as a white RGBA texture whose alpha is the grey
 // level (or, with AlphaResId >= 0, colour from ResId and alpha from
 // AlphaResId) and uploads it. Returns false, with Tex left empty, when a
 // bitmap is missing or cannot be decoded, after telling the viewer in a
 // "Quillmoor" message box.
-bool LoadResourceTexture(int32_t ResId, int32_t AlphaResId, TTexture &Tex, bool Clamp);
+bool LoadResourceTexture(int32_t ResId, int32_t AlphaResId, TTexture &Tex, bool Clamp,
+                         TBitmapSource Source = EmbeddedBitmap);
 // Upload Tex's pixels (3 or 4 bytes each) under a new texture name, which
 // becomes Tex.TexId and stays bound. Clamp sets both wrap modes to GL_CLAMP.
 void UploadRGB(TTexture &Tex, bool Clamp);
@@ -30,12 +35,7 @@ void UploadRGBA(TTexture &Tex, bool Clamp);
 void MakeGlowTexture(TTexture &Tex);
 
 // The start-up set-up of all seven textures, in the film's order. Returns
-// false (after the viewer has been told) when an embedded bitmap is damaged.
-bool SetUpTextures();
+// false (after the viewer has been told) when a bitmap is damaged.
+bool SetUpTextures(TBitmapSource Source = EmbeddedBitmap);
 // Empties every texture's Data, in the film's release order.
 void ReleaseTextures();
-
-// Where LoadResourceTexture takes a bitmap's PNG bytes from: the embedded
-// bitmaps unless a test substitutes its own; null restores the embedded ones.
-using TBitmapSource = TBitmapBytes (*)(int32_t ResId);
-void SetBitmapSource(TBitmapSource Source);

@@ -7,6 +7,7 @@
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "scenes/Attractor.h"
+#include "scenes/CarriedState.h"
 
 namespace {
 class AttractorTest : public TSceneTest {
@@ -16,11 +17,11 @@ protected:
 
 TEST_F(AttractorTest, ListHoldsOneStripFromWhiteToBlack) {
   BuildAttractorList();
-  ASSERT_EQ(RecordedGL().Lists.count(AttractorList), 1u);
+  ASSERT_EQ(RecordedGL().Lists.count(Carried.Lists.Attractor), 1u);
   const auto NewList = RecordedGL().CallsNamed("glNewList");
   ASSERT_EQ(NewList.size(), 1u);
   EXPECT_EQ(NewList[0].Arg(1), GL_COMPILE);
-  const TGLList &List = RecordedGL().Lists[AttractorList];
+  const TGLList &List = RecordedGL().Lists[Carried.Lists.Attractor];
   ASSERT_EQ(List.Primitives.size(), 1u);
   const TGLPrimitive &Strip = List.Primitives[0];
   EXPECT_EQ(Strip.Mode, static_cast<GLenum>(GL_LINE_STRIP));
@@ -64,8 +65,7 @@ TEST_F(AttractorTest, CameraSpiralsOutAndTheStacksAreRestored) {
     ResetRecording();
     View.BeginOrtho();
     RecordedGL().Calls.clear();
-    DemoTime = c.t;
-    DrawAttractorWindow();
+    DrawAttractorWindow(c.t);
     EXPECT_EQ(RecordedGL().ProjectionDepth, 2) << "t = " << c.t;
     EXPECT_EQ(RecordedGL().ModelViewDepth, 2) << "t = " << c.t;
     EXPECT_EQ(RecordedGL().MatrixMode, static_cast<GLenum>(GL_MODELVIEW));
@@ -86,6 +86,6 @@ TEST_F(AttractorTest, CameraSpiralsOutAndTheStacksAreRestored) {
                                                "glCallList",  "glLoadIdentity", "glLoadIdentity",
                                                "glOrtho",     "glLoadIdentity"};
     EXPECT_EQ(Order, Expected) << "t = " << c.t;
-    EXPECT_EQ(RecordedGL().CallsNamed("glCallList")[0].Arg(0), AttractorList);
+    EXPECT_EQ(RecordedGL().CallsNamed("glCallList")[0].Arg(0), Carried.Lists.Attractor);
   }
 }

@@ -17,6 +17,7 @@
 #include "UMTypes.h"
 #include "scenes/BranchTree.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/CurlArc.h"
 
 namespace {
@@ -158,7 +159,7 @@ TEST_F(BranchesTest, ListIsTheLiveTreeAtTheListsRadius) {
       EXPECT_EQ(RecordedGL().CountCalls("glMultiDrawArrays"), 1u);
     } else {
       EXPECT_EQ(RecordedGL().CallsNamed("glNewList").at(0).Arg(1), GL_COMPILE);
-      List = RecordedGL().Lists.at(BranchList).Primitives;
+      List = RecordedGL().Lists.at(Carried.Lists.Branches).Primitives;
     }
 
     const auto &Live = DrawTree(static_cast<Single>(600 * 0.1L));
@@ -236,9 +237,8 @@ TEST(CurlArcTest, VerticesEqualTheExtendedFormulaOnBothPaths) {
         static_cast<Single>(n % 2 ? StartDraw(Generator) : std::pow(10.0, LogStart(Generator)));
     const Single Y = static_cast<Single>(n % 3 ? StartDraw(Generator) : 0.0);
     for (bool Avx2 : {false, HasAvx2}) {
-      CurlArcsUseAvx2 = Avx2;
       TArcPoints Points;
-      ArcVertices(X, Y, Length, R, Points);
+      (Avx2 ? ArcVerticesAvx2 : ArcVerticesByRotation)(X, Y, Length, R, Points);
       for (int i = 0; i < ArcPoints; ++i) {
         Single PlainX, PlainY;
         ExactArcVertex(i, X, Y, Length, R, PlainX, PlainY);
@@ -251,7 +251,6 @@ TEST(CurlArcTest, VerticesEqualTheExtendedFormulaOnBothPaths) {
       }
     }
   }
-  CurlArcsUseAvx2 = HasAvx2;
   EXPECT_EQ(Mismatches, 0u);
 }
 
@@ -275,24 +274,23 @@ TEST_F(BranchesTest, FastTreeEqualsThePlainRecursion) {
   Cases.push_back({100.5f, 7.25f, 300, 33.3f, 42});
   Cases.push_back({-50, 600, 90, 1e-3f, 1});  // curls of many turns
 
+  // One thread with the rotation loop; then the vector loops with the helper,
+  // and the same frame again from the kept tree.
+  TBranchTree Rotation(TTreeFilling{ArcVerticesByRotation, false});
+  TBranchTree Vector(
+      TTreeFilling{__builtin_cpu_supports("avx2") ? ArcVerticesAvx2 : ArcVerticesByRotation, true});
+  TBranchTree *const Trees[] = {&Rotation, &Vector, &Vector};
   for (const Case &c : Cases) {
     RandSeed = c.Seed;
     PlainBranches(c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
     const uint32_t PlainSeed = RandSeed;
     const std::vector<uint32_t> Plain = TakeRecording();
-    // One thread with the rotation loop; then the vector loops with the
-    // helper, and the same frame again from the kept tree.
-    const bool Avx2[] = {false, true, true}, Helper[] = {false, true, true};
     for (int Run = 0; Run < 3; ++Run) {
-      CurlArcsUseAvx2 = Avx2[Run] && __builtin_cpu_supports("avx2");
-      TBranchTree::UseHelper = Helper[Run];
       RandSeed = c.Seed;
-      DrawBranches(c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
+      DrawBranches(*Trees[Run], c.StartX, c.StartY, c.Length, c.Length, c.CurlRadius);
       const bool Same = TakeRecording() == Plain;
       EXPECT_TRUE(Same) << "length " << c.Length << " radius " << c.CurlRadius << " run " << Run;
       EXPECT_EQ(RandSeed, PlainSeed);
     }
   }
-  CurlArcsUseAvx2 = __builtin_cpu_supports("avx2");
-  TBranchTree::UseHelper = true;
 }

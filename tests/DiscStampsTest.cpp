@@ -25,8 +25,7 @@ protected:
 
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
     ResetRecording();
-    DemoTime = t;
-    DrawDiscStamps();
+    DrawDiscStamps(t);
     return RecordedGL().Primitives;
   }
 };

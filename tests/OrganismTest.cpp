@@ -55,21 +55,17 @@ class OrganismTest : public TSceneTest {
 protected:
   void SetUp() override {
     TSceneTest::SetUp();
-    ResetSoundSystem();  // no stream: every level query fails
+    ResetSoundSystem();
   }
   void TearDown() override {
-    LeftLevel = RightLevel = 0;
     ResetSoundSystem();
     TSceneTest::TearDown();
   }
 
-  // The whole scene at t with the levels the (failing) query leaves in place.
+  // The whole scene at t with the music's levels Left and Right.
   const std::vector<TGLPrimitive> &DrawWindow(int64_t t, Single Left = 0, Single Right = 0) {
     ResetRecording();
-    DemoTime = t;
-    LeftLevel = Left;
-    RightLevel = Right;
-    DrawOrganismWindow();
+    DrawOrganismWindow(t, Left, Right);
     return RecordedGL().Primitives;
   }
 
@@ -230,10 +226,9 @@ TEST_F(OrganismTest, DepthDecidesWhetherChildrenAreDrawn) {
     uint32_t Depth;
     size_t Primitives;
   } Cases[] = {{0, 156 * 3}, {1, 31 * 3}, {2, 6 * 3}, {3, 3}};
-  DemoTime = 66000;
   for (const auto &Case : Cases) {
     ResetRecording();
-    DrawOrganism(Case.Depth, 0.5f, 0.5f, 0.25f, 300, 300, 100);
+    DrawOrganism(66000, Case.Depth, 0.5f, 0.5f, 0.25f, 300, 300, 100);
     EXPECT_EQ(RecordedGL().Primitives.size(), Case.Primitives) << Case.Depth;
   }
 }
@@ -375,14 +370,6 @@ TEST_F(OrganismTest, DrawnOutlineMatchesTheDirectFormula) {
   }
 }
 
-TEST_F(OrganismTest, FailedLevelQueryKeepsThePreviousLevels) {
-  DrawWindow(66000, 0.6f, 0.2f);  // no stream: the query fails
-  EXPECT_EQ(LeftLevel, 0.6f);
-  EXPECT_EQ(RightLevel, 0.2f);
-  const auto Root = RadiusRange(Organisms()[0]);
-  EXPECT_GT(Root.second - Root.first, 10);
-}
-
 TEST_F(OrganismTest, OutlineFollowsTheBundledMusic) {
   // The levels a viewer hears at 66020 ms (a beat) against silence.
   TDecodedTrack Music;
@@ -404,9 +391,10 @@ TEST_F(OrganismTest, OutlineFollowsTheBundledMusic) {
   }
 }
 
-TEST_F(OrganismTest, EachFrameReadsThePlayingLevels) {
+TEST_F(OrganismTest, ThePlayingLevelsMakeTheOutlineRipple) {
   // A 1 kHz tone at half scale through the sound layer on the dummy device:
-  // once it is audible the frame's query sees it and the outline ripples.
+  // once it is audible the levels query the runner makes for a frame sees it
+  // and the outline drawn with them ripples.
   TScratchFolder Folder;
   TToneOptions Tone;
   Tone.Rate = 44100;
@@ -424,9 +412,11 @@ TEST_F(OrganismTest, EachFrameReadsThePlayingLevels) {
   while (FSOUND_Stream_GetTime(Stream) < 200 && std::chrono::steady_clock::now() < Deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 
-  DrawWindow(66000);
-  EXPECT_NEAR(LeftLevel, 0.5f, 0.05f);
-  EXPECT_NEAR(RightLevel, 0.5f, 0.05f);
+  float Left = 0, Right = 0;
+  ASSERT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));
+  EXPECT_NEAR(Left, 0.5f, 0.05f);
+  EXPECT_NEAR(Right, 0.5f, 0.05f);
+  DrawWindow(66000, Left, Right);
   const auto Root = RadiusRange(Organisms()[0]);
   EXPECT_GT(Root.second - Root.first, 10);
 }

@@ -33,8 +33,11 @@ struct TFakeScript {
   int ErrorCode = 0;
   bool Playing = false;  // the music started: the film clock runs
   uint32_t TicksPerLeaderFrame = 50;
-  std::vector<uint32_t> LeaderFrames;  // the ms each leader frame was drawn for
-  std::vector<int64_t> Frames;         // DemoTime of each film frame
+  std::vector<uint32_t> LeaderFrames;                // the ms each leader frame was drawn for
+  std::vector<int64_t> Frames;                       // the film time each film frame was drawn for
+  std::vector<std::pair<float, float>> FrameLevels;  // the levels each film frame got
+  int LevelQueries = 0;
+  bool LevelsFail = false;             // the level query fails (the previous levels stay)
   std::vector<int64_t> Followed;       // the film times the music was told, in order
   std::vector<float> FrameLineWidths;  // the line width each film frame starts from
 };
@@ -87,6 +90,15 @@ bool FakeStreamClose(FSOUND_HANDLE Stream) {
   return true;
 }
 
+// Called for every film frame: the n-th query answers n / 1000 and 2n / 1000.
+bool FakeGetLevels(int Channel, float *Left, float *Right) {
+  ++Fake.LevelQueries;
+  if (Fake.LevelsFail || Channel != 0) return false;
+  *Left = Fake.LevelQueries / 1000.0f;
+  *Right = 2 * Fake.LevelQueries / 1000.0f;
+  return true;
+}
+
 // Called every pass: recorded apart from the log, which shows the run's steps.
 bool FakeFollow(FSOUND_HANDLE Stream, int64_t Time) {
   if (Stream == 7) Fake.Followed.push_back(Time);
@@ -104,8 +116,9 @@ void FakeDrawCountdown(uint32_t Ms) {
   Fake.Machine->TickCount += Fake.TicksPerLeaderFrame;
   glLineWidth(5);
 }
-bool FakeDrawScene() {
-  Fake.Frames.push_back(DemoTime);
+bool FakeDrawScene(const TFrameInputs &Frame) {
+  Fake.Frames.push_back(Frame.Time);
+  Fake.FrameLevels.push_back({Frame.LeftLevel, Frame.RightLevel});
   Fake.FrameLineWidths.push_back(RecordedGL().LineWidth);
   Note("DrawScene");
   return true;
@@ -117,9 +130,9 @@ protected:
     P = TScriptedPlatform();
     Fake = TFakeScript();
     Fake.Machine = &P;
-    Sound = TSoundCalls{&FakeGetVersion, &FakeInit,       &FakeGetError,    &FakeClose,
-                        &FakeOpen,       &FakeGetFFTUnit, &FakeSetActive,   &FakePlay,
-                        &FakeSetVolume,  &FakeStop,       &FakeStreamClose, &FakeFollow};
+    Sound = TSoundCalls{&FakeGetVersion,  &FakeInit,      &FakeGetError, &FakeClose,     &FakeOpen,
+                        &FakeGetFFTUnit,  &FakeSetActive, &FakePlay,     &FakeSetVolume, &FakeStop,
+                        &FakeStreamClose, &FakeFollow,    &FakeGetLevels};
     Film = TFilmCalls{&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene};
     SetPlatform(&P, &P);
     View.ModeWidth = 800;
@@ -215,8 +228,9 @@ TEST_F(RunnerTest, ACompleteRunTakesEveryStepInOrder) {
   EXPECT_EQ(View.ViewWidth, 800u);
   EXPECT_EQ(View.ViewHeight, 600u);
   EXPECT_TRUE(P.MessageBoxes.empty());
-  // Every film frame was shown, and each starts from the film's line width.
-  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.Frames.size()));
+  // Every leader and film frame was shown, and each film frame starts from the film's line
+  // width.
+  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.LeaderFrames.size() + Fake.Frames.size()));
   for (float Width : Fake.FrameLineWidths) ASSERT_EQ(Width, 2.1f);
 }
 
@@ -229,6 +243,23 @@ TEST_F(RunnerTest, TheFilmRunsFromZeroUntilThePassPastItsLength) {
   EXPECT_EQ(Fake.Frames[Fake.Frames.size() - 2], 110000);
   EXPECT_EQ(Fake.Frames.back(), 111000);
   EXPECT_EQ(P.Log.back(), "UnregisterWindowClass");
+}
+
+// The runner asks the music for its levels once per film frame and hands them
+// to the frame; a failed query leaves the levels the last frame got.
+TEST_F(RunnerTest, EachFilmFrameGetsTheMusicLevelsOfItsPass) {
+  CounterPerPass = 1000;
+  EachPass = [this]() { Fake.LevelsFail = DemoTime >= 50000 && DemoTime < 60000; };
+  RunDemo();
+  ASSERT_EQ(Fake.Frames.size(), Fake.FrameLevels.size());
+  ASSERT_EQ(static_cast<size_t>(Fake.LevelQueries), Fake.Frames.size());
+  for (size_t i = 0; i < Fake.Frames.size(); ++i) {
+    SCOPED_TRACE("t = " + std::to_string(Fake.Frames[i]));
+    // Frames 50000 to 59000 keep what frame 49000 (the 50th query) got.
+    const size_t Query = Fake.Frames[i] >= 50000 && Fake.Frames[i] < 60000 ? 50 : i + 1;
+    EXPECT_EQ(Fake.FrameLevels[i].first, Query / 1000.0f);
+    EXPECT_EQ(Fake.FrameLevels[i].second, 2 * Query / 1000.0f);
+  }
 }
 
 TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
@@ -302,7 +333,7 @@ TEST_F(RunnerTest, EscapeDuringTheCountdownStartsAndStopsTheMusicWithoutAFrame) 
   EXPECT_EQ(RunDemo(), VK_ESCAPE);  // the wParam of the last message taken
   EXPECT_EQ(Fake.LeaderFrames.size(), 10u);
   EXPECT_TRUE(Fake.Frames.empty());
-  EXPECT_EQ(P.SwapCount, 0);
+  EXPECT_EQ(P.SwapCount, 10);  // the leader's frames only
   const Steps Tail(P.Log.end() - 10, P.Log.end());
   EXPECT_EQ(Tail,
             (Steps{"FSOUND_Stream_Play -1 7", "FSOUND_SetVolume -3 255", "FSOUND_Stream_Stop 7",
@@ -337,7 +368,7 @@ TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
   // The key-down pass draws nothing; the next pass draws, sees Escape and
   // ends without a swap.
   EXPECT_EQ(Fake.Frames.back(), 30100);
-  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.Frames.size()) - 1);
+  EXPECT_EQ(P.SwapCount, static_cast<int>(Fake.LeaderFrames.size() + Fake.Frames.size()) - 1);
 }
 
 TEST_F(RunnerTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {

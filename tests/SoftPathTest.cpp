@@ -13,6 +13,7 @@
 #include "platform/RendererKind.h"
 #include "scenes/Attractor.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/SoftAttractor.h"
 #include "scenes/SoftLines.h"
 #include "scenes/SoftTree.h"
@@ -87,7 +88,7 @@ TEST_F(SoftTreeTest, StripsAreTheArcsDrawBranchesDraws) {
 
 TEST_F(SoftTreeTest, AttractorPointsAreTheListsVertices) {
   BuildAttractorList();
-  const TGLPrimitive &Strip = RecordedGL().Lists[AttractorList].Primitives.at(0);
+  const TGLPrimitive &Strip = RecordedGL().Lists[Carried.Lists.Attractor].Primitives.at(0);
   const std::vector<TAttractorPoint> &Points = AttractorPoints();
   ASSERT_EQ(Points.size(), Strip.Vertices.size());
   size_t Mismatches = 0;

@@ -18,9 +18,8 @@ class StrandsTest : public TSceneTest {
 protected:
   const std::vector<TGLPrimitive> &Draw(int64_t t) {
     ResetRecording();
-    DemoTime = t;
     RandSeed = 12345;  // the window reseeds itself
-    DrawWaveStrands();
+    DrawWaveStrands(t);
     return RecordedGL().Primitives;
   }
 };
@@ -72,7 +71,7 @@ TEST_F(StrandsTest, FirstFrameLiesOnTheOpeningWave) {
   for (size_t k = 0; k < 16; ++k) {
     for (size_t j = 0; j < 65; ++j) {
       // The opening's own wave at the same instant.
-      const double Expected = 384 - WaveHeight(static_cast<Single>(j / 64.0));
+      const double Expected = 384 - WaveHeight(22148, static_cast<Single>(j / 64.0));
       EXPECT_NEAR(Strands[k].Vertices[j].Y, Expected, 1e-4) << "strand " << k << " vertex " << j;
     }
     // Strand 0 is opaque; the others have only just begun to fade in.

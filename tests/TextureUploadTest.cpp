@@ -48,7 +48,6 @@ protected:
       *Tex = TTexture();
   }
   void TearDown() override {
-    SetBitmapSource(nullptr);
     for (auto &Png : ServedPngs) Png.clear();
     ReleaseTextures();
     SetPlatform(nullptr);
@@ -188,15 +187,14 @@ TEST_F(TextureTest, BitmapsBecomeWhiteTexturesWithTheGreyAsAlpha) {
 TEST_F(TextureTest, AnAlphaBitmapGivesColourFromOneAndCoverageFromTheOther) {
   ServedPngs[2] = EncodeGrey(2, 2, {10, 20, 30, 40});
   ServedPngs[3] = EncodeGrey(3, 2, {1, 2, 3, 4, 5, 6});
-  SetBitmapSource(ServeTestPng);
   TTexture Tex;
-  ASSERT_TRUE(LoadResourceTexture(2, 3, Tex, true));
+  ASSERT_TRUE(LoadResourceTexture(2, 3, Tex, true, ServeTestPng));
   const std::vector<uint8_t> Expected = {10, 10, 10, 1, 20, 20, 20, 2,
                                          30, 30, 30, 4, 40, 40, 40, 5};
   EXPECT_EQ(Tex.Data, Expected);
 
   // An alpha bitmap narrower than the colour one is refused, not overread.
-  EXPECT_FALSE(LoadResourceTexture(3, 2, Tex, true));
+  EXPECT_FALSE(LoadResourceTexture(3, 2, Tex, true, ServeTestPng));
   ASSERT_EQ(Messages.MessageBoxes.size(), 1u);
   EXPECT_TRUE(Tex.Data.empty());
 }
@@ -223,9 +221,8 @@ TEST_F(TextureTest, ADamagedOrMissingBitmapIsReportedAndEndsTheSetUp) {
     RecordedGL().Reset();
     for (int Id = 2; Id <= 6; ++Id) ServedPngs[Id] = Good;
     ServedPngs[4] = c.Png;  // the credits
-    SetBitmapSource(ServeTestPng);
 
-    EXPECT_FALSE(SetUpTextures());
+    EXPECT_FALSE(SetUpTextures(ServeTestPng));
     ASSERT_EQ(Messages.MessageBoxes.size(), 1u);
     EXPECT_EQ(Messages.MessageBoxes[0].Caption, "Quillmoor");
     EXPECT_EQ(Messages.MessageBoxes[0].Icon, TMessageIcon::Error);

@@ -12,6 +12,7 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
+#include "scenes/CarriedState.h"
 #include "scenes/Timeline.h"
 
 namespace {
@@ -22,17 +23,27 @@ constexpr GLuint TestVignette = 5;
 // with, then its arguments. So effect calls and the timeline's own drawing share one order.
 TTimelineEffects WatchedEffects() {
   TTimelineEffects e;
-  e.DrawOpening = [] { RecordedGL().Record("DrawOpening", {double(RandSeed)}); };
-  e.DrawWaveStrands = [] { RecordedGL().Record("DrawWaveStrands", {double(RandSeed)}); };
-  e.DrawAttractorWindow = [] { RecordedGL().Record("DrawAttractorWindow", {double(RandSeed)}); };
+  e.DrawOpening = [](int64_t t) {
+    RecordedGL().Record("DrawOpening", {double(RandSeed), double(t)});
+  };
+  e.DrawWaveStrands = [](int64_t t) {
+    RecordedGL().Record("DrawWaveStrands", {double(RandSeed), double(t)});
+  };
+  e.DrawAttractorWindow = [](int64_t t) {
+    RecordedGL().Record("DrawAttractorWindow", {double(RandSeed), double(t)});
+  };
   e.DrawBranches = [](Single x, Single y, Single length, Single full, Single curl) {
     RecordedGL().Record("DrawBranches", {double(RandSeed), x, y, length, full, curl});
   };
-  e.DrawBlobField = [](Single alpha, Single wipe) {
-    RecordedGL().Record("DrawBlobField", {double(RandSeed), alpha, wipe});
+  e.DrawBlobField = [](int64_t t, Single alpha, Single wipe) {
+    RecordedGL().Record("DrawBlobField", {double(RandSeed), alpha, wipe, double(t)});
   };
-  e.DrawDiscStamps = [] { RecordedGL().Record("DrawDiscStamps", {double(RandSeed)}); };
-  e.DrawOrganismWindow = [] { RecordedGL().Record("DrawOrganismWindow", {double(RandSeed)}); };
+  e.DrawDiscStamps = [](int64_t t) {
+    RecordedGL().Record("DrawDiscStamps", {double(RandSeed), double(t)});
+  };
+  e.DrawOrganismWindow = [](int64_t t, Single left, Single right) {
+    RecordedGL().Record("DrawOrganismWindow", {double(RandSeed), double(t), left, right});
+  };
   e.DrawWorms = [](uint32_t time, Single fade) {
     RecordedGL().Record("DrawWorms", {double(RandSeed), double(time), fade});
   };
@@ -45,23 +56,22 @@ class TimelineTest : public TSceneTest {
 protected:
   void SetUp() override {
     TSceneTest::SetUp();
-    SavedBranchList = BranchList;
-    BranchList = TestBranchList;
+    SavedBranchList = Carried.Lists.Branches;
+    Carried.Lists.Branches = TestBranchList;
     SavedVignette = VignetteTex.TexId;
     VignetteTex.TexId = TestVignette;
-    TimelineEffects = WatchedEffects();
   }
   void TearDown() override {
-    TimelineEffects = TTimelineEffects();
     VignetteTex.TexId = SavedVignette;
-    BranchList = SavedBranchList;
+    Carried.Lists.Branches = SavedBranchList;
     TSceneTest::TearDown();
   }
 
-  static void DrawAt(int64_t t) {
-    DemoTime = t;
-    DrawScene();
-  }
+  // The frame at t through Effects (the watched ones unless given), with the levels of a loud
+  // beat.
+  void DrawAt(int64_t t) { DrawScene(TFrameInputs{t, 0.75f, 0.25f}, Effects); }
+
+  TTimelineEffects Effects = WatchedEffects();
 
   // The frame as a list of what was drawn: effect markers, the branch list, and the
   // timeline's own quads (the untextured black fade or the textured vignette).
@@ -154,6 +164,29 @@ TEST_F(TimelineTest, WindowsDrawInTheirOrderAtTheBoundaries) {
     EXPECT_TRUE(RecordedGL().Calls.back().Is("glFlush"));
     EXPECT_EQ(RecordedGL().Enabled.count(GL_TEXTURE_2D), 0u);
   }
+}
+
+// Every scene draws at the frame's time, and the organism with the frame's levels: nothing reads a
+// clock of its own.
+TEST_F(TimelineTest, ScenesGetTheFramesTimeAndTheOrganismItsLevels) {
+  const struct {
+    int64_t t;
+    const char *Scene;
+    size_t TimeArg;
+  } cases[] = {{21000, "DrawOpening", 1},     {21000, "DrawAttractorWindow", 1},
+               {25000, "DrawWaveStrands", 1}, {40000, "DrawBlobField", 3},
+               {62000, "DrawDiscStamps", 1},  {62000, "DrawOrganismWindow", 1},
+               {80000, "DrawWorms", 1}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.Scene) + " at " + std::to_string(c.t));
+    ResetRecording();
+    DrawAt(c.t);
+    EXPECT_EQ(Only(c.Scene).Arg(c.TimeArg), c.t);
+  }
+  ResetRecording();
+  DrawAt(70000);
+  EXPECT_EQ(Only("DrawOrganismWindow").Arg(2), 0.75f);
+  EXPECT_EQ(Only("DrawOrganismWindow").Arg(3), 0.25f);
 }
 
 TEST_F(TimelineTest, BackgroundIsBlackFrom63096UntilTheWhiteOf78000) {
@@ -337,8 +370,8 @@ TEST_F(TimelineTest, BlobFieldStartsFromTheSeedTheEarlierWindowsLeave) {
   RandSeed = 8181;
   for (int i = 0; i < 1055; ++i) Random(1);
   const uint32_t afterStrands = RandSeed;
-  TimelineEffects.DrawWaveStrands = ::DrawWaveStrands;
-  TimelineEffects.DrawAttractorWindow = ::DrawAttractorWindow;
+  Effects.DrawWaveStrands = ::DrawWaveStrands;
+  Effects.DrawAttractorWindow = ::DrawAttractorWindow;
   for (const int64_t t : {28562, 30561}) {
     SCOPED_TRACE("t = " + std::to_string(t));
     ResetRecording();

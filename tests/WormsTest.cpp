@@ -18,6 +18,7 @@
 #include "UMTypes.h"
 #include "film/Precompute.h"
 #include "scenes/Branches.h"
+#include "scenes/CarriedState.h"
 #include "scenes/UAWorms.h"
 #include "scenes/WormWave.h"
 
@@ -30,7 +31,12 @@ protected:
     TSceneTest::SetUp();
     RandSeed = 4242;
     InitWormTracks();
+    Start = Carried.Worms;
   }
+
+  // Back to the start of the worms' stretch, as a run that replays it.
+  void ResetWorms() { Carried.Worms = Start; }
+  TWormState Start{};
 
   const std::vector<TGLPrimitive> &Draw(uint32_t Time, Single Fade) {
     ResetRecording();
@@ -62,14 +68,14 @@ TExpected ExpectedVertex(int Worm, const TWormPoint *Q, Single Mu, Single Weight
     px = CosineInterpolate(ox, px, Weight);
     py = CosineInterpolate(oy, py, Weight);
   }
-  return {CosineInterpolate(Worms.WormAnchorX[Worm], px, Fade),
-          CosineInterpolate(Worms.WormAnchorY[Worm], py, Fade), CosineInterpolate(0.5f, 0, Fade),
-          LinearInterpolate(0, Weight, Fade)};
+  return {CosineInterpolate(Carried.Worms.WormAnchorX[Worm], px, Fade),
+          CosineInterpolate(Carried.Worms.WormAnchorY[Worm], py, Fade),
+          CosineInterpolate(0.5f, 0, Fade), LinearInterpolate(0, Weight, Fade)};
 }
 
 std::vector<TExpected> ExpectedWorm(int Worm, Single Fade) {
-  const TWormPoint *Q = Worms.WormTracks[Worm];
-  const Extended p = Worms.WormPhases[Worm];
+  const TWormPoint *Q = Carried.Worms.WormTracks[Worm];
+  const Extended p = Carried.Worms.WormPhases[Worm];
   std::vector<TExpected> Strip;
   for (int k = 0; k <= 80; ++k) {
     const Single Mu = static_cast<Single>(p + (1 - p) * k / 80);
@@ -99,7 +105,8 @@ TEST_F(WormsTest, PeriodsAreFixedAndPhasesFollowTheClockWithoutTouchingTheGenera
     Draw(Time, 1);
     EXPECT_EQ(RandSeed, 99u) << Time;
     for (int i = 0; i < WormCount; ++i)
-      EXPECT_EQ(Worms.WormPhases[i], static_cast<Single>(Extended(Time % Periods[i]) / Periods[i]))
+      EXPECT_EQ(Carried.Worms.WormPhases[i],
+                static_cast<Single>(Extended(Time % Periods[i]) / Periods[i]))
           << "worm " << i << " at " << Time;
   }
 }
@@ -122,17 +129,19 @@ TEST_F(WormsTest, TracksContinueTheGeneratorFromTheBranchList) {
     RandSeed = BranchSeeds[v];
     for (int i = 0; i < WormCount; ++i) {
       for (int n = 0; n < WormTrackPoints; ++n) {
-        EXPECT_EQ(Worms.WormTracks[i][n].X, static_cast<Single>(Random(static_cast<int32_t>(W))))
+        EXPECT_EQ(Carried.Worms.WormTracks[i][n].X,
+                  static_cast<Single>(Random(static_cast<int32_t>(W))))
             << H << ": " << i << "," << n;
-        EXPECT_EQ(Worms.WormTracks[i][n].Y, static_cast<Single>(Random(static_cast<int32_t>(H))))
+        EXPECT_EQ(Carried.Worms.WormTracks[i][n].Y,
+                  static_cast<Single>(Random(static_cast<int32_t>(H))))
             << H << ": " << i << "," << n;
       }
       // Anchors in a box of 0.14 of the view from 0.43 of it.
       const Extended AnchorX = Random(static_cast<int32_t>(std::lrint(W * 0.14L))) + W * 0.43L;
       const Extended AnchorY = Random(static_cast<int32_t>(std::lrint(H * 0.14L))) + H * 0.43L;
-      EXPECT_NEAR(Worms.WormAnchorX[i], AnchorX, 1e-3) << H << ": " << i;
-      EXPECT_NEAR(Worms.WormAnchorY[i], AnchorY, 1e-3) << H << ": " << i;
-      EXPECT_EQ(Worms.PrevWormPhases[i], 0) << H << ": " << i;
+      EXPECT_NEAR(Carried.Worms.WormAnchorX[i], AnchorX, 1e-3) << H << ": " << i;
+      EXPECT_NEAR(Carried.Worms.WormAnchorY[i], AnchorY, 1e-3) << H << ": " << i;
+      EXPECT_EQ(Carried.Worms.PrevWormPhases[i], 0) << H << ": " << i;
     }
     const uint32_t SeedLeft = RandSeed;  // 12 draws per worm
     EXPECT_EQ(SeedLeft, SeedAfterDraws(BranchSeeds[v], 84)) << H;
@@ -179,8 +188,8 @@ TEST_F(WormsTest, FadeEndsAndPhaseZero) {
   const auto &Collapsed = Draw(2000, 0);
   for (int i = 0; i < WormCount; ++i)
     for (const TGLVertex &v : Collapsed[static_cast<size_t>(i)].Vertices) {
-      ASSERT_EQ(v.X, Worms.WormAnchorX[i]) << i;
-      ASSERT_EQ(v.Y, Worms.WormAnchorY[i]) << i;
+      ASSERT_EQ(v.X, Carried.Worms.WormAnchorX[i]) << i;
+      ASSERT_EQ(v.Y, Carried.Worms.WormAnchorY[i]) << i;
       ASSERT_EQ(v.A, 0) << i;
       ASSERT_EQ(v.R, 0.5f) << i;
     }
@@ -191,8 +200,8 @@ TEST_F(WormsTest, FadeEndsAndPhaseZero) {
   const auto &Complete = Draw(816, 1);
   for (int i = 0; i < WormCount; ++i) {
     const auto &V = Complete[static_cast<size_t>(i)].Vertices;
-    const TWormPoint *Q = Worms.WormTracks[i];
-    const Single p = Worms.WormPhases[i];
+    const TWormPoint *Q = Carried.Worms.WormTracks[i];
+    const Single p = Carried.Worms.WormPhases[i];
     for (const TGLVertex &v : V) ASSERT_EQ(v.R, 0) << i;
     EXPECT_EQ(V[80].X, V[81].X) << i;
     EXPECT_EQ(V[80].Y, V[81].Y) << i;
@@ -202,10 +211,10 @@ TEST_F(WormsTest, FadeEndsAndPhaseZero) {
     EXPECT_EQ(V[0].A, 0) << i;  // the tail is transparent
   }
   // Worm 0 at phase 0: the front half is 81 vertices on Q[2], opaque.
-  ASSERT_EQ(Worms.WormPhases[0], 0);
+  ASSERT_EQ(Carried.Worms.WormPhases[0], 0);
   for (size_t k = 81; k < 162; ++k) {
-    EXPECT_EQ(Complete[0].Vertices[k].X, Worms.WormTracks[0][2].X) << k;
-    EXPECT_EQ(Complete[0].Vertices[k].Y, Worms.WormTracks[0][2].Y) << k;
+    EXPECT_EQ(Complete[0].Vertices[k].X, Carried.Worms.WormTracks[0][2].X) << k;
+    EXPECT_EQ(Complete[0].Vertices[k].Y, Carried.Worms.WormTracks[0][2].Y) << k;
     EXPECT_EQ(Complete[0].Vertices[k].A, 1) << k;
   }
 }
@@ -222,7 +231,7 @@ TEST_F(WormsTest, WrappingWormsAdvanceInOrderFromTheCallersGenerator) {
     Draw(c.PrevTime, 1);
     TWormPoint Before[WormCount][WormTrackPoints];
     for (int i = 0; i < WormCount; ++i)
-      for (int n = 0; n < WormTrackPoints; ++n) Before[i][n] = Worms.WormTracks[i][n];
+      for (int n = 0; n < WormTrackPoints; ++n) Before[i][n] = Carried.Worms.WormTracks[i][n];
 
     RandSeed = 31337;
     Draw(c.Time, 1);
@@ -232,7 +241,7 @@ TEST_F(WormsTest, WrappingWormsAdvanceInOrderFromTheCallersGenerator) {
     int Advanced = 0;
     for (int i = 0; i < WormCount; ++i) {
       const bool Wraps = c.Time % Periods[i] < c.PrevTime % Periods[i];
-      const TWormPoint *Q = Worms.WormTracks[i];
+      const TWormPoint *Q = Carried.Worms.WormTracks[i];
       if (!Wraps) {
         for (int n = 0; n < WormTrackPoints; ++n)
           EXPECT_TRUE(Q[n].X == Before[i][n].X && Q[n].Y == Before[i][n].Y) << c.Time << " " << i;
@@ -256,8 +265,8 @@ TEST_F(WormsTest, WrappingWormsAdvanceInOrderFromTheCallersGenerator) {
   EXPECT_EQ(RandSeed, 5u);
   for (int i = 0; i < WormCount; ++i)
     for (int n = 0; n < WormTrackPoints; ++n)
-      EXPECT_TRUE(Worms.WormTracks[i][n].X == Worms.StartTracks[i][n].X &&
-                  Worms.WormTracks[i][n].Y == Worms.StartTracks[i][n].Y);
+      EXPECT_TRUE(Carried.Worms.WormTracks[i][n].X == Start.WormTracks[i][n].X &&
+                  Carried.Worms.WormTracks[i][n].Y == Start.WormTracks[i][n].Y);
 }
 
 // A caller replays the stretch from ResetWorms: the same frames from the same
@@ -271,14 +280,14 @@ TEST_F(WormsTest, ReplayFromResetRepeatsTheStretch) {
     RandSeed = 2024;
     for (uint32_t t = 73001; t <= 80000; t += 16) DrawWorms(t, 1);
     SeedsLeft[Run] = RandSeed;
-    std::memcpy(Tracks[Run], Worms.WormTracks, sizeof(Worms.WormTracks));
+    std::memcpy(Tracks[Run], Carried.Worms.WormTracks, sizeof(Carried.Worms.WormTracks));
   }
   RecordedGL().Recording = true;
   EXPECT_EQ(SeedsLeft[0], SeedsLeft[1]);
   EXPECT_EQ(std::memcmp(Tracks[0], Tracks[1], sizeof(Tracks[0])), 0);
   // Every worm has crawled on by then.
   for (int i = 0; i < WormCount; ++i)
-    EXPECT_NE(std::memcmp(Tracks[0][i], Worms.StartTracks[i], sizeof(Tracks[0][i])), 0) << i;
+    EXPECT_NE(std::memcmp(Tracks[0][i], Start.WormTracks[i], sizeof(Tracks[0][i])), 0) << i;
 }
 
 TEST(WormWaveTest, FastFormsEqualTheExtendedFormulasBitForBit) {

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/RendererKind.h"
 #include "scenes/BlobField.h"
+#include "scenes/CarriedState.h"
 #include "scenes/DisplayLists.h"
 #include "scenes/Profile.h"
 #include "scenes/UAWorms.h"
@@ -19,6 +20,9 @@ bool Precompute() {
     return HasPlatform() ? Platform().GetProcAddress(Name) : nullptr;
   });
   TViewPicture::ForgetAll();
+  // Every run starts from the record the steps below fill, whatever a run
+  // before it left.
+  Carried = TCarriedState();
   BuildProfile();
   InitBlobs();
   BuildDisplayLists();

@@ -8,6 +8,7 @@
 #include "film/FilmSetup.h"
 #include "platform/Platform.h"
 #include "runner/RunnerCalls.h"
+#include "scenes/FilmTiming.h"
 #include "window/RenderWindow.h"
 
 namespace {
@@ -15,10 +16,6 @@ namespace {
 // The oldest sound library the music stream works with, as the single nearest
 // to 3.74.
 constexpr Single RequiredSoundVersion = 3.74f;
-// The leader starts as if this much of it had already passed.
-constexpr uint32_t CountdownHeadStart = 700;
-constexpr uint32_t CountdownLength = 4000;
-constexpr int64_t FilmLength = 110000;
 
 // Set when the last run ended on a failure the viewer was told of.
 bool LastRunFailed = false;
@@ -92,14 +89,16 @@ uint32_t CountdownElapsed() {
 // The countdown leader on the tick clock, one message or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
 void RunCountdown(TMessage &Last) {
-  StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
+  StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - LeaderHeadStart);
   for (;;) {
-    if (TakeMessage(Last))
+    if (TakeMessage(Last)) {
       HandleMessage(Last);
-    else
+    } else {
       Film.DrawCountdown(CountdownElapsed());
+      Platform().SwapBuffers();
+    }
     if (EscapeRequested()) Done = true;
-    if (CountdownElapsed() > CountdownLength || Done) return;
+    if (CountdownElapsed() > LeaderLength || Done) return;
   }
 }
 
@@ -114,18 +113,27 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
   return Trunc(Seconds * 1000);
 }
 
+// One film frame at the clock's time with the music's output levels of the
+// moment; a failed level query leaves the previous levels (0 at the start).
+bool DrawFilmFrame(TFrameInputs &Frame) {
+  Frame.Time = DemoTime;
+  Sound.FSOUND_GetCurrentLevels(0, &Frame.LeftLevel, &Frame.RightLevel);
+  return Film.DrawScene(Frame);
+}
+
 // The main loop: one message or one frame per pass, never sleeping, until
 // Escape, a quit message, or the pass in which the film has run its length.
 // Each pass tells the music the film's time, so that after a stall of the
 // process (or a device that drifts) what is heard catches up with what is
 // shown.
 void RunMainLoop(int64_t Frequency, TMessage &Last) {
+  TFrameInputs Frame;
   while (!Done) {
     DemoTime = MillisecondsSinceStart(Frequency);
     Sound.FSOUND_Stream_Follow(MusicStream, DemoTime);
     if (TakeMessage(Last))
       HandleMessage(Last);
-    else if ((Active && !Film.DrawScene()) || EscapeRequested())
+    else if ((Active && !DrawFilmFrame(Frame)) || EscapeRequested())
       Done = true;
     else
       Platform().SwapBuffers();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "scenes/FilmTiming.h"
 #include "sound/Fmod.h"
 
 struct TSoundCalls {
@@ -20,12 +21,13 @@ struct TSoundCalls {
   bool (*FSOUND_Stream_Stop)(FSOUND_HANDLE Stream);
   bool (*FSOUND_Stream_Close)(FSOUND_HANDLE Stream);
   bool (*FSOUND_Stream_Follow)(FSOUND_HANDLE Stream, int64_t DemoTime);
+  bool (*FSOUND_GetCurrentLevels)(int Channel, float *Left, float *Right);
 };
 
 struct TFilmCalls {
   bool (*Precompute)();
   void (*DrawCountdown)(uint32_t Ms);
-  bool (*DrawScene)();
+  bool (*DrawScene)(const TFrameInputs &Frame);
 };
 
 // The calls in use; they start as the real ones.

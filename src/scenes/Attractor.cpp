@@ -11,10 +11,10 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/CarriedState.h"
 #include "scenes/SoftAttractor.h"
 #include "scenes/ViewPicture.h"
 
-uint32_t AttractorList = 0;
 
 namespace {
 constexpr int64_t StepCount = 60000;
@@ -42,8 +42,8 @@ TPoint EulerStep(const TPoint &p) {
 // The strip runs from white to black at opacity 0.1; its first vertex is the
 // state after one step, not the start point (0, 0.5, 10).
 void BuildAttractorList() {
-  AttractorList = glGenLists(1);
-  glNewList(AttractorList, GL_COMPILE);
+  Carried.Lists.Attractor = glGenLists(1);
+  glNewList(Carried.Lists.Attractor, GL_COMPILE);
   TPoint p{0, 0.5f, 10};
   glBegin(GL_LINE_STRIP);
   for (int64_t i = 0; i <= StepCount; ++i) {
@@ -60,8 +60,7 @@ void BuildAttractorList() {
 // Enters with the pixel projection pushed (as every scene); leaves it pushed
 // again with the model-view at identity, so both stack depths are unchanged.
 // The fog set up at start-up darkens the far parts of the line.
-void DrawAttractorWindow() {
-  const int64_t t = DemoTime;
+void DrawAttractorWindow(int64_t t) {
   Ogl->EndOrtho();
   // A full turn every 20000 ms; the distance grows by 10 units every 9000 ms.
   const Single a = static_cast<Single>((t % 20000) / 20000.0L * 2 * Pi);
@@ -73,7 +72,7 @@ void DrawAttractorWindow() {
   if (DrawInSoftware())
     DrawSoftAttractor();
   else
-    glCallList(AttractorList);
+    glCallList(Carried.Lists.Attractor);
   glLoadIdentity();
   Ogl->BeginOrtho();
 }

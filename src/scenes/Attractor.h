@@ -3,10 +3,9 @@
 
 #include <cstdint>
 
-extern uint32_t AttractorList;
-
-// Compiles the 60001-vertex attractor strip into AttractorList.
+// Compiles the 60001-vertex attractor strip into the carried display list
+// (CarriedState.h).
 void BuildAttractorList();
 // The attractor scene (20000 < t <= 30561): perspective camera, replay, back
 // to pixels.
-void DrawAttractorWindow();
+void DrawAttractorWindow(int64_t t);

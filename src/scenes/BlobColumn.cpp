@@ -8,16 +8,8 @@
 #include "scenes/BlobCell.h"
 #endif
 
-// Set while the program's globals are initialised; the processor's features
-// are read first, since other initialisers may run before the library's.
-#if defined(__x86_64__) || defined(__i386__)
-bool BlobColumnsUseAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-#else
-bool BlobColumnsUseAvx2 = false;
-#endif
-
-#if defined(__SSE2__)
 namespace {
+#if defined(__SSE2__)
 // Two lanes of SSE2, which every x86-64 processor has.
 struct TSse2Lanes {
   using D = __m128d;
@@ -59,33 +51,42 @@ struct TSse2Lanes {
 };
 
 using TSse2Kernel = TBlobKernel<TSse2Lanes>;
-}  // namespace
-#endif
 
-void AddBlobToColumn(Single *Column, double dx, double by, Single r, bool Diamond, int64_t First,
-                     int64_t Last) {
-#if defined(__SSE2__)
-  if (BlobColumnsUseAvx2)
-    AddBlobToColumnAvx2(Column, dx, by, r, Diamond, First, Last);
-  else if (Diamond)
+void AddBlobToColumnSse2(Single *Column, double dx, double by, Single r, bool Diamond,
+                         int64_t First, int64_t Last) {
+  if (Diamond)
     TSse2Kernel::AddBlob<true>(Column, dx, by, r, First, Last);
   else
     TSse2Kernel::AddBlob<false>(Column, dx, by, r, First, Last);
+}
 #else
-  // Other processors: the extended formulas cell by cell, which the vector
-  // loops reproduce exactly.
+// Other processors: the extended formulas cell by cell, which the vector
+// loops reproduce exactly.
+void AddBlobToColumnByCell(Single *Column, double dx, double by, Single r, bool Diamond,
+                           int64_t First, int64_t Last) {
   for (int64_t Y = First; Y <= Last; ++Y)
     Column[Y] = AddBlobToCellExtended(Column[Y], dx, by - double(Y), r, Diamond);
-#endif
 }
 
-void MergeColumn(Single *Column, const Single *Weights, int64_t First, int64_t Last) {
-#if defined(__SSE2__)
-  if (BlobColumnsUseAvx2)
-    MergeColumnAvx2(Column, Weights, First, Last);
-  else
-    TSse2Kernel::MergeRun(Column, Weights, First, Last);
-#else
+void MergeColumnByCell(Single *Column, const Single *Weights, int64_t First, int64_t Last) {
   for (int64_t Y = First; Y <= Last; ++Y) Column[Y] = MergeExtended(Column[Y], Weights[Y]);
-#endif
 }
+#endif
+}  // namespace
+
+#if defined(__SSE2__)
+const TBlobColumnLoops Sse2BlobColumnLoops = {&AddBlobToColumnSse2, &TSse2Kernel::MergeRun};
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+const TBlobColumnLoops Avx2BlobColumnLoops = {&AddBlobToColumnAvx2, &MergeColumnAvx2};
+
+const TBlobColumnLoops &ProcessorBlobColumnLoops() {
+  static const bool HasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+  return HasAvx2 ? Avx2BlobColumnLoops : Sse2BlobColumnLoops;
+}
+#else
+const TBlobColumnLoops &ProcessorBlobColumnLoops() {
+  static const TBlobColumnLoops ByCell = {&AddBlobToColumnByCell, &MergeColumnByCell};
+  return ByCell;
+}
+#endif

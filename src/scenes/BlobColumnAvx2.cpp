@@ -1,6 +1,6 @@
 // The blob field's inner loops with four lanes of AVX2. Only this file is
 // compiled for AVX2, and its functions run only where the processor has it
-// (BlobColumnsUseAvx2). Other processors compile nothing of it.
+// (ProcessorBlobColumnLoops). Other processors compile nothing of it.
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 

@@ -11,11 +11,8 @@
 #include "UMOgl.h"
 #include "UMTextures.h"
 #include "UMTypes.h"
+#include "scenes/CarriedState.h"
 #include "scenes/Quads.h"
-
-std::vector<TBlob> Blobs;
-Single BlobPhase = 0;
-Single PrevBlobPhase = 0;
 
 namespace {
 constexpr int BlobCount = 10;
@@ -36,9 +33,10 @@ void AdvanceBlob(TBlob &Blob) {
 // Moves every blob along its path and merges it into the grid. When the
 // phase has wrapped since the previous call, every blob first advances once
 // (blob 0 first), however many periods have passed.
-void AddBlobs() {
-  const bool Wrapped = BlobPhase < PrevBlobPhase;
-  for (TBlob &Blob : Blobs) {
+void AddBlobs(TBlobFieldState &Field) {
+  const Single BlobPhase = Field.Phase;
+  const bool Wrapped = BlobPhase < Field.PrevPhase;
+  for (TBlob &Blob : Field.Blobs) {
     if (Wrapped) AdvanceBlob(Blob);
     const Single bx = CubicInterpolate(Blob.X[0], Blob.X[1], Blob.X[2], Blob.X[3], BlobPhase);
     const Single by = CubicInterpolate(Blob.Y[0], Blob.Y[1], Blob.Y[2], Blob.Y[3], BlobPhase);
@@ -81,6 +79,7 @@ void DrawFieldQuad(Single Alpha) {
 }  // namespace
 
 void InitBlobs() {
+  std::vector<TBlob> &Blobs = Carried.Field.Blobs;
   Blobs.assign(BlobCount, TBlob());
   RandSeed = 9191;
   for (int i = 0; i < BlobCount; ++i) {
@@ -97,20 +96,16 @@ void InitBlobs() {
 // Relies on the pixel projection, blending and the modulate environment;
 // leaves texturing disabled. Draws 20 values from the generator in a frame
 // where the blobs advance, without reseeding it.
-void DrawBlobField(Single Alpha, Single Wipe) {
+void DrawBlobField(int64_t t, Single Alpha, Single Wipe) {
   ClearField(FieldValues);
-  BlobPhase = static_cast<Single>((DemoTime % 2000) / 2000.0L);
-  AddBlobs();
+  TBlobFieldState &Field = Carried.Field;
+  Field.Phase = static_cast<Single>((t % 2000) / 2000.0L);
+  AddBlobs(Field);
   ApplyWipe(FieldValues, Wipe);
-  PrevBlobPhase = BlobPhase;
+  Field.PrevPhase = Field.Phase;
   EnsureFieldTexSize();
   ShadeField(FieldValues, FieldTex);
   UploadField();
   DrawFieldQuad(Alpha);
 }
 
-void ResetBlobField() {
-  Blobs.clear();
-  BlobPhase = 0;
-  PrevBlobPhase = 0;
-}

@@ -1,6 +1,7 @@
 // Ten merging blobs over a 512 x 512 grid, shaded into FieldTex.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "UMMath.h"
@@ -13,13 +14,18 @@ struct TBlob {
   bool Diamond = false;
 };
 
-extern std::vector<TBlob> Blobs;
-extern Single BlobPhase;
-extern Single PrevBlobPhase;
+// What the field carries from frame to frame: the blobs on their paths, and
+// their phase in this frame and the one before (a phase that went back has
+// wrapped, and every blob advances).
+struct TBlobFieldState {
+  std::vector<TBlob> Blobs;
+  Single Phase = 0;
+  Single PrevPhase = 0;
+};
 
-// Seeds with 9191 and draws the ten blobs' paths and radii.
+// Seeds with 9191 and draws the ten blobs' paths and radii into the carried
+// state (CarriedState.h); the phases are left alone.
 void InitBlobs();
-// Rebuilds the grid, uploads it as FieldTex and stretches it over the view.
-void DrawBlobField(Single Alpha, Single Wipe);
-// Empties the blobs and puts both phases back to 0, as before InitBlobs.
-void ResetBlobField();
+// Rebuilds the grid for film time t, uploads it as FieldTex and stretches it
+// over the view.
+void DrawBlobField(int64_t t, Single Alpha, Single Wipe);

@@ -92,7 +92,8 @@ void ClearField(TFieldValues &Values) { std::memset(Values, 0, sizeof(TFieldValu
 
 // Every cell takes the blob once, so the cells may be visited in any order:
 // here column by column, along contiguous memory.
-void AddBlob(TFieldValues &Values, Single bx, Single by, Single Radius, bool Diamond) {
+void AddBlob(TFieldValues &Values, Single bx, Single by, Single Radius, bool Diamond,
+             const TBlobColumnLoops &Loops) {
   const Single r = Radius;
   const TSpan Rows{std::max<int64_t>(Trunc(Extended(by) - r), 0),
                    std::min<int64_t>(Trunc(Extended(by) + 1 + r), FieldSize - 1)};
@@ -106,7 +107,7 @@ void AddBlob(TFieldValues &Values, Single bx, Single by, Single Radius, bool Dia
   for (int64_t X = Columns.First; X <= Columns.Last; ++X) {
     const double dx = double(bx) - double(X);
     const TSpan Span = ReachedRows(by, dx, r, Diamond, Rows);
-    AddBlobToColumn(Values[X], dx, by, r, Diamond, Span.First, Span.Last);
+    Loops.AddBlob(Values[X], dx, by, r, Diamond, Span.First, Span.Last);
   }
 }
 
@@ -119,14 +120,14 @@ Single WipeWeight(int64_t Y, int64_t E) {
   return LinearInterpolate(1, 0, static_cast<Single>(Extended(Y) / E));
 }
 
-void ApplyWipe(TFieldValues &Values, Single Wipe) {
+void ApplyWipe(TFieldValues &Values, Single Wipe, const TBlobColumnLoops &Loops) {
   if (!(Wipe > 0)) return;
   const int64_t E = WipeReach(Wipe);
   if (E < 0) return;
   const int64_t LastRow = std::min<int64_t>(E, FieldSize - 1);
   Single Weights[FieldSize];
   for (int64_t Y = 0; Y <= LastRow; ++Y) Weights[Y] = WipeWeight(Y, E);
-  for (int X = 0; X < FieldSize; ++X) MergeColumn(Values[X], Weights, 0, LastRow);
+  for (int X = 0; X < FieldSize; ++X) Loops.Merge(Values[X], Weights, 0, LastRow);
 }
 
 void ShadeField(const TFieldValues &Values, TTexture &Tex) {

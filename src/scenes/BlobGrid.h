@@ -6,6 +6,7 @@
 
 #include "UMMath.h"
 #include "UMTypes.h"
+#include "scenes/BlobColumn.h"
 
 constexpr int FieldSize = 512;
 
@@ -14,10 +15,13 @@ using TFieldValues = Single[FieldSize][FieldSize];
 
 void ClearField(TFieldValues &Values);
 // Merges one blob centred at (bx, by) into the grid; only the cells of its
-// bounding square are visited.
-void AddBlob(TFieldValues &Values, Single bx, Single by, Single Radius, bool Diamond);
+// bounding square are visited. Loops: the column loops (every width gives the
+// same bytes).
+void AddBlob(TFieldValues &Values, Single bx, Single by, Single Radius, bool Diamond,
+             const TBlobColumnLoops &Loops = ProcessorBlobColumnLoops());
 // Lifts the rows from 0 upward towards white; nothing for Wipe <= 0.
-void ApplyWipe(TFieldValues &Values, Single Wipe);
+void ApplyWipe(TFieldValues &Values, Single Wipe,
+               const TBlobColumnLoops &Loops = ProcessorBlobColumnLoops());
 // Thresholds every value into a grey level and writes it as the R, G, B bytes
 // of pixel (X, Y) of a 512 x 512 RGB texture.
 void ShadeField(const TFieldValues &Values, TTexture &Tex);

@@ -7,8 +7,6 @@
 #include "UMTypes.h"
 #include "scenes/HelperThread.h"
 
-bool TBranchTree::UseHelper = true;
-
 namespace {
 // Trees with fewer drawing calls are filled by the drawing thread alone.
 constexpr size_t SmallestSharedTree = 1023;
@@ -40,7 +38,7 @@ THelperThread &Helper() {
 }
 }  // namespace
 
-TBranchTree::TBranchTree() = default;
+TBranchTree::TBranchTree(TTreeFilling Filling) : Filling(Filling) {}
 
 TBranchTree::~TBranchTree() { End(); }
 
@@ -112,7 +110,7 @@ bool TBranchTree::Begin(const TBranchArguments &Arguments) {
   TaskDone.reset(new std::atomic<bool>[Tasks.size()]);
   for (size_t t = 0; t < Tasks.size(); ++t) TaskDone[t].store(false, std::memory_order_relaxed);
   NextTask.store(0, std::memory_order_relaxed);
-  if (!Tasks.empty() && UseHelper && HelperThreadWorthwhile()) {
+  if (!Tasks.empty() && Filling.ShareWithHelper && HelperThreadWorthwhile()) {
     HelperStarted = true;
     Helper().Start([this] {
       while (ClaimAndRunTask()) {
@@ -147,12 +145,12 @@ void TBranchTree::Fill(uint32_t Node, Single StartX, Single StartY, Single CurlR
   }
   const Single Length = DepthLength[n.Depth];
   TArcPoints &First = Arcs[n.FirstArc];
-  ArcVertices(StartX, StartY, Length, CurlRadius, First);
+  Filling.Arcs(StartX, StartY, Length, CurlRadius, First);
   if (n.Depth < Deepest)
     Fill<MakeTasks>(Node + 1, First.X[ArcSegments], First.Y[ArcSegments], CurlRadius);
   const Single Reduced = ReducedRadius(CurlRadius, n.Draw);
   TArcPoints &Second = Arcs[n.SecondArc];
-  ArcVertices(StartX, StartY, Length, Reduced, Second);
+  Filling.Arcs(StartX, StartY, Length, Reduced, Second);
   if (n.Depth < Deepest)
     Fill<MakeTasks>(Node + 1 + NodesBelow[n.Depth + 1], Second.X[ArcSegments],
                     Second.Y[ArcSegments], Reduced);

@@ -16,6 +16,14 @@
 #include "UMMath.h"
 #include "scenes/CurlArc.h"
 
+// How a tree fills its arcs' vertices: the processor's widest loop with a
+// helper thread taking part, unless a test asks for another way (every way
+// gives the same bytes).
+struct TTreeFilling {
+  TArcFiller Arcs = ArcVertices;
+  bool ShareWithHelper = true;
+};
+
 struct TBranchArguments {
   Single StartX, StartY, Length, FullLength, CurlRadius;
   uint32_t Seed;  // RandSeed on entry
@@ -27,7 +35,7 @@ public:
   // vertices); deeper ones are left to the plain recursion.
   static constexpr int DeepestBufferedDepth = 16;
 
-  TBranchTree();
+  explicit TBranchTree(TTreeFilling Filling = TTreeFilling());
   ~TBranchTree();
   TBranchTree(const TBranchTree &) = delete;
   TBranchTree &operator=(const TBranchTree &) = delete;
@@ -51,9 +59,6 @@ public:
   // Waits until the helper has left this tree's work.
   void End();
 
-  // Whether a helper thread fills part of the tree (tests switch it).
-  static bool UseHelper;
-
 private:
   struct TNode {
     uint32_t FirstArc, SecondArc;  // positions in drawing order
@@ -75,6 +80,8 @@ private:
   void RunTask(size_t Task);
   bool ClaimAndRunTask();
   void WaitForArc(size_t Index);
+
+  const TTreeFilling Filling;
 
   // Shape, kept while the top length and the seed stay.
   bool HasShape = false;

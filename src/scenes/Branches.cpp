@@ -11,9 +11,8 @@
 #include "platform/GlArrayCalls.h"
 #include "scenes/BranchArrays.h"
 #include "scenes/BranchTree.h"
+#include "scenes/CarriedState.h"
 #include "scenes/CurlArc.h"
-
-uint32_t BranchList = 0;
 
 namespace {
 // One arc as a line strip of its 21 vertices in the branch's colour.
@@ -67,10 +66,10 @@ TBranchArguments StartUpTree() {
 }
 }  // namespace
 
-void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
-                     Single CurlRadius, const TArcVisitor &Visit) {
+namespace {
+void VisitArcs(TBranchTree &Computed, Single StartX, Single StartY, Single Length,
+               Single FullLength, Single CurlRadius, const TArcVisitor &Visit) {
   if (Length < 5) return;
-  TBranchTree &Computed = Tree();
   if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
     VisitRecursively(StartX, StartY, Length, FullLength, CurlRadius, Visit);
     return;
@@ -79,6 +78,12 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
   RandSeed = Computed.FinalSeed();
   Computed.End();
 }
+}  // namespace
+
+void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLength,
+                     Single CurlRadius, const TArcVisitor &Visit) {
+  VisitArcs(Tree(), StartX, StartY, Length, FullLength, CurlRadius, Visit);
+}
 
 // Relies on the pixel projection, blending and the scenes' smoothed 2.1-pixel
 // lines; changes only the colour. The tree is computed ahead (partly on a
@@ -86,11 +91,15 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
 // Where the context takes arrays, the whole tree goes to GL in one call.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius) {
+  DrawBranches(Tree(), StartX, StartY, Length, FullLength, CurlRadius);
+}
+
+void DrawBranches(TBranchTree &Computed, Single StartX, Single StartY, Single Length,
+                  Single FullLength, Single CurlRadius) {
   if (!GlArrayCalls() || Length < 5) {
-    VisitBranchArcs(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
+    VisitArcs(Computed, StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
     return;
   }
-  TBranchTree &Computed = Tree();
   if (!Computed.Begin({StartX, StartY, Length, FullLength, CurlRadius, RandSeed})) {
     VisitRecursively(StartX, StartY, Length, FullLength, CurlRadius, DrawArc);
     return;
@@ -114,15 +123,15 @@ void BuildBranchList() {
     ListInBuffer = true;
     return;
   }
-  BranchList = glGenLists(1);
-  glNewList(BranchList, GL_COMPILE);
+  Carried.Lists.Branches = glGenLists(1);
+  glNewList(Carried.Lists.Branches, GL_COMPILE);
   DrawBranches(a.StartX, a.StartY, a.Length, a.FullLength, a.CurlRadius);
   glEndList();
 }
 
 void DrawBranchList() {
   if (!ListInBuffer || !GlArrayCalls()) {
-    glCallList(BranchList);
+    glCallList(Carried.Lists.Branches);
     return;
   }
   // The live tree has the start-up tree's shape and colours, so they stay

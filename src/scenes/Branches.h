@@ -7,12 +7,15 @@
 #include "UMMath.h"
 #include "scenes/CurlArc.h"
 
-extern uint32_t BranchList;
-
 // Draws a branch (two arcs from the same start) and, recursively, its
 // sub-branches down to lengths below 5 pixels. Makes 2 Random calls per call
 // that draws, without reseeding: callers set RandSeed first.
 void DrawBranches(Single StartX, Single StartY, Single Length, Single FullLength,
+                  Single CurlRadius);
+class TBranchTree;
+// The same, computed in Tree (which keeps it for the next call) rather than
+// in the film's own tree.
+void DrawBranches(TBranchTree &Tree, Single StartX, Single StartY, Single Length, Single FullLength,
                   Single CurlRadius);
 // Called with each arc DrawBranches draws, in its order, and the arc's alpha.
 using TArcVisitor = std::function<void(const TArcPoints &Points, Single Alpha)>;
@@ -23,7 +26,7 @@ void VisitBranchArcs(Single StartX, Single StartY, Single Length, Single FullLen
                      Single CurlRadius, const TArcVisitor &Visit);
 // Makes the start-up tree with the view height of this moment (seed 8181):
 // stored in a buffer object where the context takes arrays, else compiled
-// as BranchList.
+// as the carried display list (CarriedState.h).
 void BuildBranchList();
 // Draws the start-up tree BuildBranchList made.
 void DrawBranchList();

@@ -10,7 +10,6 @@
 #include "UMMath.h"
 #include "UMOgl.h"
 #include "UMTextures.h"
-#include "platform/Platform.h"
 #include "scenes/Quads.h"
 
 namespace {
@@ -132,5 +131,4 @@ void DrawCountdown(uint32_t Ms) {
   DrawScratch(v, Ms);
   DrawBands(v);
   glEnable(GL_TEXTURE_2D);
-  Platform().SwapBuffers();
 }

@@ -3,5 +3,5 @@
 
 #include <cstdint>
 
-// Draws and presents one leader frame for Ms milliseconds of tick time.
+// Draws one leader frame for Ms milliseconds of tick time; the caller presents it.
 void DrawCountdown(uint32_t Ms);

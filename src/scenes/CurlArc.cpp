@@ -2,12 +2,6 @@
 
 #include <cmath>
 
-#if defined(__x86_64__) || defined(__i386__)
-bool CurlArcsUseAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
-#else
-bool CurlArcsUseAvx2 = false;
-#endif
-
 // The extended-precision sine and cosine cost far more than the rest of the
 // tree, so the angles are stepped by a rotation in double precision instead.
 // A point is taken from the rotation only when its rounding to Single is
@@ -71,13 +65,26 @@ void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single C
   Y = VertexY(StartY, sy);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+namespace {
+// Read while the program's globals are initialised; the processor's features
+// are read first, since other initialisers may run before the library's.
+const bool HasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2"));
+}  // namespace
+#endif
+
 void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out) {
 #if defined(__x86_64__) || defined(__i386__)
-  if (CurlArcsUseAvx2) {
+  if (HasAvx2) {
     ArcVerticesAvx2(StartX, StartY, Length, CurlRadius, Out);
     return;
   }
 #endif
+  ArcVerticesByRotation(StartX, StartY, Length, CurlRadius, Out);
+}
+
+void ArcVerticesByRotation(Single StartX, Single StartY, Single Length, Single CurlRadius,
+                           TArcPoints &Out) {
   Single cx[ArcPoints], sy[ArcPoints];
   ArcOffsets(Length, CurlRadius, cx, sy);
   for (int i = 0; i < ArcPoints; ++i) {

@@ -28,14 +28,18 @@ struct TArcPoints {
 void ExactArcVertex(int i, Single StartX, Single StartY, Single Length, Single CurlRadius,
                     Single &X, Single &Y);
 
-// All ArcPoints vertices of the arc, bit for bit those of ExactArcVertex.
+// All ArcPoints vertices of the arc, bit for bit those of ExactArcVertex: four
+// points at a time with AVX2 where the processor has it, else by the rotation
+// of ArcOffsets.
 void ArcVertices(Single StartX, Single StartY, Single Length, Single CurlRadius, TArcPoints &Out);
+using TArcFiller = void (*)(Single StartX, Single StartY, Single Length, Single CurlRadius,
+                            TArcPoints &Out);
 
-// Whether ArcVertices evaluates four points at a time with AVX2 (where the
-// processor has it) rather than by the rotation of ArcOffsets. Both give the
-// same bytes; tests switch it to check that.
-extern bool CurlArcsUseAvx2;
-
-// The AVX2 loop (CurlArcAvx2.cpp).
+// The two ways ArcVertices takes, the same bytes each: the rotation, which
+// every processor runs, and the AVX2 loop (CurlArcAvx2.cpp).
+void ArcVerticesByRotation(Single StartX, Single StartY, Single Length, Single CurlRadius,
+                           TArcPoints &Out);
+#if defined(__x86_64__) || defined(__i386__)
 void ArcVerticesAvx2(Single StartX, Single StartY, Single Length, Single CurlRadius,
                      TArcPoints &Out);
+#endif

@@ -1,5 +1,5 @@
 // The arc points four at a time with AVX2. Only this file is compiled for
-// AVX2, and its loop runs only where the processor has it (CurlArcsUseAvx2).
+// AVX2, and its loop runs only where the processor has it (see ArcVertices).
 //
 // Every value is formed in double precision together with a bound on its
 // distance from the extended-precision value of the plain formula. A value

@@ -38,8 +38,7 @@ Single Disc2HalfSize(int64_t t, Extended W) { return HalfSize(t, W, 59332, 0.22L
 
 // Relies on the pixel projection, blending and the modulate environment;
 // leaves texturing disabled.
-void DrawDiscStamps() {
-  const int64_t t = DemoTime;
+void DrawDiscStamps(int64_t t) {
   if (t >= 65000) return;
   const Extended W = Ogl->ViewWidth;
   const Extended H = Ogl->ViewHeight;

@@ -12,8 +12,7 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 
-Single WaveHeight(Single U) {
-  const int64_t t = DemoTime;
+Single WaveHeight(int64_t t, Single U) {
   // The amplitude eases in over the first five seconds, so the wave rises out of a flat line.
   const Single A =
       t < 5000 ? CosineInterpolate(0, 20, static_cast<Single>(Extended(t) / 5000)) : Single(20);
@@ -31,7 +30,7 @@ constexpr Extended WheelRadius = 40;
 constexpr Extended HubRadius = 30;
 
 // The title texture stretched over the band 5 to 75 pixels above the wave, from 0.15 W to 0.85 W.
-void DrawBanner(Extended W, Extended H) {
+void DrawBanner(int64_t t, Extended W, Extended H) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, TitleTex.TexId);
   glBegin(GL_TRIANGLE_STRIP);
@@ -39,7 +38,7 @@ void DrawBanner(Extended W, Extended H) {
   for (int i = 0; i <= BannerColumns; ++i) {
     const Extended s = Extended(i) / BannerColumns;
     const Single f = static_cast<Single>(s * 0.7L + 0.15L);
-    const Single h = WaveHeight(f);
+    const Single h = WaveHeight(t, f);
     glTexCoord2f(static_cast<Single>(s), 0);
     glVertex2f(static_cast<Single>(W * f), static_cast<Single>(H / 2 - h - 75));
     glTexCoord2f(static_cast<Single>(s), 1);
@@ -51,14 +50,14 @@ void DrawBanner(Extended W, Extended H) {
 
 // An opaque white strip over the same band, from the grid column at or left of the wheel's
 // centre X to the right edge: the wheel seems to uncover the title as it rolls.
-void DrawRibbon(Extended W, Extended H, Single X) {
+void DrawRibbon(int64_t t, Extended W, Extended H, Single X) {
   glBegin(GL_TRIANGLE_STRIP);
   glColor4f(1, 1, 1, 1);
   // Negative while the wheel is left of the view: the ribbon then starts beyond the left edge.
   const int64_t k0 = Trunc(X / W * WaveColumns);
   for (int64_t i = k0; i <= WaveColumns; ++i) {
     const Extended u = Extended(i) / WaveColumns;
-    const Single h = WaveHeight(static_cast<Single>(u));
+    const Single h = WaveHeight(t, static_cast<Single>(u));
     glVertex2f(static_cast<Single>(u * W), static_cast<Single>(H / 2 - h - 5));
     glVertex2f(static_cast<Single>(u * W), static_cast<Single>(H / 2 - h - 75));
   }
@@ -91,8 +90,8 @@ void CirclePoint(Single X, Extended yc, Extended radius, Extended angle) {
 
 // A white disc with a black rim, an inner circle and ten spokes, resting 1 pixel above the wave.
 // The turn X / 40 makes its rim advance exactly as far as its centre: it rolls.
-void DrawWheel(Extended W, Extended H, Single X) {
-  const Single hc = WaveHeight(static_cast<Single>(X / W));
+void DrawWheel(int64_t t, Extended W, Extended H, Single X) {
+  const Single hc = WaveHeight(t, static_cast<Single>(X / W));
   const Extended yc = H / 2 - hc - 41;
   const Extended turn = X / WheelRadius;
   auto rimAngle = [&](int i) { return turn + Extended(i) / RimSegments * 2 * Pi; };
@@ -119,12 +118,12 @@ void DrawWheel(Extended W, Extended H, Single X) {
   glEnd();
 }
 
-void DrawWaveLine(Extended W, Extended H) {
+void DrawWaveLine(int64_t t, Extended W, Extended H) {
   glColor4f(0, 0, 0, 1);
   glBegin(GL_LINE_STRIP);
   for (int i = 0; i <= WaveColumns; ++i) {
     const Extended u = Extended(i) / WaveColumns;
-    const Single h = WaveHeight(static_cast<Single>(u));
+    const Single h = WaveHeight(t, static_cast<Single>(u));
     glVertex2f(static_cast<Single>(u * W), static_cast<Single>(H / 2 - h));
   }
   glEnd();
@@ -133,17 +132,16 @@ void DrawWaveLine(Extended W, Extended H) {
 
 // Relies on the pixel projection, blending on and texturing off; leaves texturing off and the
 // colour black. Makes no Random call.
-void DrawOpening() {
-  const int64_t t = DemoTime;
+void DrawOpening(int64_t t) {
   const Extended W = Ogl->ViewWidth;
   const Extended H = Ogl->ViewHeight;
   const Single p = static_cast<Single>(Extended(t) / 22147);
   // The wheel's centre: from just outside the left edge at 0 ms to outside the right at 22147.
   const Single X = static_cast<Single>((W + 200) * p - 40);
 
-  DrawBanner(W, H);
-  DrawRibbon(W, H, X);
+  DrawBanner(t, W, H);
+  DrawRibbon(t, W, H, X);
   DrawVeil(W, H, t);
-  DrawWheel(W, H, X);
-  DrawWaveLine(W, H);
+  DrawWheel(t, W, H, X);
+  DrawWaveLine(t, W, H);
 }

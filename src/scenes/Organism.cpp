@@ -14,10 +14,6 @@
 #include "scenes/OrganismRipples.h"
 #include "scenes/Quads.h"
 #include "scenes/VertexBatch.h"
-#include "sound/Fmod.h"
-
-Single LeftLevel = 0;
-Single RightLevel = 0;
 
 namespace {
 constexpr int64_t SceneStart = 60787;
@@ -98,8 +94,7 @@ struct TOrganismFrame {
   Single FillAlpha = 0;
 };
 
-void PrepareFrame(TOrganismFrame &Frame, Single Phase) {
-  const int64_t t = DemoTime;
+void PrepareFrame(TOrganismFrame &Frame, int64_t t, Single Phase) {
   Frame.Time = t;
   const TRipplePhases Phases = RipplePhasesAt(t);
   ComputeOutlineRipples(Phases, Frame.Outline);
@@ -207,12 +202,12 @@ TBackgroundWave NextBackgroundWave(int64_t t) {
   return Wave;
 }
 
-void DrawOrganism(uint32_t Depth, Single Left, Single Right, Single Phase, Single CentreX,
-                  Single CentreY, Single Size) {
+void DrawOrganism(int64_t t, uint32_t Depth, Single Left, Single Right, Single Phase,
+                  Single CentreX, Single CentreY, Single Size) {
   // A frame's shared terms are about 30 KB: fine on the stack, and none of it
   // outlives the frame.
   TOrganismFrame Frame;
-  PrepareFrame(Frame, Phase);
+  PrepareFrame(Frame, t, Phase);
   Batch().Clear();
   DrawOrganismAt(Frame, 0, Depth, Left, Right, CentreX, CentreY, Size);
   Batch().Draw();
@@ -220,8 +215,7 @@ void DrawOrganism(uint32_t Depth, Single Left, Single Right, Single Phase, Singl
 
 // Relies on the pixel projection, blending and line smoothing; leaves the
 // colour white.
-void DrawOrganismWindow() {
-  const int64_t t = DemoTime;
+void DrawOrganismWindow(int64_t t, Single Left, Single Right) {
   RandSeed = WaveSeed;
   // All seven values of every wave are drawn whether it shows or not, so the
   // waves are the same on every frame.
@@ -230,11 +224,9 @@ void DrawOrganismWindow() {
   Batch().Draw();
   DrawVeil(t);
 
-  // The result is ignored: a failed query leaves the previous levels.
-  FSOUND_GetCurrentLevels(0, &LeftLevel, &RightLevel);
   const Extended W = Ogl->ViewWidth;
   const Extended H = Ogl->ViewHeight;
-  DrawOrganism(0, LeftLevel, RightLevel, static_cast<Single>(Extended(t % 2000) / 2000),
+  DrawOrganism(t, 0, Left, Right, static_cast<Single>(Extended(t % 2000) / 2000),
                static_cast<Single>(W / 2), static_cast<Single>(H / 2),
                static_cast<Single>(W * 0.2L));
 }

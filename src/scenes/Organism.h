@@ -8,20 +8,16 @@
 
 #include "UMMath.h"
 
-// The music's output levels, read once per frame of the scene; a failed read
-// leaves the previous values (0 at start).
-extern Single LeftLevel;
-extern Single RightLevel;
-
 // One organism and, while Depth <= 2, its five children. Relies on the pixel
 // projection, blending, line smoothing and the scenes' line width; leaves the
-// colour white. Reads DemoTime and ViewWidth; makes no Random call.
-void DrawOrganism(uint32_t Depth, Single LeftLevel, Single RightLevel, Single Phase, Single CentreX,
-                  Single CentreY, Single Size);
+// colour white. Reads ViewWidth; makes no Random call. t is the film's time.
+void DrawOrganism(int64_t t, uint32_t Depth, Single LeftLevel, Single RightLevel, Single Phase,
+                  Single CentreX, Single CentreY, Single Size);
 
-// The whole scene for one frame: the waves, the veil, the level query and the
-// organisms. Reseeds the generator and makes 280 Random calls.
-void DrawOrganismWindow();
+// The whole scene for one frame at film time t: the waves, the veil and the
+// organisms, whose outlines ripple with the music's output levels at t.
+// Reseeds the generator and makes 280 Random calls.
+void DrawOrganismWindow(int64_t t, Single LeftLevel, Single RightLevel);
 
 // One of the forty background waves: where it is in time, how bright, and its
 // shape across the view.

@@ -1,4 +1,4 @@
-// The scene timeline: one complete frame of the film from DemoTime alone.
+// The scene timeline: one complete frame of the film from its inputs alone.
 #pragma once
 
 #include <cstdint>
@@ -8,29 +8,31 @@
 #include "scenes/BlobField.h"
 #include "scenes/Branches.h"
 #include "scenes/DiscStamps.h"
+#include "scenes/FilmTiming.h"
 #include "scenes/Finale.h"
 #include "scenes/Opening.h"
 #include "scenes/Organism.h"
 #include "scenes/UAWorms.h"
 #include "scenes/WaveStrands.h"
 
-// Clears, draws the scenes whose time spans hold DemoTime in order, the vignette, and flushes.
-// Always returns true.
-bool DrawScene();
-
-// The effects DrawScene calls, the real ones unless a test swaps an entry to
-// watch the calls and their arguments without depending on the drawings.
+// The effects the timeline's stretches call: the real ones by default. A test
+// passes its own to watch the calls and their arguments without depending on
+// the drawings.
 struct TTimelineEffects {
-  void (*DrawOpening)() = ::DrawOpening;
-  void (*DrawWaveStrands)() = ::DrawWaveStrands;
-  void (*DrawAttractorWindow)() = ::DrawAttractorWindow;
+  void (*DrawOpening)(int64_t) = ::DrawOpening;
+  void (*DrawWaveStrands)(int64_t) = ::DrawWaveStrands;
+  void (*DrawAttractorWindow)(int64_t) = ::DrawAttractorWindow;
   void (*DrawBranches)(Single, Single, Single, Single, Single) = ::DrawBranches;
-  void (*DrawBlobField)(Single, Single) = ::DrawBlobField;
-  void (*DrawDiscStamps)() = ::DrawDiscStamps;
-  void (*DrawOrganismWindow)() = ::DrawOrganismWindow;
+  void (*DrawBlobField)(int64_t, Single, Single) = ::DrawBlobField;
+  void (*DrawDiscStamps)(int64_t) = ::DrawDiscStamps;
+  void (*DrawOrganismWindow)(int64_t, Single, Single) = ::DrawOrganismWindow;
   void (*DrawWorms)(uint32_t, Single) = ::DrawWorms;
   void (*DrawMosaicFade)(Single) = ::DrawMosaicFade;
   void (*DrawFinale)(Single) = ::DrawFinale;
 };
 
-extern TTimelineEffects TimelineEffects;
+// Clears, draws the stretches that hold Frame.Time in their order, the
+// vignette, and flushes. Always returns true. The caller presents the frame.
+bool DrawScene(const TFrameInputs &Frame);
+// The same through the given effects.
+bool DrawScene(const TFrameInputs &Frame, const TTimelineEffects &Effects);

@@ -7,10 +7,9 @@
 
 #include "UMOgl.h"
 #include "UMTypes.h"
+#include "scenes/CarriedState.h"
 #include "scenes/VertexBatch.h"
 #include "scenes/WormWave.h"
-
-TWormState Worms;
 
 namespace {
 // The segments a pass is split into.
@@ -51,8 +50,8 @@ TWormPoint Displace(const TFrame &Frame, TWormPoint Point, Single Weight) {
 void EmitVertex(const TFrame &Frame, int Worm, TWormPoint Point, Single Weight) {
   Frame.Strips.Color(Frame.Grey, Frame.Grey, Frame.Grey,
                      LinearInterpolate(0, Weight, Frame.Fade));
-  Frame.Strips.Vertex(EasedBlend(Worms.WormAnchorX[Worm], Point.X, Frame.FadeEased),
-                      EasedBlend(Worms.WormAnchorY[Worm], Point.Y, Frame.FadeEased));
+  Frame.Strips.Vertex(EasedBlend(Carried.Worms.WormAnchorX[Worm], Point.X, Frame.FadeEased),
+                      EasedBlend(Carried.Worms.WormAnchorY[Worm], Point.Y, Frame.FadeEased));
 }
 
 // The point at Mu on the cubic through four consecutive track points, of
@@ -78,7 +77,7 @@ void AdvanceTrack(TWormPoint *Q) {
 // wriggle fades out over its first p of the way and which is on its path and
 // opaque after that.
 void DrawWorm(const TFrame &Frame, int Worm, Single p) {
-  const TWormPoint *Q = Worms.WormTracks[Worm];
+  const TWormPoint *Q = Carried.Worms.WormTracks[Worm];
   const Extended Phase = p;
   Frame.Strips.Begin(GL_LINE_STRIP);
   for (int k = 0; k <= PassSteps; ++k) {
@@ -101,11 +100,12 @@ void DrawWorm(const TFrame &Frame, int Worm, Single p) {
 }  // namespace
 
 void InitWormTracks() {
+  TWormState &Worms = Carried.Worms;
   const int32_t Width = static_cast<int32_t>(Ogl->ViewWidth);
   const int32_t Height = static_cast<int32_t>(Ogl->ViewHeight);
   const Extended W = Width, H = Height;
   for (int i = 0; i < WormCount; ++i) {
-    for (TWormPoint &Point : Worms.StartTracks[i]) {
+    for (TWormPoint &Point : Worms.WormTracks[i]) {
       Point.X = static_cast<Single>(Random(Width));
       Point.Y = static_cast<Single>(Random(Height));
     }
@@ -115,12 +115,7 @@ void InitWormTracks() {
     Worms.WormAnchorY[i] =
         static_cast<Single>(Random(static_cast<int32_t>(Round(H * 0.14L))) + (H / 2 - H * 0.07L));
   }
-  ResetWorms();
-}
-
-void ResetWorms() {
   for (int i = 0; i < WormCount; ++i) {
-    for (int n = 0; n < WormTrackPoints; ++n) Worms.WormTracks[i][n] = Worms.StartTracks[i][n];
     Worms.WormPhases[i] = 0;
     Worms.PrevWormPhases[i] = 0;
   }
@@ -137,6 +132,7 @@ uint32_t WormPeriod(int Worm) {
 // Relies on the pixel projection and the scenes' smoothed 2.1-pixel lines;
 // enables blending (already on) and changes the colour.
 void DrawWorms(uint32_t Time, Single Fade) {
+  TWormState &Worms = Carried.Worms;
   glEnable(GL_BLEND);
   const TFrame Frame{Extended(Ogl->ViewWidth), Extended(Ogl->ViewHeight), EasedWeight(Fade),
                      CosineInterpolate(0.5f, 0, Fade), Fade, Batch()};

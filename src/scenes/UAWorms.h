@@ -8,10 +8,6 @@
 
 #include "UMMath.h"
 
-// The timeline's worms window: 73000 < DemoTime <= 90000.
-constexpr int64_t WormsWindowStart = 73000;
-constexpr int64_t WormsWindowEnd = 90000;
-
 constexpr int WormCount = 7;
 // Control points per track: a worm crawls the segment between the second and
 // third and looks one point behind and one ahead.
@@ -34,20 +30,12 @@ struct TWormState {
   // The points out of which the worms grow while the scene fades in.
   Single WormAnchorX[WormCount];
   Single WormAnchorY[WormCount];
-  // The tracks as InitWormTracks laid them out, for ResetWorms.
-  TWormPoint StartTracks[WormCount][WormTrackPoints];
 };
 
-extern TWormState Worms;
-
-// Lays out the tracks and anchors from the generator as the branch list left
-// it (12 draws per worm, no reseeding), then resets the motion.
+// Lays out the tracks and anchors of the carried state (CarriedState.h) from
+// the generator as the branch list left it (12 draws per worm, no
+// reseeding), with every phase 0, so the next DrawWorms advances no worm.
 void InitWormTracks();
-
-// Puts the worms back to the start of their stretch: the start-up tracks and
-// every previous phase 0, so the next DrawWorms advances no worm. Replaying
-// the frames from there with the same generator states reproduces a run.
-void ResetWorms();
 
 // The worms' period in milliseconds (500 to 3999), fixed per worm; saves and
 // restores RandSeed around its own reseeding.

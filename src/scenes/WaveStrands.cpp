@@ -30,8 +30,7 @@ Single StrandAmplitude(int32_t M, int64_t t) {
 }
 
 // Relies on the pixel projection and blending; changes only the colour.
-void DrawWaveStrands() {
-  const int64_t t = DemoTime;
+void DrawWaveStrands(int64_t t) {
   const Extended W = Ogl->ViewWidth;
   const Extended H = Ogl->ViewHeight;
   // The opening wave's phase: one wavelength across the view, moving left by

@@ -11,4 +11,4 @@ Single StrandAmplitude(int32_t M, int64_t t);
 
 // The wave strands that follow the opening (22147 < t <= 30561); reseeds the generator with 8181
 // and makes 1055 Random calls.
-void DrawWaveStrands();
+void DrawWaveStrands(int64_t t);

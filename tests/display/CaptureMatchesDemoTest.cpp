@@ -125,7 +125,7 @@ TEST(CaptureMatchesDemo, TheSameInstantGivesTheSamePixels) {
     for (size_t i = 0; i < Demo.size() && i < Captured.size(); ++i)
       Differing += Demo[i] != Captured[i];
     EXPECT_EQ(Captured.size(), Demo.size());
-    EXPECT_EQ(Differing, 0u) << "bytes differing at DemoTime " << Instant;
+    EXPECT_EQ(Differing, 0u) << "bytes differing at film time " << Instant;
   }
   ASSERT_EQ(chdir(Here), 0);
 }

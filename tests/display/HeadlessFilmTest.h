@@ -27,7 +27,6 @@ protected:
     delete Gl;
     Gl = nullptr;
     SetPlatform(nullptr);
-    DemoTime = 0;
   }
 
   static int Red(int X, int Y) { return Gl->ReadPixel(X, Y).R; }

@@ -11,8 +11,7 @@
 using PixelLeaderAndOpening = THeadlessFilmTest<800, 600>;
 
 TEST_F(PixelLeaderAndOpening, OpeningStartsWithAFlatWaveThroughTheMiddle) {
-  DemoTime = 0;
-  DrawScene();
+  DrawScene(TFrameInputs{0, 0, 0});
   for (const int X : {100, 400, 700}) {
     EXPECT_LT(Red(X, 299), 60) << X;  // the line is centred on y = 300
     EXPECT_LT(Red(X, 300), 60) << X;

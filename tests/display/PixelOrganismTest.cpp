@@ -22,15 +22,11 @@ TEST_F(PixelOrganism, FillWhitensTheTopOrganismFromItsCentreOut) {
     int Grey;  // 255 x the fill alpha
   } Cases[] = {{70800, 46}, {71500, 70}, {72500, 108}};
   for (const auto &Case : Cases) {
-    LeftLevel = 0.7f;
-    RightLevel = 0.7f;
-    DemoTime = Case.Time;
-    DrawScene();
+    DrawScene(TFrameInputs{Case.Time, 0.7f, 0.7f});
     for (auto [X, Y] : {std::pair{512, 384}, {480, 400}, {540, 360}}) {
       const THeadlessGL::TPixel P = Gl->ReadPixel(X, Y);
       EXPECT_NEAR(P.R, Case.Grey, 3) << Case.Time << " at " << X << ", " << Y;
       EXPECT_EQ(P.R, P.B);
     }
   }
-  LeftLevel = RightLevel = 0;
 }

@@ -12,10 +12,7 @@ namespace {
 
 class PixelScene : public THeadlessFilmTest<1024, 768> {
 protected:
-  static void DrawFilmAt(int64_t Time) {
-    DemoTime = Time;
-    DrawScene();
-  }
+  static void DrawFilmAt(int64_t Time) { DrawScene(TFrameInputs{Time, 0, 0}); }
 };
 
 }  // namespace

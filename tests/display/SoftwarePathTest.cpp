@@ -23,8 +23,7 @@ protected:
 
   static std::vector<uint8_t> FrameAt(int64_t Time, TRenderPath Path) {
     SetRenderPath(Path);
-    DemoTime = Time;
-    DrawScene();
+    DrawScene(TFrameInputs{Time, 0, 0});
     return Gl->ReadFrame();
   }
 

@@ -31,7 +31,6 @@ protected:
   }
   void TearDown() override {
     Ogl = SavedOgl;
-    DemoTime = 0;
     LoadGlArrayCalls(nullptr);
   }
 

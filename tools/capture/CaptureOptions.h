@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "scenes/FilmTiming.h"
+
 // What --out asks for, from how the path ends.
 enum class TOutputKind {
   Png,          // FILE.png: one frame
@@ -15,8 +17,8 @@ struct TCaptureOptions {
   int Width = 1024;
   int Height = 768;
   int Fps = 30;
-  int64_t From = 0;       // DemoTime of the first frame
-  int64_t To = 110000;    // frames up to, not including, this DemoTime
+  int64_t From = 0;       // film time of the first frame
+  int64_t To = FilmLength;  // frames up to, not including, this film time
   bool Leader = false;    // the countdown before the film
   bool Countdown = false; // a single leader frame at tick time From (--countdown)
   std::string MusicPath;  // empty: the bundled music
@@ -28,8 +30,8 @@ struct TCaptureOptions {
   bool Version = false;
 };
 
-// The film's length: DemoTime runs from 0 to this.
-constexpr int64_t FilmEnd = 110000;
+// The film's length: its time runs from 0 to this.
+constexpr int64_t FilmEnd = FilmLength;
 // The largest frame side accepted: the viewport limit of Mesa's software
 // rasteriser.
 constexpr int MaxCaptureSide = 16384;

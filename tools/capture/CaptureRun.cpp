@@ -26,14 +26,13 @@
 #include "HeadlessPlatform.h"
 #include "PngFile.h"
 #include "Progress.h"
-#include "UMTypes.h"
 #include "VideoPipe.h"
 #include "film/FilmSetup.h"
 #include "scenes/CarriedState.h"
 #include "scenes/Countdown.h"
+#include "scenes/FilmTiming.h"
 #include "scenes/Timeline.h"
 #include "sound/DecodedTrack.h"
-#include "sound/Fmod.h"
 
 namespace {
 
@@ -59,6 +58,8 @@ void OnStopInRenderer(int) {
 // one; every part is rendered and written on its own.
 struct TPlan {
   const TCaptureOptions *Options = nullptr;
+  // The music the organism's levels come from; null: silence.
+  const TDecodedTrack *Music = nullptr;
   std::vector<uint32_t> Leader;
   int64_t FilmFrames = 0;
   std::vector<TFilmPart> Film;
@@ -177,15 +178,21 @@ struct TRenderer {
   std::string Error;
   bool Failed = false;
   std::vector<uint8_t> Rgba;  // the frame read back, its storage reused
+  TCarriedState AtSetUp;      // the carried state as the set-up left it
 
   void DrawLeaderFrame(uint32_t Tick) {
     Headless.TickCount = Tick;
     DrawCountdown(Tick);
+    Headless.SwapBuffers();
   }
+  // The frame the demo draws at film time T, with the levels its music has
+  // there.
   void DrawFilmFrame(int64_t T) {
     Headless.Counter = T;
-    DemoTime = T;
-    DrawScene();
+    TFrameInputs Frame;
+    Frame.Time = T;
+    if (Plan.Music) Plan.Music->LevelsAt(T, Frame.LeftLevel, Frame.RightLevel);
+    DrawScene(Frame);
     Headless.SwapBuffers();
   }
   void Fail() { Failed = true; }
@@ -212,17 +219,12 @@ struct TRenderer {
     Draw();
     Into += Since(Start);
   }
-  static void ResetStretches() {
-    for (const TStatefulStretch &Stretch : StatefulStretches())
-      if (Stretch.Reset) Stretch.Reset();
-  }
-
-  // Runs inside the set-up, before the film's line width: the stretches'
-  // state as the set-up left it, then the leader, seen by the renderer that
+  // Runs inside the set-up, before the film's line width: keeps the carried
+  // state as the set-up left it, then draws the leader, seen by the renderer that
   // writes it and unseen by the others (the leader's drawing is part of the
   // state every renderer starts the film from).
   void Leader() {
-    ResetStretches();
+    AtSetUp = Carried;
     if (!DrawsLeader) {
       Timed(Times.Replay, [&] {
         for (uint32_t Tick : Plan.Leader) {
@@ -249,10 +251,11 @@ struct TRenderer {
   void FilmPart(size_t Part) {
     const TCaptureOptions &O = *Plan.Options;
     const TFilmPart &P = Plan.Film[Part - (Plan.HasLeaderPart() ? 1 : 0)];
-    ResetStretches();
+    Carried = AtSetUp;
     Timed(Times.Replay, [&] {
-      for (const TStatefulStretch &Stretch : StatefulStretches())
-        if (Stretch.Primer > 0 && FilmFrameTime(P.Begin, O.Fps, O.From) <= Stretch.End &&
+      for (const TFilmStretch &Stretch : FilmStretches)
+        if (Stretch.CarriesState && Stretch.Primer > 0 &&
+            FilmFrameTime(P.Begin, O.Fps, O.From) <= Stretch.End &&
             FilmFrameTime(P.End - 1, O.Fps, O.From) > Stretch.Start)
           Unseen([&] { DrawFilmFrame(Stretch.Primer); });
       for (int64_t T : ReplayTimes(O.From, O.Fps, P.Begin)) {
@@ -306,7 +309,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
   bool Done = false;
   if (auto Gl = THeadlessGL::Create(O.Width, O.Height, Error)) {
     TPartWriter Writer(O, PartsFolder);
-    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}};
+    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}, {}};
     auto Leader = [](void *R) { static_cast<TRenderer *>(R)->Leader(); };
     if (SetUpFilm(O.Width, O.Height, Leader, &Renderer)) {
       Renderer.Film();
@@ -732,13 +735,10 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
   std::string MusicPath;
   if (!O.Countdown && !LoadMusic(O, Track, MusicPath, Error)) return TCaptureResult::Failed;
   if (!PrepareOutput(O, MusicPath, Error)) return Outcome(false);
-  UseDecodedTrackLevels(MusicPath.empty() ? nullptr : &Track);
+  Plan.Music = MusicPath.empty() ? nullptr : &Track;
 
   TPartsFolder Parts;
-  if (O.Kind == TOutputKind::Video && !Parts.Make(O.OutPath, Error)) {
-    UseDecodedTrackLevels(nullptr);
-    return TCaptureResult::Failed;
-  }
+  if (O.Kind == TOutputKind::Video && !Parts.Make(O.OutPath, Error)) return TCaptureResult::Failed;
 
   TProgress Progress(Plan.Total());
   std::vector<int64_t> Written(Plan.PartCount(), 0);
@@ -760,7 +760,6 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
       Ok = false;
     }
   }
-  UseDecodedTrackLevels(nullptr);
   return Outcome(Ok);
 }
 

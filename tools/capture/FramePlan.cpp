@@ -2,12 +2,7 @@
 
 #include <algorithm>
 
-#include "scenes/CarriedState.h"
-
-namespace {
-constexpr uint32_t LeaderFirstTick = 700;
-constexpr uint32_t LeaderLastTick = 4000;
-}  // namespace
+#include "scenes/FilmTiming.h"
 
 int64_t FilmFrameTime(int64_t K, int Fps, int64_t From) { return K * 1000 / Fps + From; }
 
@@ -21,9 +16,8 @@ namespace {
 
 // True when both instants lie in the same stateful stretch.
 bool SameStretch(int64_t A, int64_t B) {
-  for (const TStatefulStretch &Stretch : StatefulStretches())
-    if (A > Stretch.Start && A <= Stretch.End && B > Stretch.Start && B <= Stretch.End)
-      return true;
+  for (const TFilmStretch &Stretch : FilmStretches)
+    if (Stretch.CarriesState && Stretch.Holds(A) && Stretch.Holds(B)) return true;
   return false;
 }
 
@@ -47,8 +41,8 @@ std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps) {
 std::vector<uint32_t> LeaderTicks(int Fps) {
   std::vector<uint32_t> Ticks;
   for (int64_t J = 0;; ++J) {
-    const int64_t Tick = LeaderFirstTick + J * 1000 / Fps;
-    if (Tick > LeaderLastTick) break;
+    const int64_t Tick = LeaderHeadStart + J * 1000 / Fps;
+    if (Tick > LeaderLength) break;
     Ticks.push_back(static_cast<uint32_t>(Tick));
   }
   return Ticks;
@@ -57,8 +51,8 @@ std::vector<uint32_t> LeaderTicks(int Fps) {
 std::vector<int64_t> ReplayTimes(int64_t From, int Fps, int64_t K) {
   const int64_t Target = FilmFrameTime(K, Fps, From);
   std::vector<int64_t> Times;
-  for (const TStatefulStretch &Stretch : StatefulStretches()) {
-    if (Target <= Stretch.Start || Target > Stretch.End) continue;
+  for (const TFilmStretch &Stretch : FilmStretches) {
+    if (!Stretch.CarriesState || !Stretch.Holds(Target)) continue;
     // The run from 0 up to From ...
     for (int64_t J = 0;; ++J) {
       const int64_t T = FilmFrameTime(J, Fps, 0);

@@ -25,8 +25,7 @@
 //   SetPlatform(&Headless);
 //   auto Gl = THeadlessGL::Create(1024, 768, Error);
 //   SetUpFilm(1024, 768);
-//   DemoTime = 8000;
-//   DrawScene();
+//   DrawScene(TFrameInputs{8000, 0, 0});
 //   WritePng("frame.png", Gl->ReadFrame(), 1024, 768, Error);
 #pragma once
 
