@@ -128,7 +128,8 @@ TEST_F(OrganismTest, EveryFrameDrawsAllWaveValuesAndDrawsOnlyLiveWaves) {
     EXPECT_EQ(SeedLeft, RandSeed);
 
     size_t Strips = 0;
-    while (Drawn[Strips].Mode == GL_LINE_STRIP) ++Strips;
+    while (Strips < Drawn.size() && Drawn[Strips].Mode == GL_LINE_STRIP) ++Strips;
+    ASSERT_LT(Strips, Drawn.size()) << "nothing drawn after the waves";
     size_t Live = 0;
     for (const TBackgroundWave &W : Waves) Live += (t > W.Start && t <= W.Start + W.Duration);
     EXPECT_EQ(Strips, Live);
@@ -146,7 +147,8 @@ TEST_F(OrganismTest, FirstWaveStartsAfterItsStartAndEndsAtAlphaZero) {
   auto Strips = [&](int64_t t) {
     const auto &Drawn = DrawWindow(t);
     size_t n = 0;
-    while (Drawn[n].Mode == GL_LINE_STRIP) ++n;
+    while (n < Drawn.size() && Drawn[n].Mode == GL_LINE_STRIP) ++n;
+    EXPECT_LT(n, Drawn.size()) << "nothing drawn after the waves at " << t;
     return n;
   };
   EXPECT_EQ(Strips(62853), Strips(62852) + 1);
@@ -175,7 +177,8 @@ TEST_F(OrganismTest, VeilDarkensOverTheFirstSecond) {
   for (const auto &Case : Cases) {
     const auto &Drawn = DrawWindow(Case.t);
     size_t Veil = 0;
-    while (Drawn[Veil].Mode != GL_QUADS) ++Veil;
+    while (Veil < Drawn.size() && Drawn[Veil].Mode != GL_QUADS) ++Veil;
+    ASSERT_LT(Veil, Drawn.size()) << "no veil at " << Case.t;
     const TGLPrimitive &Quad = Drawn[Veil];
     EXPECT_FLOAT_EQ(Quad.Vertices[0].A, Case.Alpha) << Case.t;
     EXPECT_EQ(Quad.Vertices[0].R, 0.0f);
@@ -411,6 +414,7 @@ TEST_F(OrganismTest, ThePlayingLevelsMakeTheOutlineRipple) {
   const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (FSOUND_Stream_GetTime(Stream) < 200 && std::chrono::steady_clock::now() < Deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GE(FSOUND_Stream_GetTime(Stream), 200) << "the tone never became audible";
 
   float Left = 0, Right = 0;
   ASSERT_TRUE(FSOUND_GetCurrentLevels(0, &Left, &Right));

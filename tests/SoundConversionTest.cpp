@@ -1,6 +1,8 @@
 // The sample ring between decoder and callback, and the rate converter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -102,15 +104,19 @@ TEST(SoundConversion, RingKeepsOrderAcrossWrapsBetweenThreads) {
   TSampleRing Ring(1000);
   EXPECT_EQ(Ring.Capacity(), 1024u);
   constexpr size_t Total = 200000;
+  // Both sides give up at a deadline generous for a loaded machine, so a ring
+  // that loses or withholds frames fails the test instead of hanging it.
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto Late = [&] { return std::chrono::steady_clock::now() > Deadline; };
   std::thread Producer([&] {
     std::vector<float> Chunk;
-    for (size_t Sent = 0; Sent < Total;) {
+    for (size_t Sent = 0; Sent < Total && !Late();) {
       const size_t Count = std::min<size_t>(37 + Sent % 300, Total - Sent);
       Chunk.resize(Count * 2);
       for (size_t i = 0; i < Count; ++i)
         Chunk[i * 2] = Chunk[i * 2 + 1] = static_cast<float>(Sent + i);
       size_t Written = 0;
-      while (Written < Count) {
+      while (Written < Count && !Late()) {
         Written += Ring.Write(Chunk.data() + Written * 2, Count - Written);
         if (Written < Count) std::this_thread::yield();
       }
@@ -120,7 +126,7 @@ TEST(SoundConversion, RingKeepsOrderAcrossWrapsBetweenThreads) {
   std::vector<float> Buffer(2 * 500);
   size_t Received = 0;
   bool InOrder = true;
-  while (Received < Total) {
+  while (Received < Total && !Late()) {
     const size_t Got = Ring.Read(Buffer.data(), 1 + Received % 500);
     for (size_t i = 0; i < Got; ++i)
       InOrder &=
@@ -129,6 +135,7 @@ TEST(SoundConversion, RingKeepsOrderAcrossWrapsBetweenThreads) {
     if (Got == 0) std::this_thread::yield();
   }
   Producer.join();
+  ASSERT_EQ(Received, Total) << "the frames stopped coming";
   EXPECT_TRUE(InOrder);
   EXPECT_EQ(Ring.Available(), 0u);
   EXPECT_EQ(Ring.Read(Buffer.data(), 10), 0u);

@@ -100,16 +100,29 @@ bool TDemoProcess::Start(const std::string &Program, const std::string &Folder,
 }
 
 int TDemoProcess::WaitForExit(int Seconds) {
+  // Looks at least once, so WaitForExit(0) tells an ended child from a
+  // running one instead of always answering "running".
   const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-  while (Child > 0 && std::chrono::steady_clock::now() < Deadline) {
+  while (Child > 0) {
     int WaitStatus = 0;
     if (waitpid(Child, &WaitStatus, WNOHANG) == Child) {
       Child = 0;
       return WIFEXITED(WaitStatus) ? WEXITSTATUS(WaitStatus) : 128 + WTERMSIG(WaitStatus);
     }
+    if (std::chrono::steady_clock::now() >= Deadline) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return -1;
+}
+
+int TDemoProcess::EscapeAndWait(unsigned long Window, int Seconds) {
+  if (!Focus(Window)) return -1;
+  // Held down until the demo has ended: its main loop reads the key's state,
+  // so a press shorter than a pass under load could go unseen.
+  std::system("timeout 10 xdotool keydown Escape");
+  const int ExitStatus = WaitForExit(Seconds);
+  std::system("timeout 10 xdotool keyup Escape");
+  return ExitStatus;
 }
 
 TWindowSize WindowSize(unsigned long Window) {

@@ -51,8 +51,11 @@ public:
   void SetErrorFile(const std::string &Path) { ErrorFile = Path; }
   pid_t Pid() const { return Child; }
   // The exit status (128 + signal for a signal), or -1 while still running
-  // after the wait.
+  // after the wait. WaitForExit(0) looks once without waiting.
   int WaitForExit(int Seconds);
+  // Gives Window the focus, holds Escape down until the demo ends or
+  // Seconds pass, and returns WaitForExit's answer.
+  int EscapeAndWait(unsigned long Window, int Seconds);
 
 private:
   void Kill();

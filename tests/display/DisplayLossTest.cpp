@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "DemoProcess.h"
+#include "support/WindowedDemo.h"
 
 namespace {
 
@@ -93,23 +94,23 @@ TEST_P(DisplayLossTest, TheDemoEndsAtOnceWithAMessageAndAFailureStatus) {
   const std::string Errors = ::testing::TempDir() + "display-loss-stderr.txt";
   TDemoProcess Demo;
   Demo.SetErrorFile(Errors);
-  ASSERT_TRUE(Demo.Start(Folder + "/quillmoor", Folder, {"SDL_AUDIODRIVER=dummy"}));
-  const unsigned long Dialog = WaitForWindow("^Display settings$", 20);
-  ASSERT_NE(Dialog, 0u) << "no dialog";
-  ASSERT_TRUE(TypeInto(Dialog, "alt+f Return"));
-  const TWindowSize Default{1024, 768};
-  ASSERT_NE(WaitForWindow("^Quillmoor$", 30, &Default), 0u) << "no render window";
-  // The leader takes about 3.3 s before the film's clock starts.
+  ASSERT_NE(StartWindowedDemo(Demo, Folder + "/quillmoor", Folder, {"SDL_AUDIODRIVER=dummy"},
+                              TWindowedSize::Default1024x768),
+            0u);
+  // The moment of the film the server goes at, not a wait for something:
+  // the leader takes about 3.3 s before the film's clock starts.
   std::this_thread::sleep_for(std::chrono::milliseconds(3300 + 1000 * SecondsIntoFilm));
   ASSERT_EQ(Demo.WaitForExit(0), -1) << "the demo ended before the server went";
   Server.Kill();
   const auto Killed = std::chrono::steady_clock::now();
-  const int Status = Demo.WaitForExit(5);
+  const int Status = Demo.WaitForExit(10);
   const double Took =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - Killed).count();
-  EXPECT_NE(Status, -1) << "still running 5 s after the server went";
+  EXPECT_NE(Status, -1) << "still running 10 s after the server went";
   EXPECT_NE(Status, 0);
-  EXPECT_LT(Took, 1.0);
+  // A hang in the shutdown never ends; a prompt exit on a 2-core machine
+  // shared with builds can still take more than a second to be scheduled.
+  EXPECT_LT(Took, 3.0);
   EXPECT_NE(FileText(Errors).find("display"), std::string::npos) << FileText(Errors);
 }
 

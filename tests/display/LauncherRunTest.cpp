@@ -45,12 +45,6 @@ protected:
   std::string AudioFile() const { return Scratch.Path("audio.raw"); }
   bool SoundOpened() const { return access(AudioFile().c_str(), F_OK) == 0; }
 
-  // Escape held long enough for a pass of the main loop with no message.
-  static void PressEscapeInFilm(unsigned long Window) {
-    ASSERT_TRUE(Focus(Window));
-    std::system("xdotool keydown Escape; sleep 0.3; xdotool keyup Escape");
-  }
-
   std::string Program;
   TScratchFolder Scratch;
   TDemoProcess Demo;
@@ -69,8 +63,7 @@ TEST_F(LauncherRunTest, EnterAtOnceAsksForAWindowWhenTheDisplayRefusesFullscreen
   ASSERT_NE(Window, 0u) << "no 1024x768 render window";
   EXPECT_EQ(WindowPosition(Window), "0,0");
   EXPECT_TRUE(NoWindow(Dialog));
-  PressEscapeInFilm(Window);
-  EXPECT_EQ(Demo.WaitForExit(30), 0);
+  EXPECT_EQ(Demo.EscapeAndWait(Window, 30), 0);
   EXPECT_TRUE(NoWindow(Film));
   EXPECT_TRUE(SoundOpened());
 }
@@ -100,8 +93,7 @@ TEST_F(LauncherRunTest, WindowedRowZeroRunsIn640x480AndEscapeEndsTheFilm) {
   const unsigned long Window = WaitForWindow(Film, 30, &Small);
   ASSERT_NE(Window, 0u) << "no 640x480 render window";
   EXPECT_EQ(WindowPosition(Window), "0,0");
-  PressEscapeInFilm(Window);
-  EXPECT_EQ(Demo.WaitForExit(30), 0);
+  EXPECT_EQ(Demo.EscapeAndWait(Window, 30), 0);
   EXPECT_TRUE(NoWindow(Film));
 }
 
@@ -251,11 +243,16 @@ TEST_F(LauncherRunTest, AWholeRunWritesNoFileOutsideTheTemporaryFolder) {
   const TWindowSize Small{640, 480};
   const unsigned long Window = WaitForWindow(Film, 30, &Small);
   ASSERT_NE(Window, 0u) << "no render window";
-  PressEscapeInFilm(Window);
+  // Escape held down until the run has ended, as TDemoProcess::EscapeAndWait
+  // does for a demo started directly.
+  ASSERT_TRUE(Focus(Window));
+  std::system("timeout 10 xdotool keydown Escape");
   const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (Run.Running() && std::chrono::steady_clock::now() < Deadline)
+  bool Ended = false;
+  while (!(Ended = !Run.Running()) && std::chrono::steady_clock::now() < Deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ASSERT_FALSE(Run.Running()) << "the demo did not end";
+  std::system("timeout 10 xdotool keyup Escape");
+  ASSERT_TRUE(Ended) << "the demo did not end";
 
   std::vector<std::string> Outside;
   const std::vector<uint8_t> Bytes = ReadBytes(Trace);

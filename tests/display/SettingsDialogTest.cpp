@@ -267,12 +267,14 @@ TEST_F(ListBoxTest, AClickBelowTheLastRowKeepsTheSelection) {
       "timeout 10 xdotool search --sync --name '^List box test$' mousemove --sync --window %1 " +
       std::to_string(List.x() + 20) + " " + std::to_string(List.y() + List.h() - 5) + " click 1";
   std::atomic<bool> Clicked{false};
+  int ClickStatus = -1;
   std::thread Mouse([&] {
-    std::system(Click.c_str());
+    ClickStatus = std::system(Click.c_str());
     Clicked = true;
   });
-  while (!Clicked) Fl::wait(0.01);
+  while (!Clicked) Fl::wait(0.01);  // xdotool's timeout bounds it
   Mouse.join();
+  ASSERT_EQ(ClickStatus, 0) << "the click did not happen";
   for (int i = 0; i < 10; ++i) Fl::wait(0.01);
   EXPECT_EQ(List.SelectedRow(), DefaultModeRow);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "DemoProcess.h"
+#include "support/WindowedDemo.h"
 
 namespace {
 
@@ -28,12 +29,8 @@ protected:
   // Starts the demo beside its music and answers the dialog: windowed, in
   // the default mode. Returns the render window.
   unsigned long StartDemo() {
-    EXPECT_TRUE(Demo.Start(Folder + "/quillmoor", Folder));
-    const unsigned long Dialog = WaitForWindow("^Display settings$", 20);
-    EXPECT_NE(Dialog, 0u) << "no dialog";
-    if (Dialog == 0 || !TypeInto(Dialog, "alt+f Return")) return 0;
-    const TWindowSize Default{1024, 768};
-    return WaitForWindow(Film, 30, &Default);
+    return StartWindowedDemo(Demo, Folder + "/quillmoor", Folder, {},
+                             TWindowedSize::Default1024x768);
   }
 
   std::string Folder;
@@ -44,10 +41,7 @@ TEST_F(WindowDemoRunTest, OpensItsWindowAndEndsOnEscape) {
   const unsigned long Window = StartDemo();
   ASSERT_NE(Window, 0u) << "no 1024x768 render window";
   EXPECT_EQ(WindowPosition(Window), "0,0");
-  // Held long enough for a pass with no message to see it.
-  ASSERT_TRUE(Focus(Window));
-  std::system("xdotool keydown Escape; sleep 0.3; xdotool keyup Escape");
-  EXPECT_EQ(Demo.WaitForExit(20), 0);
+  EXPECT_EQ(Demo.EscapeAndWait(Window, 20), 0);
   EXPECT_TRUE(NoWindow(Film));
 }
 

@@ -63,11 +63,14 @@ film=$(wait_window '^Quillmoor$' 1024x768 30) || fail "no render window"
 if wait_window '^Load error$' "" 6 >/dev/null; then fail "the music was not found"; fi
 kill -0 "$demo" 2>/dev/null || fail "the demo ended early"
 timeout 10 xdotool windowfocus --sync "$film"
-xdotool keydown Escape
-sleep 0.3
-xdotool keyup Escape
+# Escape held down until the demo has ended: its main loop reads the key's
+# state, and a short press could fall between two passes on a busy machine.
+timeout 10 xdotool keydown Escape
+ended=0
+timeout 30 tail --pid="$demo" -f /dev/null && ended=1
+timeout 10 xdotool keyup Escape
+[ "$ended" -eq 1 ] || fail "the demo did not end on Escape"
 status=0
-timeout 30 tail --pid="$demo" -f /dev/null || fail "the demo did not end on Escape"
 wait "$demo" || status=$?
 demo=""
 [ "$status" -eq 0 ] || fail "exit status $status"
