@@ -82,6 +82,22 @@ public:
   virtual void *GetProcAddress(const char *) { return nullptr; }
 };
 
+// Why the render window is not there. The window system's CreateWindow
+// answers NoFailure or the first of its own steps that failed (Window to
+// Activation); the render window adds the steps around it.
+enum class TWindowFailure {
+  NoFailure,
+  ClassRegistration,  // no window system to register with
+  ModeDeclined,       // the viewer declined a window in place of a refused mode
+  Window,             // no window
+  DeviceContext,      // no native drawable for the window
+  PixelFormatChoice,  // no double-buffered RGBA format with a 16-bit depth buffer
+  PixelFormatSet,     // the format could not be given to the window
+  Context,            // no GL context
+  Activation,         // the context could not be made current
+  FilmSetup,          // the film's view or GL state could not be set up
+};
+
 // The window-system steps of the render window, in the order it takes them.
 // Each returns false on failure.
 class TWindowSystem {
@@ -96,19 +112,15 @@ public:
   virtual bool ChangeDisplayMode(int Width, int Height, int Bits) = 0;
   virtual bool RestoreDisplayMode() = 0;
   // Creates the (hidden) window whose client area is Width x Height, at the
-  // screen's top-left corner.
-  virtual bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) = 0;
-  virtual bool GetDeviceContext() = 0;
-  // Returns a pixel-format index (0 on failure) for a double-buffered RGBA
-  // format with a 16-bit depth buffer and the given colour depth.
-  virtual int ChoosePixelFormat(int Bits) = 0;
-  virtual bool SetPixelFormat(int Format) = 0;
-  virtual bool CreateContext() = 0;
-  virtual bool MakeCurrent() = 0;
+  // screen's top-left corner, with a double-buffered RGBA GL context (a
+  // 16-bit depth buffer, the colour of Bits) current on it. On failure,
+  // what was made stays for the teardown: the window from DeviceContext on,
+  // the context too on Activation.
+  virtual TWindowFailure CreateWindow(const char *Title, int Width, int Height, int Bits,
+                                      bool Fullscreen) = 0;
   virtual void ShowWindow() = 0;  // shown, in front, with keyboard focus
   virtual bool ReleaseCurrent() = 0;
   virtual bool DeleteContext() = 0;
-  virtual bool ReleaseDeviceContext() = 0;
   virtual bool DestroyWindow() = 0;
 };
 

@@ -19,22 +19,21 @@
 //                          window made above. SDL's offscreen and dummy
 //                          drivers count as failures: nobody would see the
 //                          film. If SDL finds no GL visual it retries without
-//                          GL so the failure reaches the pixel-format step.
-//   GetDeviceContext       SDL_GetWindowWMInfo: the window's native drawable.
-//   ChoosePixelFormat      the GL visual SDL picked at creation (colour from
-//                          the mode's depth, 16-bit depth buffer, double
-//                          buffered, no destination alpha); 0 when none.
-//   SetPixelFormat         fixed at creation under X11: succeeds for the
-//                          chosen format.
-//   CreateContext          SDL_GL_CreateContext, a compatibility context.
-//   MakeCurrent            SDL_GL_MakeCurrent; also asks for vsync.
+//                          GL so the failure is reported as a pixel-format
+//                          one. Then SDL_GetWindowWMInfo (the window's native
+//                          drawable), the GL visual SDL picked at creation
+//                          (colour from the mode's depth, 16-bit depth
+//                          buffer, double buffered, no destination alpha),
+//                          SDL_GL_CreateContext (a compatibility context) and
+//                          SDL_GL_MakeCurrent, which also asks for vsync.
 //   ReleaseCurrent         SDL_GL_MakeCurrent(window, nullptr).
 //   DeleteContext          SDL_GL_DeleteContext.
-//   ReleaseDeviceContext   nothing is held: succeeds.
 //   DestroyWindow          SDL_DestroyWindow.
 //   UnregisterWindowClass  SDL_QuitSubSystem(SDL_INIT_VIDEO).
 //   RestoreDisplayMode     leaves fullscreen, which puts the desktop mode back,
 //                          then tells the guardian to end quietly.
+//
+// A failed SDL call is reported with SDL_GetError() on standard error.
 //
 // Messages: keys become WM_KEYDOWN/WM_KEYUP with virtual-key codes (with Alt
 // or for F10 the system-key messages), minimising and restoring become
@@ -48,12 +47,8 @@
 #include <SDL.h>
 
 #include <deque>
-#include <functional>
 
 #include "platform/Platform.h"
-
-using TMessageBoxHandler =
-    std::function<TMessageResult(const char *, const char *, TMessageIcon, TMessageButtons)>;
 
 class TSdlPlatform : public TPlatform, public TWindowSystem {
 public:
@@ -78,23 +73,16 @@ public:
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
-  bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) override;
-  bool GetDeviceContext() override;
-  int ChoosePixelFormat(int Bits) override;
-  bool SetPixelFormat(int Format) override;
-  bool CreateContext() override;
-  bool MakeCurrent() override;
+  TWindowFailure CreateWindow(const char *Title, int Width, int Height, int Bits,
+                              bool Fullscreen) override;
   void ShowWindow() override;
   bool ReleaseCurrent() override;
   bool DeleteContext() override;
-  bool ReleaseDeviceContext() override;
   bool DestroyWindow() override;
 
   void SwapBuffers() override;
   void *GetProcAddress(const char *Name) override;
 
-  // Tests answer message boxes here instead of showing them.
-  void SetMessageBoxHandler(TMessageBoxHandler Handler) { MessageBoxHandler = std::move(Handler); }
   // The render window, or null.
   SDL_Window *Window() const { return RenderWindow; }
   // Releases whatever is still held and quits SDL: the desktop mode comes
@@ -124,7 +112,6 @@ private:
   int PendingCursorX = 0, PendingCursorY = 0;
   // Messages posted by the program itself (quit, close); taken before SDL's.
   std::deque<TMessage> Posted;
-  TMessageBoxHandler MessageBoxHandler;
 };
 
 // The process-wide SDL backend.

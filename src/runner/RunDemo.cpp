@@ -34,7 +34,7 @@ void ShowSoundError(const std::string &Text, const char *Caption) {
 
 // Sound start-up: the version check and the initialisation of the sound
 // library. False after the viewer has been told why.
-bool StartSound() {
+bool StartSound(const TSoundCalls &Sound) {
   const Single Version = Sound.FSOUND_GetVersion();
   // Written so that a NaN version also counts as too old.
   if (!(Version >= RequiredSoundVersion)) {
@@ -51,7 +51,7 @@ bool StartSound() {
 }
 
 // Music: the music stream and the FFT unit the level meter reads.
-bool OpenMusic() {
+bool OpenMusic(const TSoundCalls &Sound) {
   MusicStream = Sound.FSOUND_Stream_Open("music.mp3", 304, 0, 0);
   if (MusicStream == 0) {
     const int Code = Sound.FSOUND_GetError();
@@ -91,7 +91,7 @@ uint32_t CountdownElapsed() {
 
 // The countdown leader on the tick clock, one message or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
-void RunCountdown(TMessage &Last) {
+void RunCountdown(const TFilmCalls &Film, TMessage &Last) {
   StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
   for (;;) {
     if (TakeMessage(Last))
@@ -119,7 +119,9 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
 // Each pass tells the music the film's time, so that after a stall of the
 // process (or a device that drifts) what is heard catches up with what is
 // shown.
-void RunMainLoop(int64_t Frequency, TMessage &Last) {
+void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency, TMessage &Last) {
+  const TSoundCalls &Sound = Calls.Sound;
+  const TFilmCalls &Film = Calls.Film;
   while (!Done) {
     DemoTime = MillisecondsSinceStart(Frequency);
     Sound.FSOUND_Stream_Follow(MusicStream, DemoTime);
@@ -135,20 +137,25 @@ void RunMainLoop(int64_t Frequency, TMessage &Last) {
 
 }  // namespace
 
-int32_t RunDemo() {
+int32_t RunDemo(const TRunnerCalls &Calls) {
   TPlatform &P = Platform();
+  const TSoundCalls &Sound = Calls.Sound;
+  const TFilmCalls &Film = Calls.Film;
 
   // Start-up.
   LastRunFailed = false;
-  if (!StartSound()) return Failure();
+  if (!StartSound(Sound)) return Failure();
   Done = false;
   EscapePressed = false;
   SetFilmView();
   P.SetCursorPos(0, 0);
-  if (!CreateRenderWindow("Quillmoor", static_cast<int32_t>(Ogl->ModeWidth),
-                          static_cast<int32_t>(Ogl->ModeHeight),
-                          static_cast<int32_t>(Ogl->ModeBits), Fullscreen))
-    return 0;
+  const TWindowFailure WindowFailure = CreateRenderWindow(
+      "Quillmoor", static_cast<int32_t>(Ogl->ModeWidth), static_cast<int32_t>(Ogl->ModeHeight),
+      static_cast<int32_t>(Ogl->ModeBits), Fullscreen);
+  // The viewer who declines a window in place of a refused mode ends the run
+  // as chosen; any other window failure is a failure of the run.
+  if (WindowFailure == TWindowFailure::ModeDeclined) return 0;
+  if (WindowFailure != TWindowFailure::NoFailure) return Failure();
   P.ShowCursor(false);
 
   // Precomputation; a damaged bitmap has already been reported.
@@ -159,13 +166,13 @@ int32_t RunDemo() {
   }
 
   // Music. The window stays up behind the message, then goes with the run.
-  if (!OpenMusic()) {
+  if (!OpenMusic(Sound)) {
     DestroyRenderWindow();
     return Failure();
   }
 
   TMessage Last;
-  RunCountdown(Last);
+  RunCountdown(Film, Last);
 
   // Clock start: the counter is read just before playback, so DemoTime 0 is
   // the instant the music begins. Playback starts even when the countdown
@@ -177,7 +184,7 @@ int32_t RunDemo() {
   if (MusicStream != 0) Sound.FSOUND_Stream_Play(-1, MusicStream);
   Sound.FSOUND_SetVolume(-3, 255);
 
-  RunMainLoop(Frequency, Last);
+  RunMainLoop(Calls, Frequency, Last);
 
   // Shutdown.
   Sound.FSOUND_Stream_Stop(MusicStream);

@@ -15,15 +15,45 @@ void ShowError(const char *Text) {
   Platform().MessageBox(Text, Caption, TMessageIcon::Error, TMessageButtons::Ok);
 }
 
-void ShowWarning(const char *Text) {
-  Platform().MessageBox(Text, Caption, TMessageIcon::Warning, TMessageButtons::Ok);
+// What the viewer is told for each failure kind.
+struct TFailureMessage {
+  TWindowFailure Failure;
+  TMessageIcon Icon;
+  const char *Text;
+};
+
+constexpr TFailureMessage FailureMessages[] = {
+    {TWindowFailure::ClassRegistration, TMessageIcon::Error,
+     "Could not register the window class."},
+    {TWindowFailure::ModeDeclined, TMessageIcon::Error, "Good bye."},
+    {TWindowFailure::Window, TMessageIcon::Warning,
+     "Window could not be created for some reason."},
+    {TWindowFailure::DeviceContext, TMessageIcon::Warning, "Could not create a GL device context."},
+    {TWindowFailure::PixelFormatChoice, TMessageIcon::Warning,
+     "Could not find any suitable pixel format."},
+    {TWindowFailure::PixelFormatSet, TMessageIcon::Warning, "Could not set a pixel format."},
+    {TWindowFailure::Context, TMessageIcon::Warning, "Could not create a GL rendering context."},
+    {TWindowFailure::Activation, TMessageIcon::Warning,
+     "Could not activate the GL rendering context."},
+    {TWindowFailure::FilmSetup, TMessageIcon::Warning, "Unexpected error."},
+};
+
+const TFailureMessage *MessageFor(TWindowFailure Failure) {
+  for (const TFailureMessage &Message : FailureMessages)
+    if (Message.Failure == Failure) return &Message;
+  return nullptr;
+}
+
+TWindowFailure Report(TWindowFailure Failure) {
+  if (const TFailureMessage *Message = MessageFor(Failure))
+    Platform().MessageBox(Message->Text, Caption, Message->Icon, TMessageButtons::Ok);
+  return Failure;
 }
 
 // Tears down what exists, then tells the viewer why the window failed.
-bool FailCreation(const char *Text) {
+TWindowFailure FailCreation(TWindowFailure Failure) {
   DestroyRenderWindow();
-  ShowWarning(Text);
-  return false;
+  return Report(Failure);
 }
 
 // Asks whether a refused fullscreen mode may be replaced by a window. True
@@ -36,21 +66,14 @@ bool AcceptWindowInsteadOfFullscreen() {
   return Answer == TMessageResult::Yes;
 }
 
-// The window-system steps from the window to a current context, each with
-// the text the viewer sees when it fails.
-bool CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height, int32_t Bits) {
-  TWindowSystem &W = WindowSystem();
-  State.WindowHandle = W.CreateWindow(Title, Width, Height, Fullscreen);
-  if (!State.WindowHandle) return FailCreation("Window could not be created for some reason.");
-  State.DeviceContext = W.GetDeviceContext();
-  if (!State.DeviceContext) return FailCreation("Could not create a GL device context.");
-  const int Format = W.ChoosePixelFormat(Bits);
-  if (Format == 0) return FailCreation("Could not find any suitable pixel format.");
-  if (!W.SetPixelFormat(Format)) return FailCreation("Could not set a pixel format.");
-  State.RenderContext = W.CreateContext();
-  if (!State.RenderContext) return FailCreation("Could not create a GL rendering context.");
-  if (!W.MakeCurrent()) return FailCreation("Could not activate the GL rendering context.");
-  return true;
+// The window system's one step from the window to a current context. What
+// it leaves behind follows from how far it got.
+TWindowFailure CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height,
+                                      int32_t Bits) {
+  const TWindowFailure Failure = WindowSystem().CreateWindow(Title, Width, Height, Bits, Fullscreen);
+  State.WindowHandle = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::Window;
+  State.RenderContext = Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
+  return Failure == TWindowFailure::NoFailure ? Failure : FailCreation(Failure);
 }
 
 }  // namespace
@@ -59,34 +82,37 @@ const TRenderWindowState &RenderWindowState() { return State; }
 
 void ResetRenderWindowState() { State = TRenderWindowState{}; }
 
-bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
-                        bool FullscreenFlag) {
+const char *WindowFailureText(TWindowFailure Failure) {
+  const TFailureMessage *Message = MessageFor(Failure);
+  return Message ? Message->Text : nullptr;
+}
+
+TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
+                                  bool FullscreenFlag) {
   TWindowSystem &W = WindowSystem();
   Fullscreen = FullscreenFlag;
 
-  if (!W.RegisterWindowClass(RenderWndProc)) {
-    ShowError("Could not register the window class.");
-    return false;
-  }
+  if (!W.RegisterWindowClass(RenderWndProc)) return Report(TWindowFailure::ClassRegistration);
 
   if (Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
     if (!AcceptWindowInsteadOfFullscreen()) {
-      ShowError("Good bye.");
+      Report(TWindowFailure::ModeDeclined);
       // Nothing but the class exists yet; release it so no window-system
       // state outlives the refusal.
       W.UnregisterWindowClass();
-      return false;
+      return TWindowFailure::ModeDeclined;
     }
     Fullscreen = false;
   }
 
   if (Fullscreen) Platform().ShowCursor(false);
 
-  if (!CreateWindowAndContext(Title, Width, Height, Bits)) return false;
+  const TWindowFailure Failure = CreateWindowAndContext(Title, Width, Height, Bits);
+  if (Failure != TWindowFailure::NoFailure) return Failure;
 
   W.ShowWindow();
-  if (!InitFilmContext(Width, Height)) return FailCreation("Unexpected error.");
-  return true;
+  if (!InitFilmContext(Width, Height)) return FailCreation(TWindowFailure::FilmSetup);
+  return TWindowFailure::NoFailure;
 }
 
 void DestroyRenderWindow() {
@@ -101,10 +127,6 @@ void DestroyRenderWindow() {
     if (!W.ReleaseCurrent()) ShowError("Release of DC and RC failed.");
     if (!W.DeleteContext()) ShowError("Could not relase RC.");
     State.RenderContext = false;
-  }
-  if (State.DeviceContext) {
-    if (!W.ReleaseDeviceContext()) ShowError("Could not relase DC.");
-    State.DeviceContext = false;
   }
   if (State.WindowHandle) {
     if (!W.DestroyWindow()) ShowError("Could not release hWnd.");

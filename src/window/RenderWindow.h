@@ -5,11 +5,12 @@
 
 #include <cstdint>
 
+#include "platform/Platform.h"
+
 // What exists of the window right now (the backend holds the real handles):
 // each is true from the step that created it until the teardown released it.
 struct TRenderWindowState {
   bool WindowHandle = false;
-  bool DeviceContext = false;
   bool RenderContext = false;
 };
 
@@ -20,11 +21,16 @@ void ResetRenderWindowState();
 
 // Switches the display to Width x Height x Bits when FullscreenFlag is set,
 // creates the window and its current GL context, shows it, and sets the view
-// and the initial GL state. On failure it has told the viewer, released what
-// it created, and returns false. Sets Fullscreen; clears it when the viewer
-// accepts a window in place of a refused mode.
-bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
-                        bool FullscreenFlag);
+// and the initial GL state. Returns NoFailure when the window is up; otherwise it
+// has told the viewer (each failure kind with its own text), released what it
+// created, and returns the kind: ModeDeclined when the viewer chose to end
+// the run, anything else is a failure. Sets Fullscreen; clears it when the
+// viewer accepts a window in place of a refused mode.
+TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
+                                  bool FullscreenFlag);
+
+// The text the viewer is shown for a failure kind; null for NoFailure.
+const char *WindowFailureText(TWindowFailure Failure);
 
 // Restores the desktop mode (when fullscreen), then releases the context, the
 // device context, the window and the class. A step that fails is reported and

@@ -87,8 +87,7 @@ std::vector<uint8_t> DemoFrame(int64_t Instant) {
   Ogl = &View;
   ResetDemoState();
   Fullscreen = false;
-  UseRealSoundAndFilm();
-  RunDemo();
+  RunDemo(RealRunnerCalls());
   ResetSoundSystem();
   Ogl = nullptr;
   SetPlatform(nullptr);

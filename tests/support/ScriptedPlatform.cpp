@@ -12,24 +12,10 @@ const char *WindowStepName(TWindowStep Step) {
       return "ChangeDisplayMode";
     case TWindowStep::RestoreDisplayMode:
       return "RestoreDisplayMode";
-    case TWindowStep::CreateWindow:
-      return "CreateWindow";
-    case TWindowStep::GetDeviceContext:
-      return "GetDeviceContext";
-    case TWindowStep::ChoosePixelFormat:
-      return "ChoosePixelFormat";
-    case TWindowStep::SetPixelFormat:
-      return "SetPixelFormat";
-    case TWindowStep::CreateContext:
-      return "CreateContext";
-    case TWindowStep::MakeCurrent:
-      return "MakeCurrent";
     case TWindowStep::ReleaseCurrent:
       return "ReleaseCurrent";
     case TWindowStep::DeleteContext:
       return "DeleteContext";
-    case TWindowStep::ReleaseDeviceContext:
-      return "ReleaseDeviceContext";
     case TWindowStep::DestroyWindow:
       return "DestroyWindow";
   }
@@ -138,38 +124,18 @@ bool TScriptedPlatform::RestoreDisplayMode() {
   return true;
 }
 
-bool TScriptedPlatform::CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) {
-  const std::string Detail = std::string(Title) + " " + std::to_string(Width) + "x" +
-                             std::to_string(Height) + (Fullscreen ? " fullscreen" : " windowed");
-  if (!Step(TWindowStep::CreateWindow, Detail)) return false;
-  WindowExists = true;
-  return true;
-}
-
-bool TScriptedPlatform::GetDeviceContext() {
-  if (!Step(TWindowStep::GetDeviceContext)) return false;
-  DeviceContextHeld = true;
-  return true;
-}
-
-int TScriptedPlatform::ChoosePixelFormat(int Bits) {
-  return Step(TWindowStep::ChoosePixelFormat, std::to_string(Bits)) ? 1 : 0;
-}
-
-bool TScriptedPlatform::SetPixelFormat(int Format) {
-  return Step(TWindowStep::SetPixelFormat, std::to_string(Format));
-}
-
-bool TScriptedPlatform::CreateContext() {
-  if (!Step(TWindowStep::CreateContext)) return false;
-  ContextExists = true;
-  return true;
-}
-
-bool TScriptedPlatform::MakeCurrent() {
-  if (!Step(TWindowStep::MakeCurrent)) return false;
-  ContextCurrent = true;
-  return true;
+TWindowFailure TScriptedPlatform::CreateWindow(const char *Title, int Width, int Height, int Bits,
+                                               bool Fullscreen) {
+  std::string Entry = std::string("CreateWindow ") + Title + " " + std::to_string(Width) + "x" +
+                      std::to_string(Height) + "x" + std::to_string(Bits) +
+                      (Fullscreen ? " fullscreen" : " windowed");
+  const TWindowFailure Failure = CreationFailure;
+  if (Failure != TWindowFailure::NoFailure) Entry += " failed";
+  Note(Entry);
+  WindowExists = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::Window;
+  ContextExists = Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
+  ContextCurrent = Failure == TWindowFailure::NoFailure;
+  return Failure;
 }
 
 void TScriptedPlatform::ShowWindow() { Note("ShowWindow"); }
@@ -183,12 +149,6 @@ bool TScriptedPlatform::ReleaseCurrent() {
 bool TScriptedPlatform::DeleteContext() {
   if (!Step(TWindowStep::DeleteContext)) return false;
   ContextExists = false;
-  return true;
-}
-
-bool TScriptedPlatform::ReleaseDeviceContext() {
-  if (!Step(TWindowStep::ReleaseDeviceContext)) return false;
-  DeviceContextHeld = false;
   return true;
 }
 

@@ -23,15 +23,8 @@ enum class TWindowStep {
   UnregisterWindowClass,
   ChangeDisplayMode,
   RestoreDisplayMode,
-  CreateWindow,
-  GetDeviceContext,
-  ChoosePixelFormat,
-  SetPixelFormat,
-  CreateContext,
-  MakeCurrent,
   ReleaseCurrent,
   DeleteContext,
-  ReleaseDeviceContext,
   DestroyWindow,
 };
 
@@ -75,16 +68,19 @@ public:
   // Window-system steps that fail when called.
   std::set<TWindowStep> Failing;
   void Fail(TWindowStep Step) { Failing.insert(Step); }
+  // What CreateWindow answers; it leaves behind what a real window system
+  // would have made up to the failed step.
+  TWindowFailure CreationFailure = TWindowFailure::NoFailure;
   // What exists on the scripted machine right now.
   bool ClassRegistered = false;
   bool DisplayModeChanged = false;
   bool WindowExists = false;
-  bool DeviceContextHeld = false;
   bool ContextExists = false;
   bool ContextCurrent = false;
 
   // Every call that reaches the machine, e.g. "RegisterWindowClass",
-  // "ChangeDisplayMode 800x600x16", "ShowCursor false", "SwapBuffers",
+  // "ChangeDisplayMode 800x600x16",
+  // "CreateWindow Quillmoor 640x480x32 windowed", "ShowCursor false", "SwapBuffers",
   // "MessageBox Good bye.".
   std::vector<std::string> Log;
   void Note(const std::string &Entry) { Log.push_back(Entry); }
@@ -110,16 +106,11 @@ public:
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
-  bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) override;
-  bool GetDeviceContext() override;
-  int ChoosePixelFormat(int Bits) override;
-  bool SetPixelFormat(int Format) override;
-  bool CreateContext() override;
-  bool MakeCurrent() override;
+  TWindowFailure CreateWindow(const char *Title, int Width, int Height, int Bits,
+                              bool Fullscreen) override;
   void ShowWindow() override;
   bool ReleaseCurrent() override;
   bool DeleteContext() override;
-  bool ReleaseDeviceContext() override;
   bool DestroyWindow() override;
 
   void SwapBuffers() override;
