@@ -130,7 +130,7 @@ protected:
     View.ModeBits = 32;
     Ogl = &View;
     ResetDemoState();
-    Fullscreen = false;
+    RunState().Fullscreen = false;
     MusicStream = 0;
     RecordedGL().Reset();
     RecordedGL().Recording = false;  // only the tracked state is needed
@@ -293,7 +293,8 @@ TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {
 
 TEST_F(RunnerTest, EscapeDuringTheCountdownStartsAndStopsTheMusicWithoutAFrame) {
   EachPass = [this]() {
-    if (Fake.LeaderFrames.size() == 10 && !Keys[VK_ESCAPE]) P.Post(WM_KEYDOWN, VK_ESCAPE);
+    if (Fake.LeaderFrames.size() == 10 && !RunState().Keys[VK_ESCAPE])
+      P.Post(WM_KEYDOWN, VK_ESCAPE);
   };
   EXPECT_EQ(RunDemo(Fakes), VK_ESCAPE);  // the wParam of the last message taken
   EXPECT_EQ(Fake.LeaderFrames.size(), 10u);
@@ -342,7 +343,7 @@ TEST_F(RunnerTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
   PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
   PostAtFilmTime(30000, TMessage{WM_KEYUP, VK_ESCAPE, 0});
   EXPECT_EQ(RunDemo(Fakes), VK_ESCAPE);
-  EXPECT_FALSE(Keys[VK_ESCAPE]);
+  EXPECT_FALSE(RunState().Keys[VK_ESCAPE]);
   EXPECT_LT(Fake.Frames.back(), 30500);
 }
 
@@ -354,7 +355,7 @@ TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
     if (DemoTime == 30000) P.Post(WM_KEYDOWN, VK_ESCAPE);
   };
   EXPECT_EQ(RunDemo(Fakes), 0);
-  EXPECT_TRUE(Keys[VK_ESCAPE]);  // dispatched, but never acted on
+  EXPECT_TRUE(RunState().Keys[VK_ESCAPE]);  // dispatched, but never acted on
   EXPECT_EQ(Fake.Frames.back(), 19900);
   // The clock went on through the storm and the run ended past its length.
   EXPECT_GT(DemoTime, 110000);
@@ -366,7 +367,7 @@ TEST_F(RunnerTest, AMinimisedWindowDrawsNothingButKeepsSwappingAndTheClockRuns) 
   PostAtFilmTime(60000, TMessage{WM_ACTIVATE, WA_ACTIVE, 0});
   int SwapsWhileMinimised = 0;
   P.OnSwap = [&]() {
-    if (!Active) ++SwapsWhileMinimised;
+    if (!RunState().Active) ++SwapsWhileMinimised;
   };
   RunDemo(Fakes);
   for (int64_t Time : Fake.Frames) ASSERT_TRUE(Time < 30000 || Time > 60000) << Time;
@@ -457,8 +458,8 @@ TEST_F(RunnerTest, AWindowFailureFailsTheRunButDecliningTheWindowDoesNot) {
   } Cases[] = {
       {"no context", false, TWindowFailure::Context, {}, "Could not create a GL rendering context.",
        1, true},
-      {"no window", true, TWindowFailure::Window, {}, "Window could not be created for some reason.",
-       1, true},
+      {"no window", true, TWindowFailure::Window, {},
+       "Window could not be created for some reason.", 1, true},
       {"no window system", false, TWindowFailure::NoFailure, {TWindowStep::RegisterWindowClass},
        "Could not register the window class.", 1, true},
       {"window declined", true, TWindowFailure::NoFailure, {TWindowStep::ChangeDisplayMode},
@@ -467,7 +468,7 @@ TEST_F(RunnerTest, AWindowFailureFailsTheRunButDecliningTheWindowDoesNot) {
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Name);
     StartOver();
-    Fullscreen = Case.Fullscreen;
+    RunState().Fullscreen = Case.Fullscreen;
     P.CreationFailure = Case.Creation;
     P.Failing = Case.Failing;
     EXPECT_EQ(RunDemo(Fakes), Case.Result);
@@ -492,7 +493,7 @@ TEST_F(RunnerTest, AFailedPrecomputeClosesTheSoundAndTheWindow) {
 }
 
 TEST_F(RunnerTest, FullscreenRunRestoresTheDesktopAndTheCursorBalances) {
-  Fullscreen = true;
+  RunState().Fullscreen = true;
   RunDemo(Fakes);
   EXPECT_FALSE(P.DisplayModeChanged);
   EXPECT_EQ(P.LogStartingWith("ShowCursor"),

@@ -56,7 +56,7 @@ TEST_F(WindowTest, WindowedCreationTakesItsStepsInOrderAndSetsTheView) {
   ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 16, false), TWindowFailure::NoFailure);
   EXPECT_EQ(P.Log, (Steps{"RegisterWindowClass", "CreateWindow Quillmoor 640x480x16 windowed",
                           "ShowWindow"}));
-  EXPECT_FALSE(Fullscreen);
+  EXPECT_FALSE(RunState().Fullscreen);
   EXPECT_TRUE(P.MessageBoxes.empty());
 
   // Resize before InitGL: the light position is given under the identity.
@@ -76,7 +76,7 @@ TEST_F(WindowTest, WindowedCreationTakesItsStepsInOrderAndSetsTheView) {
 
 TEST_F(WindowTest, FullscreenChangesTheModeHidesTheCursorAndRestoresBoth) {
   ASSERT_EQ(CreateRenderWindow("Quillmoor", 1024, 768, 32, true), TWindowFailure::NoFailure);
-  EXPECT_TRUE(Fullscreen);
+  EXPECT_TRUE(RunState().Fullscreen);
   EXPECT_EQ(P.Log[1], "ChangeDisplayMode 1024x768x32");
   EXPECT_EQ(P.Log[2], "ShowCursor false");
   EXPECT_EQ(P.Log[3], "CreateWindow Quillmoor 1024x768x32 fullscreen");
@@ -101,7 +101,7 @@ TEST_F(WindowTest, RefusedFullscreenAnsweredYesRunsInAWindow) {
   EXPECT_EQ(Question.Caption, "Quillmoor");
   EXPECT_EQ(Question.Icon, TMessageIcon::Warning);
   EXPECT_EQ(Question.Buttons, TMessageButtons::YesNo);
-  EXPECT_FALSE(Fullscreen);
+  EXPECT_FALSE(RunState().Fullscreen);
   EXPECT_EQ(P.LogStartingWith("CreateWindow"), Steps{"CreateWindow Quillmoor 800x600x32 windowed"});
   EXPECT_TRUE(P.LogStartingWith("ShowCursor").empty());
 
@@ -216,12 +216,12 @@ TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
 
 TEST_F(WindowTest, KeysFollowKeyDownAndUpButNotSystemKeys) {
   RenderWndProc(WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_TRUE(Keys[27]);
+  EXPECT_TRUE(RunState().Keys[27]);
   RenderWndProc(WM_KEYUP, VK_ESCAPE, 0);
-  EXPECT_FALSE(Keys[27]);
+  EXPECT_FALSE(RunState().Keys[27]);
 
   RenderWndProc(WM_SYSKEYDOWN, 'X', 0);  // Alt+X takes the default handling
-  EXPECT_FALSE(Keys['X']);
+  EXPECT_FALSE(RunState().Keys['X']);
   EXPECT_EQ(P.LogStartingWith("DefWindowProc").size(), 1u);
 
   // Codes outside the table are ignored: no key goes down, none is written
@@ -229,20 +229,20 @@ TEST_F(WindowTest, KeysFollowKeyDownAndUpButNotSystemKeys) {
   ResetDemoState();
   for (const uintptr_t Outside : {uintptr_t{256}, ~uintptr_t{0}}) {
     EXPECT_EQ(RenderWndProc(WM_KEYDOWN, Outside, 0), 0);
-    for (int Key = 0; Key < 256; ++Key) EXPECT_FALSE(Keys[Key]) << Key;
-    EXPECT_FALSE(EscapePressed);
+    for (int Key = 0; Key < 256; ++Key) EXPECT_FALSE(RunState().Keys[Key]) << Key;
+    EXPECT_FALSE(RunState().EscapePressed);
   }
 }
 
 TEST_F(WindowTest, ActivationFollowsTheMinimisedFlag) {
   RenderWndProc(WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0);  // minimised
-  EXPECT_FALSE(Active);
+  EXPECT_FALSE(RunState().Active);
   RenderWndProc(WM_ACTIVATE, WA_ACTIVE, 0);  // restored
-  EXPECT_TRUE(Active);
+  EXPECT_TRUE(RunState().Active);
   RenderWndProc(WM_ACTIVATE, WA_INACTIVE | (1u << 16), 0);
-  EXPECT_FALSE(Active);
+  EXPECT_FALSE(RunState().Active);
   RenderWndProc(WM_ACTIVATE, WA_INACTIVE, 0);  // lost the focus, still visible
-  EXPECT_TRUE(Active);
+  EXPECT_TRUE(RunState().Active);
 }
 
 TEST_F(WindowTest, SizeMessageResizesTheView) {

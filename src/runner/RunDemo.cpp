@@ -74,43 +74,44 @@ bool TakeMessage(TMessage &Last) {
 // A quit message ends the run; anything else goes to the window procedure.
 void HandleMessage(const TMessage &Msg) {
   if (Msg.Message == WM_QUIT)
-    Done = true;
+    RunState().Done = true;
   else
     Platform().DispatchMessage(Msg);
 }
 
 // Escape is held, or was pressed since the run started: a quick tap whose
 // key-down and key-up both arrive between two frames must not be lost.
-bool EscapeRequested() { return Keys[VK_ESCAPE] || EscapePressed; }
+bool EscapeRequested() { return RunState().Keys[VK_ESCAPE] || RunState().EscapePressed; }
 
 // Tick time since the countdown's start point, correct across the tick
 // count's wrap at 2^32.
 uint32_t CountdownElapsed() {
-  return Platform().GetTickCount() - static_cast<uint32_t>(StartCounter);
+  return Platform().GetTickCount() - static_cast<uint32_t>(RunState().StartCounter);
 }
 
 // The countdown leader on the tick clock, one message or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
 void RunCountdown(const TFilmCalls &Film, TMessage &Last) {
-  StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
+  RunState().StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
   for (;;) {
     if (TakeMessage(Last))
       HandleMessage(Last);
     else
       Film.DrawCountdown(CountdownElapsed());
-    if (EscapeRequested()) Done = true;
-    if (CountdownElapsed() > CountdownLength || Done) return;
+    if (EscapeRequested()) RunState().Done = true;
+    if (CountdownElapsed() > CountdownLength || RunState().Done) return;
   }
 }
 
-// The film clock: whole milliseconds of the performance counter since StartCounter.
+// The film clock: whole milliseconds of the performance counter since the
+// run's StartCounter.
 // The counter difference is an exact integer; only then does floating point
 // come in, in extended precision.
 int64_t MillisecondsSinceStart(int64_t Frequency) {
   int64_t Current = 0;
   Platform().QueryPerformanceCounter(Current);
   const Extended Seconds =
-      static_cast<Extended>(Current - StartCounter) / static_cast<Extended>(Frequency);
+      static_cast<Extended>(Current - RunState().StartCounter) / static_cast<Extended>(Frequency);
   return Trunc(Seconds * 1000);
 }
 
@@ -122,16 +123,16 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
 void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency, TMessage &Last) {
   const TSoundCalls &Sound = Calls.Sound;
   const TFilmCalls &Film = Calls.Film;
-  while (!Done) {
+  while (!RunState().Done) {
     DemoTime = MillisecondsSinceStart(Frequency);
     Sound.FSOUND_Stream_Follow(MusicStream, DemoTime);
     if (TakeMessage(Last))
       HandleMessage(Last);
-    else if ((Active && !Film.DrawScene()) || EscapeRequested())
-      Done = true;
+    else if ((RunState().Active && !Film.DrawScene()) || EscapeRequested())
+      RunState().Done = true;
     else
       Platform().SwapBuffers();
-    if (DemoTime > FilmLength) Done = true;
+    if (DemoTime > FilmLength) RunState().Done = true;
   }
 }
 
@@ -145,13 +146,13 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
   // Start-up.
   LastRunFailed = false;
   if (!StartSound(Sound)) return Failure();
-  Done = false;
-  EscapePressed = false;
+  RunState().Done = false;
+  RunState().EscapePressed = false;
   SetFilmView();
   P.SetCursorPos(0, 0);
   const TWindowFailure WindowFailure = CreateRenderWindow(
       "Quillmoor", static_cast<int32_t>(Ogl->ModeWidth), static_cast<int32_t>(Ogl->ModeHeight),
-      static_cast<int32_t>(Ogl->ModeBits), Fullscreen);
+      static_cast<int32_t>(Ogl->ModeBits), RunState().Fullscreen);
   // The viewer who declines a window in place of a refused mode ends the run
   // as chosen; any other window failure is a failure of the run.
   if (WindowFailure == TWindowFailure::ModeDeclined) return 0;
@@ -180,7 +181,7 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
   StartFilmPicture();
   int64_t Frequency = 0;
   P.QueryPerformanceFrequency(Frequency);
-  P.QueryPerformanceCounter(StartCounter);
+  P.QueryPerformanceCounter(RunState().StartCounter);
   if (MusicStream != 0) Sound.FSOUND_Stream_Play(-1, MusicStream);
   Sound.FSOUND_SetVolume(-3, 255);
 

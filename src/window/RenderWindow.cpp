@@ -70,9 +70,11 @@ bool AcceptWindowInsteadOfFullscreen() {
 // it leaves behind follows from how far it got.
 TWindowFailure CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height,
                                       int32_t Bits) {
-  const TWindowFailure Failure = WindowSystem().CreateWindow(Title, Width, Height, Bits, Fullscreen);
+  const TWindowFailure Failure =
+      WindowSystem().CreateWindow(Title, Width, Height, Bits, RunState().Fullscreen);
   State.WindowHandle = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::Window;
-  State.RenderContext = Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
+  State.RenderContext =
+      Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
   return Failure == TWindowFailure::NoFailure ? Failure : FailCreation(Failure);
 }
 
@@ -90,11 +92,11 @@ const char *WindowFailureText(TWindowFailure Failure) {
 TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
                                   bool FullscreenFlag) {
   TWindowSystem &W = WindowSystem();
-  Fullscreen = FullscreenFlag;
+  RunState().Fullscreen = FullscreenFlag;
 
   if (!W.RegisterWindowClass(RenderWndProc)) return Report(TWindowFailure::ClassRegistration);
 
-  if (Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
+  if (RunState().Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
     if (!AcceptWindowInsteadOfFullscreen()) {
       Report(TWindowFailure::ModeDeclined);
       // Nothing but the class exists yet; release it so no window-system
@@ -102,10 +104,10 @@ TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Heig
       W.UnregisterWindowClass();
       return TWindowFailure::ModeDeclined;
     }
-    Fullscreen = false;
+    RunState().Fullscreen = false;
   }
 
-  if (Fullscreen) Platform().ShowCursor(false);
+  if (RunState().Fullscreen) Platform().ShowCursor(false);
 
   const TWindowFailure Failure = CreateWindowAndContext(Title, Width, Height, Bits);
   if (Failure != TWindowFailure::NoFailure) return Failure;
@@ -117,7 +119,7 @@ TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Heig
 
 void DestroyRenderWindow() {
   TWindowSystem &W = WindowSystem();
-  if (Fullscreen) {
+  if (RunState().Fullscreen) {
     W.RestoreDisplayMode();
     Platform().ShowCursor(true);
   }
@@ -148,7 +150,7 @@ intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
       break;
     case WM_ACTIVATE:
       // The high word is non-zero while the window is minimised.
-      Active = HighWord(WParam) == 0;
+      RunState().Active = HighWord(WParam) == 0;
       return 0;
     case WM_SIZE: {
       const auto Size = static_cast<uintptr_t>(LParam);
@@ -163,8 +165,8 @@ intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
     case WM_KEYUP:
       // Codes outside the table are never delivered for these messages;
       // ignore them rather than write past it.
-      if (WParam < 256) Keys[WParam] = Message == WM_KEYDOWN;
-      if (WParam == VK_ESCAPE && Message == WM_KEYDOWN) EscapePressed = true;
+      if (WParam < 256) RunState().Keys[WParam] = Message == WM_KEYDOWN;
+      if (WParam == VK_ESCAPE && Message == WM_KEYDOWN) RunState().EscapePressed = true;
       return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:

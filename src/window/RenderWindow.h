@@ -21,11 +21,12 @@ void ResetRenderWindowState();
 
 // Switches the display to Width x Height x Bits when FullscreenFlag is set,
 // creates the window and its current GL context, shows it, and sets the view
-// and the initial GL state. Returns NoFailure when the window is up; otherwise it
-// has told the viewer (each failure kind with its own text), released what it
-// created, and returns the kind: ModeDeclined when the viewer chose to end
-// the run, anything else is a failure. Sets Fullscreen; clears it when the
-// viewer accepts a window in place of a refused mode.
+// and the initial GL state. Returns NoFailure when the window is up;
+// otherwise it has told the viewer (each failure kind with its own text),
+// released what it created, and returns the kind: ModeDeclined when the
+// viewer chose to end the run, anything else is a failure. Sets the run's
+// Fullscreen; clears it when the viewer accepts a window in place of a
+// refused mode.
 TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
                                   bool FullscreenFlag);
 

@@ -86,7 +86,7 @@ std::vector<uint8_t> DemoFrame(int64_t Instant) {
   SetPlatform(&Backend, &Backend);
   Ogl = &View;
   ResetDemoState();
-  Fullscreen = false;
+  RunState().Fullscreen = false;
   RunDemo(RealRunnerCalls());
   ResetSoundSystem();
   Ogl = nullptr;

@@ -58,7 +58,7 @@ protected:
       TMessage Msg;
       while (Backend.PeekMessage(Msg)) {
         if (Msg.Message == WM_QUIT)
-          Done = true;
+          RunState().Done = true;
         else
           Backend.DispatchMessage(Msg);
       }
@@ -148,7 +148,7 @@ TEST_F(WindowSdlTest, AModeTheDisplayCannotRunTakesTheQuestion) {
   ASSERT_EQ(Asked.size(), 1u);
   EXPECT_EQ(Asked[0].Buttons, TMessageButtons::YesNo);
   EXPECT_EQ(Asked[0].Icon, TMessageIcon::Warning);
-  EXPECT_FALSE(Fullscreen);
+  EXPECT_FALSE(RunState().Fullscreen);
   EXPECT_FALSE(SDL_GetWindowFlags(Backend.Window()) & SDL_WINDOW_FULLSCREEN);
   int Width = 0, Height = 0;
   SDL_GetWindowSize(Backend.Window(), &Width, &Height);
@@ -195,9 +195,10 @@ TEST_F(WindowSdlTest, AModeTheDisplayRunsGoesFullscreen) {
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &Desktop), 0);
   Backend.UnregisterWindowClass();
 
-  ASSERT_EQ(CreateRenderWindow("Quillmoor", Desktop.w, Desktop.h, 32, true), TWindowFailure::NoFailure);
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", Desktop.w, Desktop.h, 32, true),
+            TWindowFailure::NoFailure);
   EXPECT_TRUE(Asked.empty());
-  EXPECT_TRUE(Fullscreen);
+  EXPECT_TRUE(RunState().Fullscreen);
   EXPECT_TRUE(SDL_GetWindowFlags(Backend.Window()) & SDL_WINDOW_FULLSCREEN);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
   DestroyRenderWindow();
@@ -209,11 +210,11 @@ TEST_F(WindowSdlTest, KeyPressAndReleaseSetAndClearKeys) {
   ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
   PumpUntil([] { return false; });  // let the window come up and take the focus
   Run("xdotool keydown Escape");
-  EXPECT_TRUE(PumpUntil([] { return Keys[VK_ESCAPE]; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Keys[VK_ESCAPE]; }));
   Run("xdotool keyup Escape");
-  EXPECT_TRUE(PumpUntil([] { return !Keys[VK_ESCAPE]; }));
+  EXPECT_TRUE(PumpUntil([] { return !RunState().Keys[VK_ESCAPE]; }));
   Run("xdotool key a");
-  EXPECT_TRUE(PumpUntil([] { return !Keys['A']; }));
+  EXPECT_TRUE(PumpUntil([] { return !RunState().Keys['A']; }));
 }
 
 TEST_F(WindowSdlTest, MinimisingTheWindowClearsActiveAndRestoringItSetsItAgain) {
@@ -223,9 +224,9 @@ TEST_F(WindowSdlTest, MinimisingTheWindowClearsActiveAndRestoringItSetsItAgain) 
   // With no window manager an iconify request goes unanswered; another
   // client unmapping the window is what a manager does when it minimises it.
   Run(Window + "windowunmap");
-  EXPECT_TRUE(PumpUntil([] { return !Active; }));
+  EXPECT_TRUE(PumpUntil([] { return !RunState().Active; }));
   Run(Window + "windowmap");
-  EXPECT_TRUE(PumpUntil([] { return Active; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Active; }));
 }
 
 TEST_F(WindowSdlTest, ClosingOrLosingTheWindowPostsQuit) {
@@ -235,18 +236,18 @@ TEST_F(WindowSdlTest, ClosingOrLosingTheWindowPostsQuit) {
   Close.window.event = SDL_WINDOWEVENT_CLOSE;
   Close.window.windowID = SDL_GetWindowID(Backend.Window());
   SDL_PushEvent(&Close);
-  EXPECT_TRUE(PumpUntil([] { return Done; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
   EXPECT_NE(Backend.Window(), nullptr);
   DestroyRenderWindow();
 
   // Destroyed by another client: the same close, and a quiet teardown
   // instead of Xlib ending the process on the next swap.
-  Done = false;
+  RunState().Done = false;
   ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
   PumpUntil([] { return false; });
   Run("xdotool search --name '^Quillmoor$' windowclose");
   Backend.SwapBuffers();
-  EXPECT_TRUE(PumpUntil([] { return Done; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
   Backend.SwapBuffers();
   DestroyRenderWindow();
   EXPECT_TRUE(Asked.empty());
