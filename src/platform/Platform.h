@@ -19,13 +19,9 @@ enum : uint32_t {
   WM_KEYUP = 0x0101,
   WM_SYSKEYDOWN = 0x0104,
   WM_SYSKEYUP = 0x0105,
-  WM_SYSCOMMAND = 0x0112,
   WM_MOUSEMOVE = 0x0200,
   WM_LBUTTONUP = 0x0202,
 };
-
-// System commands carried in WM_SYSCOMMAND's wParam.
-enum : uintptr_t { SC_SCREENSAVE = 0xF140, SC_MONITORPOWER = 0xF170 };
 
 // Activation states in WM_ACTIVATE's wParam (low word) and the minimised flag
 // in its high word.
@@ -63,9 +59,6 @@ public:
   virtual bool PeekMessage(TMessage &Msg) = 0;
   virtual void DispatchMessage(const TMessage &Msg) = 0;
   virtual void PostQuitMessage(int ExitCode) = 0;
-  // The window system's own handling of a message the render window's
-  // procedure leaves alone. Most backends have nothing to do.
-  virtual intptr_t DefWindowProc(const TMessage &) { return 0; }
 
   // Cursor.
   virtual void SetCursorPos(int X, int Y) = 0;

@@ -49,6 +49,11 @@ bool TSdlPlatform::TranslateEvent(const SDL_Event &Event, TMessage &Msg) {
       // With Alt held (and for F10) Win32 sends the system-key messages.
       const bool System = (Event.key.keysym.mod & KMOD_ALT) != 0 || Key == VK_F10;
       const bool Down = Event.type == SDL_KEYDOWN;
+      // Alt+F4 closes the window, as the desktop does for any window.
+      if (System && Down && Key == VK_F4) {
+        Msg = TMessage{WM_CLOSE, 0, 0};
+        return true;
+      }
       Msg.Message = System ? (Down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (Down ? WM_KEYDOWN : WM_KEYUP);
       Msg.WParam = Key;
       Msg.LParam = 0;
@@ -109,11 +114,4 @@ void TSdlPlatform::DispatchMessage(const TMessage &Msg) {
 
 void TSdlPlatform::PostQuitMessage(int ExitCode) {
   Posted.push_back(TMessage{WM_QUIT, static_cast<uintptr_t>(ExitCode), 0});
-}
-
-intptr_t TSdlPlatform::DefWindowProc(const TMessage &Msg) {
-  // Alt+F4 closes the window, as the system does for any window there.
-  if (Msg.Message == WM_SYSKEYDOWN && Msg.WParam == VK_F4)
-    Posted.push_back(TMessage{WM_CLOSE, 0, 0});
-  return 0;
 }

@@ -38,8 +38,8 @@
 // Messages: keys become WM_KEYDOWN/WM_KEYUP with virtual-key codes (with Alt
 // or for F10 the system-key messages), minimising and restoring become
 // WM_ACTIVATE with the minimised flag in the high word, focus changes
-// WM_ACTIVATE, size changes WM_SIZE, a window close (or the window destroyed
-// by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
+// WM_ACTIVATE, size changes WM_SIZE, a window close (Alt+F4, the window
+// destroyed by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
 // and hidden once video is up; a request made before waits for it. In a
 // Wayland session (SdlSession.h) the pointer is only hidden, never moved.
 #pragma once
@@ -61,7 +61,6 @@ public:
   bool PeekMessage(TMessage &Msg) override;
   void DispatchMessage(const TMessage &Msg) override;
   void PostQuitMessage(int ExitCode) override;
-  intptr_t DefWindowProc(const TMessage &Msg) override;
 
   void SetCursorPos(int X, int Y) override;
   void ShowCursor(bool Show) override;

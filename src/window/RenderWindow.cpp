@@ -144,10 +144,6 @@ uint32_t HighWord(uintptr_t Value) { return static_cast<uint32_t>((Value >> 16) 
 
 intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
   switch (Message) {
-    case WM_SYSCOMMAND:
-      // The screen saver and monitor power-down would hide the film.
-      if (WParam == SC_SCREENSAVE || WParam == SC_MONITORPOWER) return 0;
-      break;
     case WM_ACTIVATE:
       // The high word is non-zero while the window is minimised.
       RunState().Active = HighWord(WParam) == 0;
@@ -168,9 +164,7 @@ intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
       if (WParam < 256) RunState().Keys[WParam] = Message == WM_KEYDOWN;
       if (WParam == VK_ESCAPE && Message == WM_KEYDOWN) RunState().EscapePressed = true;
       return 0;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      return 0;
   }
-  return Platform().DefWindowProc(TMessage{Message, WParam, LParam});
+  // Everything else (the pointer, the system keys) leaves the film alone.
+  return 0;
 }

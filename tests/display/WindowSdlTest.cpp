@@ -250,6 +250,15 @@ TEST_F(WindowSdlTest, ClosingOrLosingTheWindowPostsQuit) {
   EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
   Backend.SwapBuffers();
   DestroyRenderWindow();
+
+  // Alt+F4, as the desktop closes any window with it.
+  RunState().Done = false;
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
+  PumpUntil([] { return false; });
+  Run("xdotool key alt+F4");
+  EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
+  EXPECT_NE(Backend.Window(), nullptr);
+  DestroyRenderWindow();
   EXPECT_TRUE(Asked.empty());
 }
 

@@ -62,11 +62,6 @@ void TScriptedPlatform::PostQuitMessage(int ExitCode) {
   Post(WM_QUIT, static_cast<uintptr_t>(ExitCode));
 }
 
-intptr_t TScriptedPlatform::DefWindowProc(const TMessage &Msg) {
-  Note("DefWindowProc " + std::to_string(Msg.Message));
-  return 0;
-}
-
 void TScriptedPlatform::SetCursorPos(int X, int Y) {
   Note("SetCursorPos " + std::to_string(X) + "," + std::to_string(Y));
 }

@@ -94,7 +94,6 @@ public:
   bool PeekMessage(TMessage &Msg) override;
   void DispatchMessage(const TMessage &Msg) override;
   void PostQuitMessage(int ExitCode) override;
-  intptr_t DefWindowProc(const TMessage &Msg) override;
 
   void SetCursorPos(int X, int Y) override;
   void ShowCursor(bool Show) override;
