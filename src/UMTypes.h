@@ -1,6 +1,6 @@
 // Shared records of the film, the one-slot save/restore of the generator's
 // seed, the film's clock the scenes read, and the run's record of flags and
-// clocks that the window procedure writes and the runner reads.
+// clocks that the window's event handler writes and the runner reads.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +27,9 @@ void PopRandSeed();
 
 // Milliseconds since the music started; every scene compares it.
 extern int64_t DemoTime;
-// The run's flags and clocks: the render window's procedure writes them from
-// the window's messages, the runner reads them (and sets its clocks and Done),
-// the dialog sets the fullscreen choice.
+// The run's flags and clocks: the render window's event handler writes them
+// from the window's events, the runner reads them (and sets its clocks and
+// Done), the dialog sets the fullscreen choice.
 struct TRunState {
   // First the countdown's start tick, then the counter reading taken just
   // before the music starts.

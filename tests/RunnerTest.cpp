@@ -1,6 +1,6 @@
 // RunDemo over the scripted platform with a recording sound layer and film:
 // the order of a whole run, the countdown on the wrapping tick clock, one
-// message or one frame per pass, the ways a run ends, and the sound failures.
+// window event or one frame per pass, the ways a run ends, and the sound failures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -142,7 +142,7 @@ protected:
     CounterPerPass = 100;
     Timed.clear();
     EachPass = nullptr;
-    P.OnPeek = [this]() {
+    P.OnPoll = [this]() {
       P.Counter += CounterPerPass;
       if (Fake.Playing) PostDueMessages();
       if (EachPass) EachPass();
@@ -161,7 +161,7 @@ protected:
   }
 
   // Posts Msg in the first pass of the film whose DemoTime has reached Ms.
-  void PostAtFilmTime(int64_t Ms, TMessage Msg) { Timed.push_back({Ms, Msg}); }
+  void PostAtFilmTime(int64_t Ms, TWindowEvent Event) { Timed.push_back({Ms, Event}); }
   void PostDueMessages() {
     while (!Timed.empty() && DemoTime >= Timed.front().first) {
       P.Queue.push_back(Timed.front().second);
@@ -181,7 +181,7 @@ protected:
   TScriptedPlatform P;
   TOgl View;
   int64_t CounterPerPass = 100;
-  std::vector<std::pair<int64_t, TMessage>> Timed;
+  std::vector<std::pair<int64_t, TWindowEvent>> Timed;
   std::function<void()> EachPass;
 };
 
@@ -244,7 +244,7 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
     CounterPerPass = Case.Step;
     P.Counter = int64_t{1} << 40;  // a large start reading: only the difference counts
     EachPass = [this]() {
-      if (Fake.Frames.size() == 5) P.Post(WM_QUIT);
+      if (Fake.Frames.size() == 5) P.Post(QuitEvent());
     };
     RunDemo(Fakes);
     ASSERT_GE(Fake.Frames.size(), 5u);
@@ -258,10 +258,10 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
 TEST_F(RunnerTest, EveryPassTellsTheMusicTheFilmTimeAStallIncluded) {
   EachPass = [this]() {
     if (DemoTime == 20000) P.Counter += 3000;           // stopped for 3 s
-    if (DemoTime == 30100) P.Post(WM_KEYDOWN, VK_F10);  // a pass without a frame
+    if (DemoTime == 30100) P.Post(KeyDownEvent(VK_F10, true));  // a pass without a frame
   };
   RunDemo(Fakes);
-  // Every pass, the one that took the message too; every frame's time first.
+  // Every pass, the one that took the event too; every frame's time first.
   ASSERT_EQ(Fake.Followed.size(), Fake.Frames.size() + 1);
   EXPECT_TRUE(std::includes(Fake.Followed.begin(), Fake.Followed.end(), Fake.Frames.begin(),
                             Fake.Frames.end()));
@@ -294,9 +294,9 @@ TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {
 TEST_F(RunnerTest, EscapeDuringTheCountdownStartsAndStopsTheMusicWithoutAFrame) {
   EachPass = [this]() {
     if (Fake.LeaderFrames.size() == 10 && !RunState().Keys[VK_ESCAPE])
-      P.Post(WM_KEYDOWN, VK_ESCAPE);
+      P.Post(KeyDownEvent(VK_ESCAPE));
   };
-  EXPECT_EQ(RunDemo(Fakes), VK_ESCAPE);  // the wParam of the last message taken
+  EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_EQ(Fake.LeaderFrames.size(), 10u);
   EXPECT_TRUE(Fake.Frames.empty());
   EXPECT_EQ(P.SwapCount, 0);
@@ -310,17 +310,17 @@ TEST_F(RunnerTest, EscapeDuringTheCountdownStartsAndStopsTheMusicWithoutAFrame) 
 TEST_F(RunnerTest, ClosingTheWindowEndsTheRunWithResultZero) {
   // During the countdown.
   EachPass = [this]() {
-    if (Fake.LeaderFrames.size() == 5 && P.LogStartingWith("PostQuit").empty()) P.Post(WM_CLOSE);
+    if (Fake.LeaderFrames.size() == 5 && !RunState().Done) P.Post(CloseEvent());
   };
   EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_EQ(Fake.LeaderFrames.size(), 5u);
   EXPECT_TRUE(Fake.Frames.empty());
   EXPECT_EQ(P.Log.back(), "UnregisterWindowClass");
 
-  // During the film: the close message, then the quit message it posts, each
-  // take a pass of their own.
+  // During the film: the pass that takes the close draws nothing and is the
+  // last.
   StartOver();
-  PostAtFilmTime(50000, TMessage{WM_CLOSE, 0, 0});
+  PostAtFilmTime(50000, CloseEvent());
   EXPECT_EQ(RunDemo(Fakes), 0);
   ASSERT_FALSE(Fake.Frames.empty());
   EXPECT_EQ(Fake.Frames.back(), 49900);
@@ -329,8 +329,8 @@ TEST_F(RunnerTest, ClosingTheWindowEndsTheRunWithResultZero) {
 }
 
 TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
-  PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
-  EXPECT_EQ(RunDemo(Fakes), VK_ESCAPE);
+  PostAtFilmTime(30000, KeyDownEvent(VK_ESCAPE));
+  EXPECT_EQ(RunDemo(Fakes), 0);
   // The key-down pass draws nothing; the next pass draws, sees Escape and
   // ends without a swap.
   EXPECT_EQ(Fake.Frames.back(), 30100);
@@ -339,10 +339,10 @@ TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
 
 TEST_F(RunnerTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
   // Key-down and key-up are both taken before the next frame, so the key is
-  // already up when a pass finds no message.
-  PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
-  PostAtFilmTime(30000, TMessage{WM_KEYUP, VK_ESCAPE, 0});
-  EXPECT_EQ(RunDemo(Fakes), VK_ESCAPE);
+  // already up when a pass finds no event.
+  PostAtFilmTime(30000, KeyDownEvent(VK_ESCAPE));
+  PostAtFilmTime(30000, KeyUpEvent(VK_ESCAPE));
+  EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_FALSE(RunState().Keys[VK_ESCAPE]);
   EXPECT_LT(Fake.Frames.back(), 30500);
 }
@@ -351,8 +351,8 @@ TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
   // Mouse moves arrive on every pass from 20000 ms on; Escape is pressed
   // inside the storm at 30000 ms.
   EachPass = [this]() {
-    if (DemoTime >= 20000) P.Post(WM_MOUSEMOVE);
-    if (DemoTime == 30000) P.Post(WM_KEYDOWN, VK_ESCAPE);
+    if (DemoTime >= 20000) P.Post(PointerEvent());
+    if (DemoTime == 30000) P.Post(KeyDownEvent(VK_ESCAPE));
   };
   EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_TRUE(RunState().Keys[VK_ESCAPE]);  // dispatched, but never acted on
@@ -363,8 +363,8 @@ TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
 }
 
 TEST_F(RunnerTest, AMinimisedWindowDrawsNothingButKeepsSwappingAndTheClockRuns) {
-  PostAtFilmTime(30000, TMessage{WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0});
-  PostAtFilmTime(60000, TMessage{WM_ACTIVATE, WA_ACTIVE, 0});
+  PostAtFilmTime(30000, ActivationEvent(true));
+  PostAtFilmTime(60000, ActivationEvent(false));
   int SwapsWhileMinimised = 0;
   P.OnSwap = [&]() {
     if (!RunState().Active) ++SwapsWhileMinimised;

@@ -215,51 +215,53 @@ TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
 }
 
 TEST_F(WindowTest, KeysFollowKeyDownAndUpButNotSystemKeys) {
-  RenderWndProc(WM_KEYDOWN, VK_ESCAPE, 0);
+  HandleWindowEvent(KeyDownEvent(VK_ESCAPE));
   EXPECT_TRUE(RunState().Keys[27]);
-  RenderWndProc(WM_KEYUP, VK_ESCAPE, 0);
+  EXPECT_TRUE(RunState().EscapePressed);
+  HandleWindowEvent(KeyUpEvent(VK_ESCAPE));
   EXPECT_FALSE(RunState().Keys[27]);
+  EXPECT_TRUE(RunState().EscapePressed);  // kept until the run ends
 
-  RenderWndProc(WM_SYSKEYDOWN, 'X', 0);  // Alt+X is no key of the film's
+  HandleWindowEvent(KeyDownEvent('X', true));  // Alt+X is no key of the film's
   EXPECT_FALSE(RunState().Keys['X']);
 
   // Codes outside the table are ignored: no key goes down, none is written
   // past the table's end.
   ResetDemoState();
-  for (const uintptr_t Outside : {uintptr_t{256}, ~uintptr_t{0}}) {
-    EXPECT_EQ(RenderWndProc(WM_KEYDOWN, Outside, 0), 0);
+  for (const uint32_t Outside : {uint32_t{256}, ~uint32_t{0}}) {
+    HandleWindowEvent(KeyDownEvent(Outside));
     for (int Key = 0; Key < 256; ++Key) EXPECT_FALSE(RunState().Keys[Key]) << Key;
     EXPECT_FALSE(RunState().EscapePressed);
   }
 }
 
-TEST_F(WindowTest, ActivationFollowsTheMinimisedFlag) {
-  RenderWndProc(WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0);  // minimised
+TEST_F(WindowTest, ActivationFollowsTheMinimisedState) {
+  HandleWindowEvent(ActivationEvent(true));
   EXPECT_FALSE(RunState().Active);
-  RenderWndProc(WM_ACTIVATE, WA_ACTIVE, 0);  // restored
+  HandleWindowEvent(ActivationEvent(false));
   EXPECT_TRUE(RunState().Active);
-  RenderWndProc(WM_ACTIVATE, WA_INACTIVE | (1u << 16), 0);
-  EXPECT_FALSE(RunState().Active);
-  RenderWndProc(WM_ACTIVATE, WA_INACTIVE, 0);  // lost the focus, still visible
+  HandleWindowEvent(PointerEvent());  // the pointer changes nothing
   EXPECT_TRUE(RunState().Active);
+  EXPECT_FALSE(RunState().Done);
 }
 
-TEST_F(WindowTest, SizeMessageResizesTheView) {
-  RenderWndProc(WM_SIZE, 0, (600 << 16) | 800);
+TEST_F(WindowTest, ResizeResizesTheView) {
+  HandleWindowEvent(ResizedEvent(800, 600));
   const auto Viewport = RecordedGL().CallsNamed("glViewport");
   ASSERT_EQ(Viewport.size(), 1u);
   EXPECT_EQ(Viewport[0].Arg(2), 800);
   EXPECT_EQ(Viewport[0].Arg(3), 600);
 }
 
-TEST_F(WindowTest, CloseQueuesAQuitMessageAndKeepsTheWindow) {
-  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
-  EXPECT_EQ(RenderWndProc(WM_CLOSE, 0, 0), 0);
-  ASSERT_EQ(P.Queue.size(), 1u);
-  EXPECT_EQ(P.Queue[0].Message, WM_QUIT);
-  EXPECT_EQ(P.Queue[0].WParam, 0u);
-  EXPECT_TRUE(P.WindowExists);
-  DestroyRenderWindow();
+TEST_F(WindowTest, CloseAndQuitEndTheRunAndKeepTheWindow) {
+  for (const TWindowEvent &Ending : {CloseEvent(), QuitEvent()}) {
+    StartOver();
+    ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
+    HandleWindowEvent(Ending);
+    EXPECT_TRUE(RunState().Done);
+    EXPECT_TRUE(P.WindowExists);
+    DestroyRenderWindow();
+  }
 }
 
 }  // namespace

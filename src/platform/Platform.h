@@ -1,6 +1,6 @@
 // The seam between the film and the machine it runs on, in two parts: what
-// the runner and the scenes use while the film plays (clocks, the message
-// queue, the buffer swap, the cursor, message boxes), and the window-system
+// the runner and the scenes use while the film plays (clocks, the window's
+// events, the buffer swap, the cursor, message boxes), and the window-system
 // steps the render window is built from. The demo runs on the SDL backend,
 // which has both, tests on a scripted one, and the capture tool on a headless
 // one that never builds a window and so has only the first.
@@ -8,41 +8,32 @@
 
 #include <cstdint>
 
-// Window messages, with the values and meanings of the Win32 messages the
-// film was written against.
-enum : uint32_t {
-  WM_SIZE = 0x0005,
-  WM_ACTIVATE = 0x0006,
-  WM_CLOSE = 0x0010,
-  WM_QUIT = 0x0012,
-  WM_KEYDOWN = 0x0100,
-  WM_KEYUP = 0x0101,
-  WM_SYSKEYDOWN = 0x0104,
-  WM_SYSKEYUP = 0x0105,
-  WM_MOUSEMOVE = 0x0200,
-  WM_LBUTTONUP = 0x0202,
+// Virtual-key codes the film and the backends name.
+enum : uint32_t { VK_ESCAPE = 0x1B, VK_F4 = 0x73, VK_F10 = 0x79 };
+
+// What happened to the render window, as the backend reports it.
+enum class TWindowEventKind {
+  KeyDown,     // Key went down; System when Alt was held (or for F10)
+  KeyUp,       // Key went up; System as for KeyDown
+  Activation,  // the window was minimised (Minimised) or is visible again
+  Resized,     // the client area is now Width x Height
+  Pointer,     // the pointer moved or a button went up
+  Close,       // the viewer or the desktop closes the window
+  Quit,        // the program is asked to end (a stop signal)
 };
 
-// Activation states in WM_ACTIVATE's wParam (low word) and the minimised flag
-// in its high word.
-enum : uintptr_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
-
-// Virtual-key codes the film and the backends name.
-enum : uintptr_t { VK_ESCAPE = 0x1B, VK_F4 = 0x73, VK_F10 = 0x79 };
-
-struct TMessage {
-  uint32_t Message = 0;
-  uintptr_t WParam = 0;
-  intptr_t LParam = 0;
+struct TWindowEvent {
+  TWindowEventKind Kind = TWindowEventKind::Pointer;
+  uint32_t Key = 0;  // a virtual-key code
+  bool System = false;
+  bool Minimised = false;
+  int Width = 0;
+  int Height = 0;
 };
 
 enum class TMessageIcon { Error, Warning };
 enum class TMessageButtons { Ok, YesNo };
 enum class TMessageResult { Ok, Yes, No };
-
-// The render window's message handler, handed to the window system when its
-// class is registered; DispatchMessage delivers to it.
-using TWindowProc = intptr_t (*)(uint32_t Message, uintptr_t WParam, intptr_t LParam);
 
 class TPlatform {
 public:
@@ -53,12 +44,8 @@ public:
   virtual bool QueryPerformanceFrequency(int64_t &Frequency) = 0;
   virtual bool QueryPerformanceCounter(int64_t &Counter) = 0;
 
-  // Message queue: PeekMessage takes exactly one pending message, or none,
-  // without waiting. DispatchMessage translates and delivers one to the
-  // registered window procedure. PostQuitMessage queues a WM_QUIT.
-  virtual bool PeekMessage(TMessage &Msg) = 0;
-  virtual void DispatchMessage(const TMessage &Msg) = 0;
-  virtual void PostQuitMessage(int ExitCode) = 0;
+  // Takes one pending event of the render window, or none, without waiting.
+  virtual bool PollEvent(TWindowEvent &Event) = 0;
 
   // Cursor.
   virtual void SetCursorPos(int X, int Y) = 0;
@@ -97,9 +84,9 @@ class TWindowSystem {
 public:
   virtual ~TWindowSystem() = default;
 
-  // Registers the class whose windows Proc handles; from then on the
-  // platform's DispatchMessage delivers to Proc.
-  virtual bool RegisterWindowClass(TWindowProc Proc) = 0;
+  // Brings up the window system; from then on PollEvent reports the render
+  // window's events.
+  virtual bool RegisterWindowClass() = 0;
   virtual bool UnregisterWindowClass() = 0;
   // True only when the display really runs the requested mode.
   virtual bool ChangeDisplayMode(int Width, int Height, int Bits) = 0;

@@ -4,8 +4,8 @@
 // How the window-system steps map onto SDL:
 //   RegisterWindowClass    SDL_InitSubSystem(SDL_INIT_VIDEO): fails without a
 //                          usable display ("Could not register the window
-//                          class."); keeps the window procedure that
-//                          DispatchMessage delivers to.
+//                          class."); from then on PollEvent reports the
+//                          render window's events.
 //   ChangeDisplayMode      the mode must be in the display's list; then the
 //                          fullscreen GL window is created in it (SDL switches
 //                          modes only through a fullscreen window) and the
@@ -35,18 +35,17 @@
 //
 // A failed SDL call is reported with SDL_GetError() on standard error.
 //
-// Messages: keys become WM_KEYDOWN/WM_KEYUP with virtual-key codes (with Alt
-// or for F10 the system-key messages), minimising and restoring become
-// WM_ACTIVATE with the minimised flag in the high word, focus changes
-// WM_ACTIVATE, size changes WM_SIZE, a window close (Alt+F4, the window
-// destroyed by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
+// Events: keys go down and up with virtual-key codes (System with Alt held
+// or for F10), minimising and restoring and focus changes are activations
+// with the minimised state, size changes are resizes, a window close (Alt+F4,
+// the window destroyed by another client, or SDL_QUIT on its own) is a close,
+// a stop signal a quit. The pointer is moved
 // and hidden once video is up; a request made before waits for it. In a
 // Wayland session (SdlSession.h) the pointer is only hidden, never moved.
 #pragma once
 
 #include <SDL.h>
 
-#include <deque>
 
 #include "platform/Platform.h"
 
@@ -58,9 +57,7 @@ public:
   bool QueryPerformanceFrequency(int64_t &Frequency) override;
   bool QueryPerformanceCounter(int64_t &Counter) override;
 
-  bool PeekMessage(TMessage &Msg) override;
-  void DispatchMessage(const TMessage &Msg) override;
-  void PostQuitMessage(int ExitCode) override;
+  bool PollEvent(TWindowEvent &Event) override;
 
   void SetCursorPos(int X, int Y) override;
   void ShowCursor(bool Show) override;
@@ -68,7 +65,7 @@ public:
   TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                             TMessageButtons Buttons) override;
 
-  bool RegisterWindowClass(TWindowProc Proc) override;
+  bool RegisterWindowClass() override;
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
@@ -91,14 +88,13 @@ public:
   void EmergencyRestore();
 
 private:
-  bool TranslateEvent(const SDL_Event &Event, TMessage &Msg);
-  bool TranslateWindowEvent(const SDL_WindowEvent &Event, TMessage &Msg);
+  bool TranslateEvent(const SDL_Event &Event, TWindowEvent &Out);
+  bool TranslateWindowEvent(const SDL_WindowEvent &Event, TWindowEvent &Out);
   void ApplyCursor();
   SDL_Window *CreateGLWindow(const char *Title, int Width, int Height, Uint32 Flags,
                              int ColourBits);
   bool VideoReady() const;
 
-  TWindowProc WindowProc = nullptr;
   SDL_Window *RenderWindow = nullptr;
   SDL_GLContext RenderContext = nullptr;
   bool WindowHasGL = false;
@@ -109,8 +105,6 @@ private:
   int CursorCounter = 0;
   bool CursorMovePending = false;
   int PendingCursorX = 0, PendingCursorY = 0;
-  // Messages posted by the program itself (quit, close); taken before SDL's.
-  std::deque<TMessage> Posted;
 };
 
 // The process-wide SDL backend.

@@ -112,7 +112,7 @@ int DesktopBits() {
 // SDL falls back to its offscreen driver when the display refuses the
 // connection. An X server can drop a connection that comes right after
 // another one closed, so a configured display gets a few more tries.
-bool TSdlPlatform::RegisterWindowClass(TWindowProc Proc) {
+bool TSdlPlatform::RegisterWindowClass() {
   const bool DisplayConfigured = SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY");
   for (int Attempt = 0;; ++Attempt) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -124,7 +124,6 @@ bool TSdlPlatform::RegisterWindowClass(TWindowProc Proc) {
     SDL_Delay(20);
   }
   EndOnDisplayLoss();
-  WindowProc = Proc;
   Minimised = false;
   CloseDelivered = false;
   ApplyCursor();

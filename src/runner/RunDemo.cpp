@@ -63,22 +63,6 @@ bool OpenMusic(const TSoundCalls &Sound) {
   return true;
 }
 
-// Takes one pending message into Last, or leaves Last alone when none waits.
-bool TakeMessage(TMessage &Last) {
-  TMessage Taken;
-  if (!Platform().PeekMessage(Taken)) return false;
-  Last = Taken;
-  return true;
-}
-
-// A quit message ends the run; anything else goes to the window procedure.
-void HandleMessage(const TMessage &Msg) {
-  if (Msg.Message == WM_QUIT)
-    RunState().Done = true;
-  else
-    Platform().DispatchMessage(Msg);
-}
-
 // Escape is held, or was pressed since the run started: a quick tap whose
 // key-down and key-up both arrive between two frames must not be lost.
 bool EscapeRequested() { return RunState().Keys[VK_ESCAPE] || RunState().EscapePressed; }
@@ -89,13 +73,14 @@ uint32_t CountdownElapsed() {
   return Platform().GetTickCount() - static_cast<uint32_t>(RunState().StartCounter);
 }
 
-// The countdown leader on the tick clock, one message or one leader
+// The countdown leader on the tick clock, one window event or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
-void RunCountdown(const TFilmCalls &Film, TMessage &Last) {
+void RunCountdown(const TFilmCalls &Film) {
   RunState().StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - CountdownHeadStart);
   for (;;) {
-    if (TakeMessage(Last))
-      HandleMessage(Last);
+    TWindowEvent Event;
+    if (Platform().PollEvent(Event))
+      HandleWindowEvent(Event);
     else
       Film.DrawCountdown(CountdownElapsed());
     if (EscapeRequested()) RunState().Done = true;
@@ -115,19 +100,20 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
   return Trunc(Seconds * 1000);
 }
 
-// The main loop: one message or one frame per pass, never sleeping, until
-// Escape, a quit message, or the pass in which the film has run its length.
+// The main loop: one window event or one frame per pass, never sleeping, until
+// Escape, a close or quit event, or the pass in which the film has run its length.
 // Each pass tells the music the film's time, so that after a stall of the
 // process (or a device that drifts) what is heard catches up with what is
 // shown.
-void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency, TMessage &Last) {
+void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency) {
   const TSoundCalls &Sound = Calls.Sound;
   const TFilmCalls &Film = Calls.Film;
   while (!RunState().Done) {
     DemoTime = MillisecondsSinceStart(Frequency);
     Sound.FSOUND_Stream_Follow(MusicStream, DemoTime);
-    if (TakeMessage(Last))
-      HandleMessage(Last);
+    TWindowEvent Event;
+    if (Platform().PollEvent(Event))
+      HandleWindowEvent(Event);
     else if ((RunState().Active && !Film.DrawScene()) || EscapeRequested())
       RunState().Done = true;
     else
@@ -172,8 +158,7 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
     return Failure();
   }
 
-  TMessage Last;
-  RunCountdown(Film, Last);
+  RunCountdown(Film);
 
   // Clock start: the counter is read just before playback, so DemoTime 0 is
   // the instant the music begins. Playback starts even when the countdown
@@ -185,14 +170,14 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
   if (MusicStream != 0) Sound.FSOUND_Stream_Play(-1, MusicStream);
   Sound.FSOUND_SetVolume(-3, 255);
 
-  RunMainLoop(Calls, Frequency, Last);
+  RunMainLoop(Calls, Frequency);
 
   // Shutdown.
   Sound.FSOUND_Stream_Stop(MusicStream);
   Sound.FSOUND_Stream_Close(MusicStream);
   Sound.FSOUND_Close();
   DestroyRenderWindow();
-  return static_cast<int32_t>(Last.WParam);
+  return 0;
 }
 
 bool RunDemoFailed() { return LastRunFailed; }

@@ -9,8 +9,8 @@
 // Calls is the sound layer and the film the run uses (RealRunnerCalls() for
 // the demo).
 // 1 after a failure (sound, window, precompute, music), 0 when the viewer
-// declined a window in place of a refused fullscreen mode, otherwise the
-// wParam of the last message either loop took.
+// declined a window in place of a refused fullscreen mode or the run ended
+// (the film's end, Escape, a closed window, a stop signal).
 int32_t RunDemo(const TRunnerCalls &Calls);
 
 // True when the last RunDemo ended on a sound, window, precompute or music

@@ -94,7 +94,7 @@ TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Heig
   TWindowSystem &W = WindowSystem();
   RunState().Fullscreen = FullscreenFlag;
 
-  if (!W.RegisterWindowClass(RenderWndProc)) return Report(TWindowFailure::ClassRegistration);
+  if (!W.RegisterWindowClass()) return Report(TWindowFailure::ClassRegistration);
 
   if (RunState().Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
     if (!AcceptWindowInsteadOfFullscreen()) {
@@ -137,34 +137,32 @@ void DestroyRenderWindow() {
   if (!W.UnregisterWindowClass()) ShowError("Could not unregister class.");
 }
 
-namespace {
-uint32_t LowWord(uintptr_t Value) { return static_cast<uint32_t>(Value & 0xFFFF); }
-uint32_t HighWord(uintptr_t Value) { return static_cast<uint32_t>((Value >> 16) & 0xFFFF); }
-}  // namespace
-
-intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
-  switch (Message) {
-    case WM_ACTIVATE:
-      // The high word is non-zero while the window is minimised.
-      RunState().Active = HighWord(WParam) == 0;
-      return 0;
-    case WM_SIZE: {
-      const auto Size = static_cast<uintptr_t>(LParam);
-      Ogl->Resize(static_cast<int32_t>(LowWord(Size)), static_cast<int32_t>(HighWord(Size)));
-      return 0;
+void HandleWindowEvent(const TWindowEvent &Event) {
+  TRunState &Run = RunState();
+  switch (Event.Kind) {
+    case TWindowEventKind::KeyDown:
+    case TWindowEventKind::KeyUp: {
+      // Keys with Alt held (and F10) belong to the desktop, not the film.
+      if (Event.System) return;
+      const bool Down = Event.Kind == TWindowEventKind::KeyDown;
+      // Codes outside the table are never reported; ignore them rather than
+      // write past it.
+      if (Event.Key < 256) Run.Keys[Event.Key] = Down;
+      if (Event.Key == VK_ESCAPE && Down) Run.EscapePressed = true;
+      return;
     }
-    case WM_CLOSE:
+    case TWindowEventKind::Activation:
+      Run.Active = !Event.Minimised;
+      return;
+    case TWindowEventKind::Resized:
+      Ogl->Resize(Event.Width, Event.Height);
+      return;
+    case TWindowEventKind::Close:
+    case TWindowEventKind::Quit:
       // The window itself stays until the runner's teardown.
-      Platform().PostQuitMessage(0);
-      return 0;
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-      // Codes outside the table are never delivered for these messages;
-      // ignore them rather than write past it.
-      if (WParam < 256) RunState().Keys[WParam] = Message == WM_KEYDOWN;
-      if (WParam == VK_ESCAPE && Message == WM_KEYDOWN) RunState().EscapePressed = true;
-      return 0;
+      Run.Done = true;
+      return;
+    case TWindowEventKind::Pointer:
+      return;
   }
-  // Everything else (the pointer, the system keys) leaves the film alone.
-  return 0;
 }

@@ -1,6 +1,6 @@
 // The render window: one top-level window with a double-buffered RGBA GL
-// context, its creation and teardown, and the procedure that turns its
-// messages into the runner's flags.
+// context, its creation and teardown, and the handler that turns its
+// events into the run's flags.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +38,6 @@ const char *WindowFailureText(TWindowFailure Failure);
 // the teardown goes on.
 void DestroyRenderWindow();
 
-// The window's message handler: keys, activation, size and close. Handed to
-// the window system with the class; runs only inside the runner's message
-// dispatch.
-intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam);
+// The window's event handler: keys, activation, size, close and quit become
+// the run's flags. The runner hands it every event it takes.
+void HandleWindowEvent(const TWindowEvent &Event);

@@ -51,17 +51,12 @@ protected:
     SetPlatform(nullptr);
   }
 
-  // Handles the window's messages until Condition holds or a second passes.
+  // Handles the window's events until Condition holds or a second passes.
   bool PumpUntil(const std::function<bool()> &Condition) {
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (std::chrono::steady_clock::now() < Deadline) {
-      TMessage Msg;
-      while (Backend.PeekMessage(Msg)) {
-        if (Msg.Message == WM_QUIT)
-          RunState().Done = true;
-        else
-          Backend.DispatchMessage(Msg);
-      }
+      TWindowEvent Event;
+      while (Backend.PollEvent(Event)) HandleWindowEvent(Event);
       if (Condition()) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -191,7 +186,7 @@ TEST_F(WindowSdlTest, AFailedSdlCallIsReportedBesideTheFilmsText) {
 // succeeds, the pointer hides, and the teardown gives both back.
 TEST_F(WindowSdlTest, AModeTheDisplayRunsGoesFullscreen) {
   SDL_DisplayMode Desktop;
-  ASSERT_TRUE(Backend.RegisterWindowClass(RenderWndProc));
+  ASSERT_TRUE(Backend.RegisterWindowClass());
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &Desktop), 0);
   Backend.UnregisterWindowClass();
 

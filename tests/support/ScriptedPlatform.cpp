@@ -22,9 +22,45 @@ const char *WindowStepName(TWindowStep Step) {
   return "?";
 }
 
-void TScriptedPlatform::Post(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
-  Queue.push_back(TMessage{Message, WParam, LParam});
+namespace {
+TWindowEvent OfKind(TWindowEventKind Kind) {
+  TWindowEvent Event;
+  Event.Kind = Kind;
+  return Event;
 }
+
+TWindowEvent KeyEvent(TWindowEventKind Kind, uint32_t Key, bool System) {
+  TWindowEvent Event = OfKind(Kind);
+  Event.Key = Key;
+  Event.System = System;
+  return Event;
+}
+}  // namespace
+
+TWindowEvent KeyDownEvent(uint32_t Key, bool System) {
+  return KeyEvent(TWindowEventKind::KeyDown, Key, System);
+}
+
+TWindowEvent KeyUpEvent(uint32_t Key, bool System) {
+  return KeyEvent(TWindowEventKind::KeyUp, Key, System);
+}
+
+TWindowEvent ActivationEvent(bool Minimised) {
+  TWindowEvent Event = OfKind(TWindowEventKind::Activation);
+  Event.Minimised = Minimised;
+  return Event;
+}
+
+TWindowEvent ResizedEvent(int Width, int Height) {
+  TWindowEvent Event = OfKind(TWindowEventKind::Resized);
+  Event.Width = Width;
+  Event.Height = Height;
+  return Event;
+}
+
+TWindowEvent PointerEvent() { return OfKind(TWindowEventKind::Pointer); }
+TWindowEvent CloseEvent() { return OfKind(TWindowEventKind::Close); }
+TWindowEvent QuitEvent() { return OfKind(TWindowEventKind::Quit); }
 
 std::vector<std::string> TScriptedPlatform::LogStartingWith(const std::string &Prefix) const {
   std::vector<std::string> Found;
@@ -45,21 +81,12 @@ bool TScriptedPlatform::QueryPerformanceCounter(int64_t &Value) {
   return true;
 }
 
-bool TScriptedPlatform::PeekMessage(TMessage &Msg) {
-  if (OnPeek) OnPeek();
+bool TScriptedPlatform::PollEvent(TWindowEvent &Event) {
+  if (OnPoll) OnPoll();
   if (Queue.empty()) return false;
-  Msg = Queue.front();
+  Event = Queue.front();
   Queue.pop_front();
   return true;
-}
-
-void TScriptedPlatform::DispatchMessage(const TMessage &Msg) {
-  if (WindowProc) WindowProc(Msg.Message, Msg.WParam, Msg.LParam);
-}
-
-void TScriptedPlatform::PostQuitMessage(int ExitCode) {
-  Note("PostQuitMessage " + std::to_string(ExitCode));
-  Post(WM_QUIT, static_cast<uintptr_t>(ExitCode));
 }
 
 void TScriptedPlatform::SetCursorPos(int X, int Y) {
@@ -92,9 +119,8 @@ bool TScriptedPlatform::Step(TWindowStep Which, const std::string &Detail) {
   return Succeeds;
 }
 
-bool TScriptedPlatform::RegisterWindowClass(TWindowProc Proc) {
+bool TScriptedPlatform::RegisterWindowClass() {
   if (!Step(TWindowStep::RegisterWindowClass)) return false;
-  WindowProc = Proc;
   ClassRegistered = true;
   return true;
 }

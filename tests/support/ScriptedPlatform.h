@@ -30,6 +30,15 @@ enum class TWindowStep {
 
 const char *WindowStepName(TWindowStep Step);
 
+// The events a test posts.
+TWindowEvent KeyDownEvent(uint32_t Key, bool System = false);
+TWindowEvent KeyUpEvent(uint32_t Key, bool System = false);
+TWindowEvent ActivationEvent(bool Minimised);
+TWindowEvent ResizedEvent(int Width, int Height);
+TWindowEvent PointerEvent();
+TWindowEvent CloseEvent();
+TWindowEvent QuitEvent();
+
 struct TRecordedMessageBox {
   std::string Text;
   std::string Caption;
@@ -46,12 +55,12 @@ public:
   int64_t Frequency = 1000000;
   int64_t Counter = 0;
 
-  // Pending messages, taken one per PeekMessage from the front.
-  std::deque<TMessage> Queue;
-  void Post(uint32_t Message, uintptr_t WParam = 0, intptr_t LParam = 0);
-  // Called at the start of every PeekMessage, before the queue is looked at:
-  // lets a test post messages or move the clocks at a chosen pass.
-  std::function<void()> OnPeek;
+  // Pending events, taken one per PollEvent from the front.
+  std::deque<TWindowEvent> Queue;
+  void Post(const TWindowEvent &Event) { Queue.push_back(Event); }
+  // Called at the start of every PollEvent, before the queue is looked at:
+  // lets a test post events or move the clocks at a chosen pass.
+  std::function<void()> OnPoll;
 
   // Message boxes shown, and the answers to give, in order. With no scripted
   // answer left an OK box answers Ok and a Yes/No question answers No.
@@ -91,9 +100,7 @@ public:
   bool QueryPerformanceFrequency(int64_t &Frequency) override;
   bool QueryPerformanceCounter(int64_t &Counter) override;
 
-  bool PeekMessage(TMessage &Msg) override;
-  void DispatchMessage(const TMessage &Msg) override;
-  void PostQuitMessage(int ExitCode) override;
+  bool PollEvent(TWindowEvent &Event) override;
 
   void SetCursorPos(int X, int Y) override;
   void ShowCursor(bool Show) override;
@@ -101,7 +108,7 @@ public:
   TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                             TMessageButtons Buttons) override;
 
-  bool RegisterWindowClass(TWindowProc Proc) override;
+  bool RegisterWindowClass() override;
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
@@ -117,7 +124,6 @@ public:
   void *GetProcAddress(const char *Name) override;
 
 private:
-  TWindowProc WindowProc = nullptr;
 
   // Logs the step and reports whether the test lets it succeed.
   bool Step(TWindowStep Step, const std::string &Detail = "");
