@@ -435,10 +435,10 @@ TEST_F(RunnerTest, AMissingMusicFileIsALoadErrorAfterTheWindowOpened) {
   // The window stays up behind the message, then the run leaves nothing.
   const Steps Outlined = Outline();
   const Steps Tail(Outlined.end() - 8, Outlined.end());
-  EXPECT_EQ(Tail, (Steps{"FSOUND_Stream_Open music.mp3 304 0 0", "FSOUND_GetError",
-                         "MessageBox " + std::string(FmodErrorText(9)), "FSOUND_Close",
-                         "ReleaseCurrent", "DeleteContext", "DestroyWindow",
-                         "UnregisterWindowClass"}));
+  EXPECT_EQ(Tail,
+            (Steps{"FSOUND_Stream_Open music.mp3 304 0 0", "FSOUND_GetError",
+                   "MessageBox " + std::string(FmodErrorText(9)), "FSOUND_Close", "ReleaseCurrent",
+                   "DeleteContext", "DestroyWindow", "UnregisterWindowClass"}));
   EXPECT_TRUE(Fake.LeaderFrames.empty());
   EXPECT_FALSE(P.WindowExists);
 }
@@ -456,14 +456,34 @@ TEST_F(RunnerTest, AWindowFailureFailsTheRunButDecliningTheWindowDoesNot) {
     int Result;
     bool Failed;
   } Cases[] = {
-      {"no context", false, TWindowFailure::Context, {}, "Could not create a GL rendering context.",
-       1, true},
-      {"no window", true, TWindowFailure::Window, {},
-       "Window could not be created for some reason.", 1, true},
-      {"no window system", false, TWindowFailure::NoFailure, {TWindowStep::RegisterWindowClass},
-       "Could not register the window class.", 1, true},
-      {"window declined", true, TWindowFailure::NoFailure, {TWindowStep::ChangeDisplayMode},
-       "Good bye.", 0, false},
+      {"no context",
+       false,
+       TWindowFailure::Context,
+       {},
+       "Could not create a GL rendering context.",
+       1,
+       true},
+      {"no window",
+       true,
+       TWindowFailure::Window,
+       {},
+       "Window could not be created for some reason.",
+       1,
+       true},
+      {"no window system",
+       false,
+       TWindowFailure::NoFailure,
+       {TWindowStep::RegisterWindowClass},
+       "Could not register the window class.",
+       1,
+       true},
+      {"window declined",
+       true,
+       TWindowFailure::NoFailure,
+       {TWindowStep::ChangeDisplayMode},
+       "Good bye.",
+       0,
+       false},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Name);

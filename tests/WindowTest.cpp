@@ -83,9 +83,8 @@ TEST_F(WindowTest, FullscreenChangesTheModeHidesTheCursorAndRestoresBoth) {
 
   P.Log.clear();
   DestroyRenderWindow();
-  EXPECT_EQ(P.Log,
-            (Steps{"RestoreDisplayMode", "ShowCursor true", "ReleaseCurrent", "DeleteContext",
-                   "DestroyWindow", "UnregisterWindowClass"}));
+  EXPECT_EQ(P.Log, (Steps{"RestoreDisplayMode", "ShowCursor true", "ReleaseCurrent",
+                          "DeleteContext", "DestroyWindow", "UnregisterWindowClass"}));
   ExpectNothingLeft();
 }
 
@@ -126,8 +125,7 @@ TEST_F(WindowTest, RefusedFullscreenAnsweredNoSaysGoodByeAndLeavesNothing) {
 
 TEST_F(WindowTest, RegisterFailureReportsAndCreatesNothing) {
   P.Fail(TWindowStep::RegisterWindowClass);
-  EXPECT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, true),
-            TWindowFailure::ClassRegistration);
+  EXPECT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, true), TWindowFailure::ClassRegistration);
   ASSERT_EQ(P.MessageBoxes.size(), 1u);
   EXPECT_EQ(P.MessageBoxes[0].Text, "Could not register the window class.");
   EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);

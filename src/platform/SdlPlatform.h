@@ -46,7 +46,6 @@
 
 #include <SDL.h>
 
-
 #include "platform/Platform.h"
 
 class TSdlPlatform : public TPlatform, public TWindowSystem {

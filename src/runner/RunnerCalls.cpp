@@ -7,10 +7,18 @@
 const TRunnerCalls &RealRunnerCalls() {
   static constexpr TRunnerCalls Real = {
       {
-          &::FSOUND_GetVersion,    &::FSOUND_Init,         &::FSOUND_GetError,
-          &::FSOUND_Close,         &::FSOUND_Stream_Open,  &::FSOUND_DSP_GetFFTUnit,
-          &::FSOUND_DSP_SetActive, &::FSOUND_Stream_Play,  &::FSOUND_SetVolume,
-          &::FSOUND_Stream_Stop,   &::FSOUND_Stream_Close, &::FSOUND_Stream_Follow,
+          &::FSOUND_GetVersion,
+          &::FSOUND_Init,
+          &::FSOUND_GetError,
+          &::FSOUND_Close,
+          &::FSOUND_Stream_Open,
+          &::FSOUND_DSP_GetFFTUnit,
+          &::FSOUND_DSP_SetActive,
+          &::FSOUND_Stream_Play,
+          &::FSOUND_SetVolume,
+          &::FSOUND_Stream_Stop,
+          &::FSOUND_Stream_Close,
+          &::FSOUND_Stream_Follow,
       },
       {&::Precompute, &::DrawCountdown, &::DrawScene},
   };

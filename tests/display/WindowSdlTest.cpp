@@ -35,11 +35,11 @@ protected:
     SetPlatform(&Backend, &Backend);
     Ogl = &View;
     ResetDemoState();
-    Backend.Answer =
-        [this](const char *Text, const char *, TMessageIcon Icon, TMessageButtons Buttons) {
-          Asked.push_back(TAskedBox{Text, Icon, Buttons});
-          return Buttons == TMessageButtons::YesNo ? Answer : TMessageResult::Ok;
-        };
+    Backend.Answer = [this](const char *Text, const char *, TMessageIcon Icon,
+                            TMessageButtons Buttons) {
+      Asked.push_back(TAskedBox{Text, Icon, Buttons});
+      return Buttons == TMessageButtons::YesNo ? Answer : TMessageResult::Ok;
+    };
   }
   void TearDown() override {
     if (HasFailure())

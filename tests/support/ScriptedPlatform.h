@@ -124,7 +124,6 @@ public:
   void *GetProcAddress(const char *Name) override;
 
 private:
-
   // Logs the step and reports whether the test lets it succeed.
   bool Step(TWindowStep Step, const std::string &Detail = "");
 };
