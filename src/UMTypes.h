@@ -1,6 +1,6 @@
 // Shared records of the film, the one-slot save/restore of the generator's
-// seed, and the loop's clock and flags that the runner, the window procedure
-// and the scenes all read.
+// seed, the film's clock the scenes read, and the run's record of flags and
+// clocks that the window's event handler writes and the runner reads.
 #pragma once
 
 #include <cstdint>
@@ -27,21 +27,29 @@ void PopRandSeed();
 
 // Milliseconds since the music started; every scene compares it.
 extern int64_t DemoTime;
-// First the countdown's start tick, then the counter reading taken just
-// before the music starts.
-extern int64_t StartCounter;
-// Key states indexed by virtual-key code; the runner reads Escape (27).
-extern bool Keys[256];
-// False while the render window is minimised.
-extern bool Active;
-extern bool Done;
-// Set when Escape goes down and kept until the run ends, so that a tap whose
-// key-up is taken before the next frame still ends the run.
-extern bool EscapePressed;
-// The viewer's fullscreen choice; cleared when a refused mode is answered
-// with a windowed run.
-extern bool Fullscreen;
+// The run's flags and clocks: the render window's event handler writes them
+// from the window's events, the runner reads them (and sets its clocks and
+// Done), the dialog sets the fullscreen choice.
+struct TRunState {
+  // First the countdown's start tick, then the counter reading taken just
+  // before the music starts.
+  int64_t StartCounter = 0;
+  // Key states indexed by virtual-key code; the runner reads Escape (27).
+  bool Keys[256] = {};
+  // False while the render window is minimised.
+  bool Active = true;
+  bool Done = false;
+  // Set when Escape goes down and kept until the run ends, so that a tap
+  // whose key-up is taken before the next frame still ends the run.
+  bool EscapePressed = false;
+  // The viewer's fullscreen choice; cleared when a refused mode is answered
+  // with a windowed run.
+  bool Fullscreen = true;
+};
 
-// Puts the clock and every flag back to its start value (for a second run in
+// The one run of the process.
+TRunState &RunState();
+
+// Puts the film's clock and the run's record back to their start values (for a second run in
 // one process).
 void ResetDemoState();

@@ -1,11 +1,12 @@
 // RunDemo over the scripted platform with a recording sound layer and film:
 // the order of a whole run, the countdown on the wrapping tick clock, one
-// message or one frame per pass, the ways a run ends, and the sound failures.
+// window event or one frame per pass, the ways a run ends, and the sound failures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -124,23 +125,26 @@ bool FakeDrawScene(const TFrameInputs &Frame) {
   return true;
 }
 
+const TRunnerCalls Fakes = {
+    {&FakeGetVersion, &FakeInit, &FakeGetError, &FakeClose, &FakeOpen, &FakeGetFFTUnit,
+     &FakeSetActive, &FakePlay, &FakeSetVolume, &FakeStop, &FakeStreamClose, &FakeFollow,
+     &FakeGetLevels},
+    {&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene},
+};
+
 class RunnerTest : public ::testing::Test {
 protected:
   void SetUp() override {
     P = TScriptedPlatform();
     Fake = TFakeScript();
     Fake.Machine = &P;
-    Sound = TSoundCalls{&FakeGetVersion,  &FakeInit,      &FakeGetError, &FakeClose,     &FakeOpen,
-                        &FakeGetFFTUnit,  &FakeSetActive, &FakePlay,     &FakeSetVolume, &FakeStop,
-                        &FakeStreamClose, &FakeFollow,    &FakeGetLevels};
-    Film = TFilmCalls{&FakePrecompute, &FakeDrawCountdown, &FakeDrawScene};
     SetPlatform(&P, &P);
     View.ModeWidth = 800;
     View.ModeHeight = 600;
     View.ModeBits = 32;
     Ogl = &View;
     ResetDemoState();
-    Fullscreen = false;
+    RunState().Fullscreen = false;
     MusicStream = 0;
     RecordedGL().Reset();
     RecordedGL().Recording = false;  // only the tracked state is needed
@@ -152,14 +156,13 @@ protected:
     CounterPerPass = 100;
     Timed.clear();
     EachPass = nullptr;
-    P.OnPeek = [this]() {
+    P.OnPoll = [this]() {
       P.Counter += CounterPerPass;
       if (Fake.Playing) PostDueMessages();
       if (EachPass) EachPass();
     };
   }
   void TearDown() override {
-    UseRealSoundAndFilm();
     RecordedGL().Recording = true;
     Ogl = nullptr;
     SetPlatform(nullptr);
@@ -172,7 +175,7 @@ protected:
   }
 
   // Posts Msg in the first pass of the film whose DemoTime has reached Ms.
-  void PostAtFilmTime(int64_t Ms, TMessage Msg) { Timed.push_back({Ms, Msg}); }
+  void PostAtFilmTime(int64_t Ms, TWindowEvent Event) { Timed.push_back({Ms, Event}); }
   void PostDueMessages() {
     while (!Timed.empty() && DemoTime >= Timed.front().first) {
       P.Queue.push_back(Timed.front().second);
@@ -192,23 +195,18 @@ protected:
   TScriptedPlatform P;
   TOgl View;
   int64_t CounterPerPass = 100;
-  std::vector<std::pair<int64_t, TMessage>> Timed;
+  std::vector<std::pair<int64_t, TWindowEvent>> Timed;
   std::function<void()> EachPass;
 };
 
 TEST_F(RunnerTest, ACompleteRunTakesEveryStepInOrder) {
-  EXPECT_EQ(RunDemo(), 0);
+  EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_FALSE(RunDemoFailed());
   EXPECT_EQ(Outline(), (Steps{"FSOUND_GetVersion",
                               "FSOUND_Init 44100 32 0",
                               "SetCursorPos 0,0",
                               "RegisterWindowClass",
-                              "CreateWindow Quillmoor 800x600 windowed",
-                              "GetDeviceContext",
-                              "ChoosePixelFormat 32",
-                              "SetPixelFormat 1",
-                              "CreateContext",
-                              "MakeCurrent",
+                              "CreateWindow Quillmoor 800x600x32 windowed",
                               "ShowWindow",
                               "ShowCursor false",
                               "Precompute",
@@ -222,7 +220,6 @@ TEST_F(RunnerTest, ACompleteRunTakesEveryStepInOrder) {
                               "FSOUND_Close",
                               "ReleaseCurrent",
                               "DeleteContext",
-                              "ReleaseDeviceContext",
                               "DestroyWindow",
                               "UnregisterWindowClass"}));
   EXPECT_EQ(View.ViewWidth, 800u);
@@ -236,7 +233,7 @@ TEST_F(RunnerTest, ACompleteRunTakesEveryStepInOrder) {
 
 TEST_F(RunnerTest, TheFilmRunsFromZeroUntilThePassPastItsLength) {
   CounterPerPass = 1000;  // DemoTime steps 0, 1000, ... and hits 110000 exactly
-  RunDemo();
+  RunDemo(Fakes);
   ASSERT_GE(Fake.Frames.size(), 2u);
   EXPECT_EQ(Fake.Frames.front(), 0);
   // 110000 does not end the run; the first pass past it still shows its frame.
@@ -250,7 +247,7 @@ TEST_F(RunnerTest, TheFilmRunsFromZeroUntilThePassPastItsLength) {
 TEST_F(RunnerTest, EachFilmFrameGetsTheMusicLevelsOfItsPass) {
   CounterPerPass = 1000;
   EachPass = [this]() { Fake.LevelsFail = DemoTime >= 50000 && DemoTime < 60000; };
-  RunDemo();
+  RunDemo(Fakes);
   ASSERT_EQ(Fake.Frames.size(), Fake.FrameLevels.size());
   ASSERT_EQ(static_cast<size_t>(Fake.LevelQueries), Fake.Frames.size());
   for (size_t i = 0; i < Fake.Frames.size(); ++i) {
@@ -279,9 +276,9 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
     CounterPerPass = Case.Step;
     P.Counter = int64_t{1} << 40;  // a large start reading: only the difference counts
     EachPass = [this]() {
-      if (Fake.Frames.size() == 5) P.Post(WM_QUIT);
+      if (Fake.Frames.size() == 5) P.Post(QuitEvent());
     };
-    RunDemo();
+    RunDemo(Fakes);
     ASSERT_GE(Fake.Frames.size(), 5u);
     EXPECT_EQ(std::vector<int64_t>(Fake.Frames.begin(), Fake.Frames.begin() + 5), Case.Expected);
   }
@@ -293,10 +290,10 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
 TEST_F(RunnerTest, EveryPassTellsTheMusicTheFilmTimeAStallIncluded) {
   EachPass = [this]() {
     if (DemoTime == 20000) P.Counter += 3000;           // stopped for 3 s
-    if (DemoTime == 30100) P.Post(WM_KEYDOWN, VK_F10);  // a pass without a frame
+    if (DemoTime == 30100) P.Post(KeyDownEvent(VK_F10, true));  // a pass without a frame
   };
-  RunDemo();
-  // Every pass, the one that took the message too; every frame's time first.
+  RunDemo(Fakes);
+  // Every pass, the one that took the event too; every frame's time first.
   ASSERT_EQ(Fake.Followed.size(), Fake.Frames.size() + 1);
   EXPECT_TRUE(std::includes(Fake.Followed.begin(), Fake.Followed.end(), Fake.Frames.begin(),
                             Fake.Frames.end()));
@@ -316,7 +313,7 @@ TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {
     SCOPED_TRACE(Start);
     StartOver();
     P.TickCount = Start;
-    RunDemo();
+    RunDemo(Fakes);
     ASSERT_FALSE(Fake.LeaderFrames.empty());
     EXPECT_EQ(Fake.LeaderFrames.front(), 700u);
     EXPECT_EQ(Fake.LeaderFrames.back(), 4000u);
@@ -328,34 +325,35 @@ TEST_F(RunnerTest, TheCountdownRunsFrom700PastThe4000MarkAcrossTheTickWrap) {
 
 TEST_F(RunnerTest, EscapeDuringTheCountdownStartsAndStopsTheMusicWithoutAFrame) {
   EachPass = [this]() {
-    if (Fake.LeaderFrames.size() == 10 && !Keys[VK_ESCAPE]) P.Post(WM_KEYDOWN, VK_ESCAPE);
+    if (Fake.LeaderFrames.size() == 10 && !RunState().Keys[VK_ESCAPE])
+      P.Post(KeyDownEvent(VK_ESCAPE));
   };
-  EXPECT_EQ(RunDemo(), VK_ESCAPE);  // the wParam of the last message taken
+  EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_EQ(Fake.LeaderFrames.size(), 10u);
   EXPECT_TRUE(Fake.Frames.empty());
   EXPECT_EQ(P.SwapCount, 10);  // the leader's frames only
-  const Steps Tail(P.Log.end() - 10, P.Log.end());
+  const Steps Tail(P.Log.end() - 9, P.Log.end());
   EXPECT_EQ(Tail,
             (Steps{"FSOUND_Stream_Play -1 7", "FSOUND_SetVolume -3 255", "FSOUND_Stream_Stop 7",
                    "FSOUND_Stream_Close 7", "FSOUND_Close", "ReleaseCurrent", "DeleteContext",
-                   "ReleaseDeviceContext", "DestroyWindow", "UnregisterWindowClass"}));
+                   "DestroyWindow", "UnregisterWindowClass"}));
 }
 
 TEST_F(RunnerTest, ClosingTheWindowEndsTheRunWithResultZero) {
   // During the countdown.
   EachPass = [this]() {
-    if (Fake.LeaderFrames.size() == 5 && P.LogStartingWith("PostQuit").empty()) P.Post(WM_CLOSE);
+    if (Fake.LeaderFrames.size() == 5 && !RunState().Done) P.Post(CloseEvent());
   };
-  EXPECT_EQ(RunDemo(), 0);
+  EXPECT_EQ(RunDemo(Fakes), 0);
   EXPECT_EQ(Fake.LeaderFrames.size(), 5u);
   EXPECT_TRUE(Fake.Frames.empty());
   EXPECT_EQ(P.Log.back(), "UnregisterWindowClass");
 
-  // During the film: the close message, then the quit message it posts, each
-  // take a pass of their own.
+  // During the film: the pass that takes the close draws nothing and is the
+  // last.
   StartOver();
-  PostAtFilmTime(50000, TMessage{WM_CLOSE, 0, 0});
-  EXPECT_EQ(RunDemo(), 0);
+  PostAtFilmTime(50000, CloseEvent());
+  EXPECT_EQ(RunDemo(Fakes), 0);
   ASSERT_FALSE(Fake.Frames.empty());
   EXPECT_EQ(Fake.Frames.back(), 49900);
   EXPECT_EQ(Outline().back(), "UnregisterWindowClass");
@@ -363,8 +361,8 @@ TEST_F(RunnerTest, ClosingTheWindowEndsTheRunWithResultZero) {
 }
 
 TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
-  PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
-  EXPECT_EQ(RunDemo(), VK_ESCAPE);
+  PostAtFilmTime(30000, KeyDownEvent(VK_ESCAPE));
+  EXPECT_EQ(RunDemo(Fakes), 0);
   // The key-down pass draws nothing; the next pass draws, sees Escape and
   // ends without a swap.
   EXPECT_EQ(Fake.Frames.back(), 30100);
@@ -373,11 +371,11 @@ TEST_F(RunnerTest, EscapeDuringTheFilmEndsWithoutShowingThatFrame) {
 
 TEST_F(RunnerTest, AnEscapeTapBetweenTwoFramesStillEndsTheRun) {
   // Key-down and key-up are both taken before the next frame, so the key is
-  // already up when a pass finds no message.
-  PostAtFilmTime(30000, TMessage{WM_KEYDOWN, VK_ESCAPE, 0});
-  PostAtFilmTime(30000, TMessage{WM_KEYUP, VK_ESCAPE, 0});
-  EXPECT_EQ(RunDemo(), VK_ESCAPE);
-  EXPECT_FALSE(Keys[VK_ESCAPE]);
+  // already up when a pass finds no event.
+  PostAtFilmTime(30000, KeyDownEvent(VK_ESCAPE));
+  PostAtFilmTime(30000, KeyUpEvent(VK_ESCAPE));
+  EXPECT_EQ(RunDemo(Fakes), 0);
+  EXPECT_FALSE(RunState().Keys[VK_ESCAPE]);
   EXPECT_LT(Fake.Frames.back(), 30500);
 }
 
@@ -385,11 +383,11 @@ TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
   // Mouse moves arrive on every pass from 20000 ms on; Escape is pressed
   // inside the storm at 30000 ms.
   EachPass = [this]() {
-    if (DemoTime >= 20000) P.Post(WM_MOUSEMOVE);
-    if (DemoTime == 30000) P.Post(WM_KEYDOWN, VK_ESCAPE);
+    if (DemoTime >= 20000) P.Post(PointerEvent());
+    if (DemoTime == 30000) P.Post(KeyDownEvent(VK_ESCAPE));
   };
-  EXPECT_EQ(RunDemo(), 0);
-  EXPECT_TRUE(Keys[VK_ESCAPE]);  // dispatched, but never acted on
+  EXPECT_EQ(RunDemo(Fakes), 0);
+  EXPECT_TRUE(RunState().Keys[VK_ESCAPE]);  // dispatched, but never acted on
   EXPECT_EQ(Fake.Frames.back(), 19900);
   // The clock went on through the storm and the run ended past its length.
   EXPECT_GT(DemoTime, 110000);
@@ -397,13 +395,13 @@ TEST_F(RunnerTest, AMessageStormSkipsFramesButTheRunStillEndsOnTime) {
 }
 
 TEST_F(RunnerTest, AMinimisedWindowDrawsNothingButKeepsSwappingAndTheClockRuns) {
-  PostAtFilmTime(30000, TMessage{WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0});
-  PostAtFilmTime(60000, TMessage{WM_ACTIVATE, WA_ACTIVE, 0});
+  PostAtFilmTime(30000, ActivationEvent(true));
+  PostAtFilmTime(60000, ActivationEvent(false));
   int SwapsWhileMinimised = 0;
   P.OnSwap = [&]() {
-    if (!Active) ++SwapsWhileMinimised;
+    if (!RunState().Active) ++SwapsWhileMinimised;
   };
-  RunDemo();
+  RunDemo(Fakes);
   for (int64_t Time : Fake.Frames) ASSERT_TRUE(Time < 30000 || Time > 60000) << Time;
   EXPECT_GT(SwapsWhileMinimised, 250);
   EXPECT_GT(Fake.Frames.back(), 110000);
@@ -444,7 +442,7 @@ TEST_F(RunnerTest, SoundStartFailuresAreReportedAndEndTheRunWithResultOne) {
     Fake.Version = Case.Version;
     Fake.InitSucceeds = Case.InitSucceeds;
     Fake.ErrorCode = Case.ErrorCode;
-    EXPECT_EQ(RunDemo(), 1);
+    EXPECT_EQ(RunDemo(Fakes), 1);
     EXPECT_TRUE(RunDemoFailed());
     ASSERT_EQ(P.MessageBoxes.size(), 1u);
     EXPECT_EQ(P.MessageBoxes[0].Text, Case.Message);
@@ -460,7 +458,7 @@ TEST_F(RunnerTest, SoundStartFailuresAreReportedAndEndTheRunWithResultOne) {
 TEST_F(RunnerTest, AMissingMusicFileIsALoadErrorAfterTheWindowOpened) {
   Fake.OpenSucceeds = false;
   Fake.ErrorCode = 9;
-  EXPECT_EQ(RunDemo(), 1);
+  EXPECT_EQ(RunDemo(Fakes), 1);
   EXPECT_TRUE(RunDemoFailed());
   ASSERT_EQ(P.MessageBoxes.size(), 1u);
   EXPECT_EQ(P.MessageBoxes[0].Text, FmodErrorText(9));
@@ -468,38 +466,87 @@ TEST_F(RunnerTest, AMissingMusicFileIsALoadErrorAfterTheWindowOpened) {
   EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);
   // The window stays up behind the message, then the run leaves nothing.
   const Steps Outlined = Outline();
-  const Steps Tail(Outlined.end() - 9, Outlined.end());
-  EXPECT_EQ(Tail, (Steps{"FSOUND_Stream_Open music.mp3 304 0 0", "FSOUND_GetError",
-                         "MessageBox " + std::string(FmodErrorText(9)), "FSOUND_Close",
-                         "ReleaseCurrent", "DeleteContext", "ReleaseDeviceContext", "DestroyWindow",
-                         "UnregisterWindowClass"}));
+  const Steps Tail(Outlined.end() - 8, Outlined.end());
+  EXPECT_EQ(Tail,
+            (Steps{"FSOUND_Stream_Open music.mp3 304 0 0", "FSOUND_GetError",
+                   "MessageBox " + std::string(FmodErrorText(9)), "FSOUND_Close", "ReleaseCurrent",
+                   "DeleteContext", "DestroyWindow", "UnregisterWindowClass"}));
   EXPECT_TRUE(Fake.LeaderFrames.empty());
   EXPECT_FALSE(P.WindowExists);
 }
 
-TEST_F(RunnerTest, AWindowFailureEndsTheRunWithResultZeroAndNoSoundShutdown) {
-  P.Fail(TWindowStep::CreateContext);
-  EXPECT_EQ(RunDemo(), 0);
-  ASSERT_EQ(P.MessageBoxes.size(), 1u);  // the window's own message only
-  EXPECT_TRUE(P.LogStartingWith("FSOUND_Close").empty());
-  EXPECT_TRUE(P.LogStartingWith("Precompute").empty());
-  EXPECT_TRUE(P.LogStartingWith("ShowCursor").empty());
+// A window that cannot be made is a failure of the run (result 1, and the
+// program's exit status 1); a viewer who declines a window in place of a
+// refused fullscreen mode ends the run as chosen (result 0, no failure).
+TEST_F(RunnerTest, AWindowFailureFailsTheRunButDecliningTheWindowDoesNot) {
+  const struct {
+    const char *Name;
+    bool Fullscreen;
+    TWindowFailure Creation;
+    std::set<TWindowStep> Failing;
+    const char *LastBox;
+    int Result;
+    bool Failed;
+  } Cases[] = {
+      {"no context",
+       false,
+       TWindowFailure::Context,
+       {},
+       "Could not create a GL rendering context.",
+       1,
+       true},
+      {"no window",
+       true,
+       TWindowFailure::Window,
+       {},
+       "Window could not be created for some reason.",
+       1,
+       true},
+      {"no window system",
+       false,
+       TWindowFailure::NoFailure,
+       {TWindowStep::RegisterWindowClass},
+       "Could not register the window class.",
+       1,
+       true},
+      {"window declined",
+       true,
+       TWindowFailure::NoFailure,
+       {TWindowStep::ChangeDisplayMode},
+       "Good bye.",
+       0,
+       false},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    StartOver();
+    RunState().Fullscreen = Case.Fullscreen;
+    P.CreationFailure = Case.Creation;
+    P.Failing = Case.Failing;
+    EXPECT_EQ(RunDemo(Fakes), Case.Result);
+    EXPECT_EQ(RunDemoFailed(), Case.Failed);
+    ASSERT_FALSE(P.MessageBoxes.empty());
+    EXPECT_EQ(P.MessageBoxes.back().Text, Case.LastBox);
+    EXPECT_TRUE(P.LogStartingWith("FSOUND_Close").empty());
+    EXPECT_TRUE(P.LogStartingWith("Precompute").empty());
+    EXPECT_FALSE(P.WindowExists || P.ClassRegistered || P.DisplayModeChanged);
+  }
 }
 
 TEST_F(RunnerTest, AFailedPrecomputeClosesTheSoundAndTheWindow) {
   Fake.PrecomputeSucceeds = false;
-  EXPECT_EQ(RunDemo(), 1);
+  EXPECT_EQ(RunDemo(Fakes), 1);
   EXPECT_TRUE(RunDemoFailed());
   EXPECT_TRUE(P.LogStartingWith("FSOUND_Stream").empty());
-  const Steps Tail(P.Log.end() - 7, P.Log.end());
+  const Steps Tail(P.Log.end() - 6, P.Log.end());
   EXPECT_EQ(Tail, (Steps{"Precompute", "FSOUND_Close", "ReleaseCurrent", "DeleteContext",
-                         "ReleaseDeviceContext", "DestroyWindow", "UnregisterWindowClass"}));
+                         "DestroyWindow", "UnregisterWindowClass"}));
   EXPECT_TRUE(Fake.LeaderFrames.empty());
 }
 
 TEST_F(RunnerTest, FullscreenRunRestoresTheDesktopAndTheCursorBalances) {
-  Fullscreen = true;
-  RunDemo();
+  RunState().Fullscreen = true;
+  RunDemo(Fakes);
   EXPECT_FALSE(P.DisplayModeChanged);
   EXPECT_EQ(P.LogStartingWith("ShowCursor"),
             (Steps{"ShowCursor false", "ShowCursor false", "ShowCursor true"}));

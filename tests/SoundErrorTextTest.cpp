@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "sound/Fmod.h"
@@ -38,4 +39,35 @@ TEST(SoundErrorText, EveryCodeHasItsText) {
   };
   for (const auto &Case : Cases)
     EXPECT_EQ(std::string(FmodErrorText(Case.Code)), Case.Text) << Case.Code;
+}
+
+// The viewer reads the fixed text of the code; standard error also has the
+// cause the code hides: SDL's account of a failed device, the system's of a
+// missing file.
+TEST(SoundErrorText, TheCauseGoesToStandardErrorBesideTheCode) {
+  const char *Before = std::getenv("SDL_AUDIODRIVER");
+  const std::string Saved = Before ? Before : "";
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  testing::internal::CaptureStderr();
+  const bool Initialised = FSOUND_Init(44100, 32, 0);
+  const std::string DeviceLog = testing::internal::GetCapturedStderr();
+  if (Before)
+    setenv("SDL_AUDIODRIVER", Saved.c_str(), 1);
+  else
+    unsetenv("SDL_AUDIODRIVER");
+  EXPECT_FALSE(Initialised);
+  EXPECT_EQ(FSOUND_GetError(), 3);
+  EXPECT_NE(DeviceLog.find("Quillmoor: SDL_InitSubSystem(SDL_INIT_AUDIO) failed: "),
+            std::string::npos)
+      << DeviceLog;
+  EXPECT_NE(DeviceLog.find("no-such-driver"), std::string::npos) << DeviceLog;
+
+  ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(FSOUND_Stream_Open("/nonexistent/music.mp3", 304, 0, 0), 0u);
+  const std::string FileLog = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(FSOUND_GetError(), 9);
+  EXPECT_NE(FileLog.find("/nonexistent/music.mp3: No such file or directory"), std::string::npos)
+      << FileLog;
+  FSOUND_Close();
 }

@@ -3,6 +3,7 @@
 // window procedure's flags.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,6 @@ protected:
     EXPECT_FALSE(P.ClassRegistered);
     EXPECT_FALSE(P.DisplayModeChanged);
     EXPECT_FALSE(P.WindowExists);
-    EXPECT_FALSE(P.DeviceContextHeld);
     EXPECT_FALSE(P.ContextExists);
     EXPECT_FALSE(P.ContextCurrent);
     EXPECT_EQ(P.CursorCounter, 0);
@@ -53,11 +53,10 @@ protected:
 };
 
 TEST_F(WindowTest, WindowedCreationTakesItsStepsInOrderAndSetsTheView) {
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 16, false));
-  EXPECT_EQ(P.Log, (Steps{"RegisterWindowClass", "CreateWindow Quillmoor 640x480 windowed",
-                          "GetDeviceContext", "ChoosePixelFormat 16", "SetPixelFormat 1",
-                          "CreateContext", "MakeCurrent", "ShowWindow"}));
-  EXPECT_FALSE(Fullscreen);
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 16, false), TWindowFailure::NoFailure);
+  EXPECT_EQ(P.Log, (Steps{"RegisterWindowClass", "CreateWindow Quillmoor 640x480x16 windowed",
+                          "ShowWindow"}));
+  EXPECT_FALSE(RunState().Fullscreen);
   EXPECT_TRUE(P.MessageBoxes.empty());
 
   // Resize before InitGL: the light position is given under the identity.
@@ -70,30 +69,29 @@ TEST_F(WindowTest, WindowedCreationTakesItsStepsInOrderAndSetsTheView) {
 
   P.Log.clear();
   DestroyRenderWindow();
-  EXPECT_EQ(P.Log, (Steps{"ReleaseCurrent", "DeleteContext", "ReleaseDeviceContext",
-                          "DestroyWindow", "UnregisterWindowClass"}));
+  EXPECT_EQ(P.Log,
+            (Steps{"ReleaseCurrent", "DeleteContext", "DestroyWindow", "UnregisterWindowClass"}));
   ExpectNothingLeft();
 }
 
 TEST_F(WindowTest, FullscreenChangesTheModeHidesTheCursorAndRestoresBoth) {
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 1024, 768, 32, true));
-  EXPECT_TRUE(Fullscreen);
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 1024, 768, 32, true), TWindowFailure::NoFailure);
+  EXPECT_TRUE(RunState().Fullscreen);
   EXPECT_EQ(P.Log[1], "ChangeDisplayMode 1024x768x32");
   EXPECT_EQ(P.Log[2], "ShowCursor false");
-  EXPECT_EQ(P.Log[3], "CreateWindow Quillmoor 1024x768 fullscreen");
+  EXPECT_EQ(P.Log[3], "CreateWindow Quillmoor 1024x768x32 fullscreen");
 
   P.Log.clear();
   DestroyRenderWindow();
-  EXPECT_EQ(P.Log,
-            (Steps{"RestoreDisplayMode", "ShowCursor true", "ReleaseCurrent", "DeleteContext",
-                   "ReleaseDeviceContext", "DestroyWindow", "UnregisterWindowClass"}));
+  EXPECT_EQ(P.Log, (Steps{"RestoreDisplayMode", "ShowCursor true", "ReleaseCurrent",
+                          "DeleteContext", "DestroyWindow", "UnregisterWindowClass"}));
   ExpectNothingLeft();
 }
 
 TEST_F(WindowTest, RefusedFullscreenAnsweredYesRunsInAWindow) {
   P.Fail(TWindowStep::ChangeDisplayMode);
   P.Answers = {TMessageResult::Yes};
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 800, 600, 32, true));
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 800, 600, 32, true), TWindowFailure::NoFailure);
   ASSERT_EQ(P.MessageBoxes.size(), 1u);
   const auto &Question = P.MessageBoxes[0];
   EXPECT_EQ(Question.Text,
@@ -102,8 +100,8 @@ TEST_F(WindowTest, RefusedFullscreenAnsweredYesRunsInAWindow) {
   EXPECT_EQ(Question.Caption, "Quillmoor");
   EXPECT_EQ(Question.Icon, TMessageIcon::Warning);
   EXPECT_EQ(Question.Buttons, TMessageButtons::YesNo);
-  EXPECT_FALSE(Fullscreen);
-  EXPECT_EQ(P.LogStartingWith("CreateWindow"), Steps{"CreateWindow Quillmoor 800x600 windowed"});
+  EXPECT_FALSE(RunState().Fullscreen);
+  EXPECT_EQ(P.LogStartingWith("CreateWindow"), Steps{"CreateWindow Quillmoor 800x600x32 windowed"});
   EXPECT_TRUE(P.LogStartingWith("ShowCursor").empty());
 
   // The desktop mode was never changed, so the teardown leaves it alone.
@@ -115,7 +113,7 @@ TEST_F(WindowTest, RefusedFullscreenAnsweredYesRunsInAWindow) {
 TEST_F(WindowTest, RefusedFullscreenAnsweredNoSaysGoodByeAndLeavesNothing) {
   P.Fail(TWindowStep::ChangeDisplayMode);
   P.Answers = {TMessageResult::No};
-  EXPECT_FALSE(CreateRenderWindow("Quillmoor", 1600, 1200, 16, true));
+  EXPECT_EQ(CreateRenderWindow("Quillmoor", 1600, 1200, 16, true), TWindowFailure::ModeDeclined);
   ASSERT_EQ(P.MessageBoxes.size(), 2u);
   EXPECT_EQ(P.MessageBoxes[1].Text, "Good bye.");
   EXPECT_EQ(P.MessageBoxes[1].Caption, "Quillmoor");
@@ -127,7 +125,7 @@ TEST_F(WindowTest, RefusedFullscreenAnsweredNoSaysGoodByeAndLeavesNothing) {
 
 TEST_F(WindowTest, RegisterFailureReportsAndCreatesNothing) {
   P.Fail(TWindowStep::RegisterWindowClass);
-  EXPECT_FALSE(CreateRenderWindow("Quillmoor", 640, 480, 32, true));
+  EXPECT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, true), TWindowFailure::ClassRegistration);
   ASSERT_EQ(P.MessageBoxes.size(), 1u);
   EXPECT_EQ(P.MessageBoxes[0].Text, "Could not register the window class.");
   EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Error);
@@ -135,33 +133,52 @@ TEST_F(WindowTest, RegisterFailureReportsAndCreatesNothing) {
   ExpectNothingLeft();
 }
 
-// Each step from the window on: its message comes after a full teardown, in
-// both modes, so the desktop is back before the viewer reads it.
-TEST_F(WindowTest, EveryCreationStepFailureTearsDownThenReports) {
+// Each failure of the window system's creation: its message comes after a
+// teardown of exactly what it left, in both modes, so the desktop is back
+// before the viewer reads it.
+TEST_F(WindowTest, EveryCreationFailureTearsDownThenReports) {
+  const Steps WindowOnly = {"DestroyWindow", "UnregisterWindowClass"};
   const struct {
-    TWindowStep Step;
+    TWindowFailure Failure;
     const char *Text;
+    Steps Released;
   } Cases[] = {
-      {TWindowStep::CreateWindow, "Window could not be created for some reason."},
-      {TWindowStep::GetDeviceContext, "Could not create a GL device context."},
-      {TWindowStep::ChoosePixelFormat, "Could not find any suitable pixel format."},
-      {TWindowStep::SetPixelFormat, "Could not set a pixel format."},
-      {TWindowStep::CreateContext, "Could not create a GL rendering context."},
-      {TWindowStep::MakeCurrent, "Could not activate the GL rendering context."},
+      {TWindowFailure::Window,
+       "Window could not be created for some reason.",
+       {"UnregisterWindowClass"}},
+      {TWindowFailure::DeviceContext, "Could not create a GL device context.", WindowOnly},
+      {TWindowFailure::PixelFormatChoice, "Could not find any suitable pixel format.", WindowOnly},
+      {TWindowFailure::PixelFormatSet, "Could not set a pixel format.", WindowOnly},
+      {TWindowFailure::Context, "Could not create a GL rendering context.", WindowOnly},
+      {TWindowFailure::Activation,
+       "Could not activate the GL rendering context.",
+       {"ReleaseCurrent", "DeleteContext", "DestroyWindow", "UnregisterWindowClass"}},
   };
   for (const auto &Case : Cases) {
+    EXPECT_STREQ(WindowFailureText(Case.Failure), Case.Text);
     for (const bool AskFullscreen : {false, true}) {
-      SCOPED_TRACE(std::string(WindowStepName(Case.Step)) +
-                   (AskFullscreen ? " fullscreen" : " windowed"));
+      SCOPED_TRACE(std::string(Case.Text) + (AskFullscreen ? " fullscreen" : " windowed"));
       StartOver();
-      P.Fail(Case.Step);
-      EXPECT_FALSE(CreateRenderWindow("Quillmoor", 640, 480, 32, AskFullscreen));
+      P.CreationFailure = Case.Failure;
+      EXPECT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, AskFullscreen), Case.Failure);
       ASSERT_EQ(P.MessageBoxes.size(), 1u);
       EXPECT_EQ(P.MessageBoxes[0].Text, Case.Text);
       EXPECT_EQ(P.MessageBoxes[0].Caption, "Quillmoor");
       EXPECT_EQ(P.MessageBoxes[0].Icon, TMessageIcon::Warning);
       EXPECT_EQ(P.Log.back(), std::string("MessageBox ") + Case.Text);
-      EXPECT_EQ(P.Log[P.Log.size() - 2], "UnregisterWindowClass");
+      // What the teardown released, after the failed creation.
+      const auto Created = std::find_if(P.Log.begin(), P.Log.end(), [](const std::string &E) {
+        return E.compare(0, 12, "CreateWindow") == 0;
+      });
+      ASSERT_NE(Created, P.Log.end());
+      Steps Released(Created + 1, P.Log.end() - 1);
+      if (AskFullscreen) {
+        ASSERT_GE(Released.size(), 2u);
+        EXPECT_EQ(Steps(Released.begin(), Released.begin() + 2),
+                  (Steps{"RestoreDisplayMode", "ShowCursor true"}));
+        Released.erase(Released.begin(), Released.begin() + 2);
+      }
+      EXPECT_EQ(Released, Case.Released);
       EXPECT_TRUE(P.LogStartingWith("ShowWindow").empty());
       ExpectNothingLeft();
     }
@@ -175,14 +192,13 @@ TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
   } Cases[] = {
       {TWindowStep::ReleaseCurrent, "Release of DC and RC failed."},
       {TWindowStep::DeleteContext, "Could not relase RC."},
-      {TWindowStep::ReleaseDeviceContext, "Could not relase DC."},
       {TWindowStep::DestroyWindow, "Could not release hWnd."},
       {TWindowStep::UnregisterWindowClass, "Could not unregister class."},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(WindowStepName(Case.Step));
     StartOver();
-    ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+    ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
     P.Fail(Case.Step);
     DestroyRenderWindow();
     ASSERT_EQ(P.MessageBoxes.size(), 1u);
@@ -192,66 +208,58 @@ TEST_F(WindowTest, TeardownFailuresAreReportedAndTheTeardownGoesOn) {
     EXPECT_EQ(P.LogStartingWith("UnregisterWindowClass").size(), 1u);
     EXPECT_EQ(P.LogStartingWith("DestroyWindow").size(), 1u);
     const TRenderWindowState &Window = RenderWindowState();
-    EXPECT_FALSE(Window.WindowHandle || Window.DeviceContext || Window.RenderContext);
+    EXPECT_FALSE(Window.WindowHandle || Window.RenderContext);
   }
 }
 
 TEST_F(WindowTest, KeysFollowKeyDownAndUpButNotSystemKeys) {
-  RenderWndProc(WM_KEYDOWN, VK_ESCAPE, 0);
-  EXPECT_TRUE(Keys[27]);
-  RenderWndProc(WM_KEYUP, VK_ESCAPE, 0);
-  EXPECT_FALSE(Keys[27]);
+  HandleWindowEvent(KeyDownEvent(VK_ESCAPE));
+  EXPECT_TRUE(RunState().Keys[27]);
+  EXPECT_TRUE(RunState().EscapePressed);
+  HandleWindowEvent(KeyUpEvent(VK_ESCAPE));
+  EXPECT_FALSE(RunState().Keys[27]);
+  EXPECT_TRUE(RunState().EscapePressed);  // kept until the run ends
 
-  RenderWndProc(WM_SYSKEYDOWN, 'X', 0);  // Alt+X takes the default handling
-  EXPECT_FALSE(Keys['X']);
-  EXPECT_EQ(P.LogStartingWith("DefWindowProc").size(), 1u);
+  HandleWindowEvent(KeyDownEvent('X', true));  // Alt+X is no key of the film's
+  EXPECT_FALSE(RunState().Keys['X']);
 
   // Codes outside the table are ignored: no key goes down, none is written
   // past the table's end.
   ResetDemoState();
-  for (const uintptr_t Outside : {uintptr_t{256}, ~uintptr_t{0}}) {
-    EXPECT_EQ(RenderWndProc(WM_KEYDOWN, Outside, 0), 0);
-    for (int Key = 0; Key < 256; ++Key) EXPECT_FALSE(Keys[Key]) << Key;
-    EXPECT_FALSE(EscapePressed);
+  for (const uint32_t Outside : {uint32_t{256}, ~uint32_t{0}}) {
+    HandleWindowEvent(KeyDownEvent(Outside));
+    for (int Key = 0; Key < 256; ++Key) EXPECT_FALSE(RunState().Keys[Key]) << Key;
+    EXPECT_FALSE(RunState().EscapePressed);
   }
 }
 
-TEST_F(WindowTest, ActivationFollowsTheMinimisedFlag) {
-  RenderWndProc(WM_ACTIVATE, WA_ACTIVE | (1u << 16), 0);  // minimised
-  EXPECT_FALSE(Active);
-  RenderWndProc(WM_ACTIVATE, WA_ACTIVE, 0);  // restored
-  EXPECT_TRUE(Active);
-  RenderWndProc(WM_ACTIVATE, WA_INACTIVE | (1u << 16), 0);
-  EXPECT_FALSE(Active);
-  RenderWndProc(WM_ACTIVATE, WA_INACTIVE, 0);  // lost the focus, still visible
-  EXPECT_TRUE(Active);
+TEST_F(WindowTest, ActivationFollowsTheMinimisedState) {
+  HandleWindowEvent(ActivationEvent(true));
+  EXPECT_FALSE(RunState().Active);
+  HandleWindowEvent(ActivationEvent(false));
+  EXPECT_TRUE(RunState().Active);
+  HandleWindowEvent(PointerEvent());  // the pointer changes nothing
+  EXPECT_TRUE(RunState().Active);
+  EXPECT_FALSE(RunState().Done);
 }
 
-TEST_F(WindowTest, SizeMessageResizesTheView) {
-  RenderWndProc(WM_SIZE, 0, (600 << 16) | 800);
+TEST_F(WindowTest, ResizeResizesTheView) {
+  HandleWindowEvent(ResizedEvent(800, 600));
   const auto Viewport = RecordedGL().CallsNamed("glViewport");
   ASSERT_EQ(Viewport.size(), 1u);
   EXPECT_EQ(Viewport[0].Arg(2), 800);
   EXPECT_EQ(Viewport[0].Arg(3), 600);
 }
 
-TEST_F(WindowTest, CloseQueuesAQuitMessageAndKeepsTheWindow) {
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
-  EXPECT_EQ(RenderWndProc(WM_CLOSE, 0, 0), 0);
-  ASSERT_EQ(P.Queue.size(), 1u);
-  EXPECT_EQ(P.Queue[0].Message, WM_QUIT);
-  EXPECT_EQ(P.Queue[0].WParam, 0u);
-  EXPECT_TRUE(P.WindowExists);
-  DestroyRenderWindow();
-}
-
-TEST_F(WindowTest, ScreenSaverAndPowerDownAreRefusedOtherCommandsAreNot) {
-  EXPECT_EQ(RenderWndProc(WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
-  EXPECT_EQ(RenderWndProc(WM_SYSCOMMAND, SC_MONITORPOWER, 0), 0);
-  EXPECT_TRUE(P.LogStartingWith("DefWindowProc").empty());
-  RenderWndProc(WM_SYSCOMMAND, 0xF020, 0);  // minimise
-  RenderWndProc(WM_MOUSEMOVE, 0, 0);
-  EXPECT_EQ(P.LogStartingWith("DefWindowProc").size(), 1u);
+TEST_F(WindowTest, CloseAndQuitEndTheRunAndKeepTheWindow) {
+  for (const TWindowEvent &Ending : {CloseEvent(), QuitEvent()}) {
+    StartOver();
+    ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
+    HandleWindowEvent(Ending);
+    EXPECT_TRUE(RunState().Done);
+    EXPECT_TRUE(P.WindowExists);
+    DestroyRenderWindow();
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "platform/Randomize.h"
 #include "runner/RunDemo.h"
+#include "runner/RunnerCalls.h"
 
 bool RunLauncher() {
   bool Ok = true;
@@ -15,7 +16,7 @@ bool RunLauncher() {
   Ogl = new TOgl;
   ShowDisplaySettings();
   if (OkPressed) {
-    RunDemo();
+    RunDemo(RealRunnerCalls());
     Ok = !RunDemoFailed();
     // The runner hid the pointer for the film.
     Platform().ShowCursor(true);

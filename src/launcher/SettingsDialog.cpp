@@ -45,7 +45,7 @@ void StoreChoice(const TForm1 &Form) {
   Ogl->ModeWidth = static_cast<uint32_t>(Mode.Width);
   Ogl->ModeHeight = static_cast<uint32_t>(Mode.Height);
   Ogl->ModeBits = static_cast<uint32_t>(Mode.Bits);
-  Fullscreen = Form.CheckBox1->value() != 0;
+  RunState().Fullscreen = Form.CheckBox1->value() != 0;
 }
 }  // namespace
 

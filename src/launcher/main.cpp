@@ -1,6 +1,6 @@
 // The demo's executable: the entry's steps on the SDL backend, then the
 // exit status: 128 + the signal when a stop signal ended it, 1 when the run
-// ended on a failure (no sound device, no music, ...), else 0.
+// ended on a failure (no sound device, no window, no music, ...), else 0.
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,44 +1,43 @@
-// The message queue over SDL's events: one window message per PeekMessage,
-// translated from SDL events with the Win32 meanings the window procedure
-// expects. Events with no such message are passed over within the same call.
+// The render window's events over SDL's: one event per PollEvent, translated
+// from SDL events. SDL events with no meaning for the window are passed over
+// within the same call.
 #include "platform/SdlKeyMap.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
 #include "platform/SdlWindowLoss.h"
 
 namespace {
-constexpr uintptr_t SizeRestored = 0;
-constexpr uintptr_t MinimisedFlag = uintptr_t{1} << 16;
+TWindowEvent OfKind(TWindowEventKind Kind) {
+  TWindowEvent Event;
+  Event.Kind = Kind;
+  return Event;
+}
 
-intptr_t PackPoint(int Low, int High) {
-  return static_cast<intptr_t>((static_cast<uint32_t>(High & 0xFFFF) << 16) |
-                               static_cast<uint32_t>(Low & 0xFFFF));
+TWindowEvent Activation(bool Minimised) {
+  TWindowEvent Event = OfKind(TWindowEventKind::Activation);
+  Event.Minimised = Minimised;
+  return Event;
 }
 }  // namespace
 
-bool TSdlPlatform::PeekMessage(TMessage &Msg) {
-  if (!Posted.empty()) {
-    Msg = Posted.front();
-    Posted.pop_front();
-    return true;
-  }
+bool TSdlPlatform::PollEvent(TWindowEvent &Out) {
   // A stop signal ends the run like a closed window: through the shutdown.
   if (StopSignal() != 0 && RenderWindow) {
-    Msg = TMessage{WM_QUIT, 0, 0};
+    Out = OfKind(TWindowEventKind::Quit);
     return true;
   }
   if (!VideoReady()) return false;
   SDL_Event Event;
   while (SDL_PollEvent(&Event))
-    if (TranslateEvent(Event, Msg)) return true;
+    if (TranslateEvent(Event, Out)) return true;
   return false;
 }
 
-bool TSdlPlatform::TranslateEvent(const SDL_Event &Event, TMessage &Msg) {
+bool TSdlPlatform::TranslateEvent(const SDL_Event &Event, TWindowEvent &Out) {
   // A window destroyed behind the program's back is a close request too.
   if (IsWindowDestroyedEvent(Event) && !CloseDelivered) {
     CloseDelivered = true;
-    Msg = TMessage{WM_CLOSE, 0, 0};
+    Out = OfKind(TWindowEventKind::Close);
     return true;
   }
   switch (Event.type) {
@@ -46,74 +45,64 @@ bool TSdlPlatform::TranslateEvent(const SDL_Event &Event, TMessage &Msg) {
     case SDL_KEYUP: {
       const uint32_t Key = VirtualKeyFromSdl(Event.key.keysym.sym);
       if (Key == 0) return false;
-      // With Alt held (and for F10) Win32 sends the system-key messages.
+      // With Alt held (and for F10) the key is the desktop's.
       const bool System = (Event.key.keysym.mod & KMOD_ALT) != 0 || Key == VK_F10;
       const bool Down = Event.type == SDL_KEYDOWN;
-      Msg.Message = System ? (Down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (Down ? WM_KEYDOWN : WM_KEYUP);
-      Msg.WParam = Key;
-      Msg.LParam = 0;
+      // Alt+F4 closes the window, as the desktop does for any window.
+      if (System && Down && Key == VK_F4) {
+        Out = OfKind(TWindowEventKind::Close);
+        return true;
+      }
+      Out = OfKind(Down ? TWindowEventKind::KeyDown : TWindowEventKind::KeyUp);
+      Out.Key = Key;
+      Out.System = System;
       return true;
     }
     case SDL_MOUSEMOTION:
-      Msg = TMessage{WM_MOUSEMOVE, 0, PackPoint(Event.motion.x, Event.motion.y)};
+      Out = OfKind(TWindowEventKind::Pointer);
       return true;
     case SDL_MOUSEBUTTONUP:
       if (Event.button.button != SDL_BUTTON_LEFT) return false;
-      Msg = TMessage{WM_LBUTTONUP, 0, PackPoint(Event.button.x, Event.button.y)};
+      Out = OfKind(TWindowEventKind::Pointer);
       return true;
     case SDL_WINDOWEVENT:
-      return TranslateWindowEvent(Event.window, Msg);
+      return TranslateWindowEvent(Event.window, Out);
     case SDL_QUIT:
-      // Follows the close of the last window, which already became WM_CLOSE;
+      // Follows the close of the last window, which already became a close;
       // on its own (the session ending) it asks for the same.
       if (CloseDelivered || !RenderWindow) return false;
       CloseDelivered = true;
-      Msg = TMessage{WM_CLOSE, 0, 0};
+      Out = OfKind(TWindowEventKind::Close);
       return true;
   }
   return false;
 }
 
-bool TSdlPlatform::TranslateWindowEvent(const SDL_WindowEvent &Event, TMessage &Msg) {
+bool TSdlPlatform::TranslateWindowEvent(const SDL_WindowEvent &Event, TWindowEvent &Out) {
   if (!RenderWindow || Event.windowID != SDL_GetWindowID(RenderWindow)) return false;
   switch (Event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-      Msg = TMessage{WM_SIZE, SizeRestored, PackPoint(Event.data1, Event.data2)};
+      Out = OfKind(TWindowEventKind::Resized);
+      Out.Width = Event.data1;
+      Out.Height = Event.data2;
       return true;
     case SDL_WINDOWEVENT_MINIMIZED:
       Minimised = true;
-      Msg = TMessage{WM_ACTIVATE, WA_INACTIVE | MinimisedFlag, 0};
+      Out = Activation(true);
       return true;
     case SDL_WINDOWEVENT_RESTORED:
       if (!Minimised) return false;
       Minimised = false;
-      Msg = TMessage{WM_ACTIVATE, WA_ACTIVE, 0};
+      Out = Activation(false);
       return true;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-    case SDL_WINDOWEVENT_FOCUS_LOST: {
-      const uintptr_t State = Event.event == SDL_WINDOWEVENT_FOCUS_GAINED ? WA_ACTIVE : WA_INACTIVE;
-      Msg = TMessage{WM_ACTIVATE, State | (Minimised ? MinimisedFlag : 0), 0};
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      Out = Activation(Minimised);
       return true;
-    }
     case SDL_WINDOWEVENT_CLOSE:
       CloseDelivered = true;
-      Msg = TMessage{WM_CLOSE, 0, 0};
+      Out = OfKind(TWindowEventKind::Close);
       return true;
   }
   return false;
-}
-
-void TSdlPlatform::DispatchMessage(const TMessage &Msg) {
-  if (WindowProc) WindowProc(Msg.Message, Msg.WParam, Msg.LParam);
-}
-
-void TSdlPlatform::PostQuitMessage(int ExitCode) {
-  Posted.push_back(TMessage{WM_QUIT, static_cast<uintptr_t>(ExitCode), 0});
-}
-
-intptr_t TSdlPlatform::DefWindowProc(const TMessage &Msg) {
-  // Alt+F4 closes the window, as the system does for any window there.
-  if (Msg.Message == WM_SYSKEYDOWN && Msg.WParam == VK_F4)
-    Posted.push_back(TMessage{WM_CLOSE, 0, 0});
-  return 0;
 }

@@ -1,5 +1,5 @@
-// SDL key codes as the Win32 virtual-key codes the window procedure indexes
-// Keys with (Escape = 27).
+// SDL key codes as the Win32 virtual-key codes the window's event handler
+// indexes Keys with (Escape = 27).
 #pragma once
 
 #include <SDL.h>

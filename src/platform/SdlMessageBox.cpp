@@ -24,7 +24,6 @@ void ColourIcon(TMessageIcon Icon) {
 
 TMessageResult TSdlPlatform::MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                                         TMessageButtons Buttons) {
-  if (MessageBoxHandler) return MessageBoxHandler(Text, Caption, Icon, Buttons);
   std::fprintf(stderr, "%s: %s\n", Caption, Text);
   std::fflush(stderr);
   // Nobody can answer a box that cannot be shown: a question takes the

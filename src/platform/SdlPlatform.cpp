@@ -96,7 +96,6 @@ void TSdlPlatform::Shutdown() {
     RenderWindow = nullptr;
   }
   DisplayModeChanged = false;
-  Posted.clear();
   StopWatchingForWindowLoss();
   if (SDL_WasInit(0)) SDL_Quit();
   // SDL_Quit has put back any mode still changed.

@@ -4,8 +4,8 @@
 // How the window-system steps map onto SDL:
 //   RegisterWindowClass    SDL_InitSubSystem(SDL_INIT_VIDEO): fails without a
 //                          usable display ("Could not register the window
-//                          class."); keeps the window procedure that
-//                          DispatchMessage delivers to.
+//                          class."); from then on PollEvent reports the
+//                          render window's events.
 //   ChangeDisplayMode      the mode must be in the display's list; then the
 //                          fullscreen GL window is created in it (SDL switches
 //                          modes only through a fullscreen window) and the
@@ -19,41 +19,34 @@
 //                          window made above. SDL's offscreen and dummy
 //                          drivers count as failures: nobody would see the
 //                          film. If SDL finds no GL visual it retries without
-//                          GL so the failure reaches the pixel-format step.
-//   GetDeviceContext       SDL_GetWindowWMInfo: the window's native drawable.
-//   ChoosePixelFormat      the GL visual SDL picked at creation (colour from
-//                          the mode's depth, 16-bit depth buffer, double
-//                          buffered, no destination alpha); 0 when none.
-//   SetPixelFormat         fixed at creation under X11: succeeds for the
-//                          chosen format.
-//   CreateContext          SDL_GL_CreateContext, a compatibility context.
-//   MakeCurrent            SDL_GL_MakeCurrent; also asks for vsync.
+//                          GL so the failure is reported as a pixel-format
+//                          one. Then SDL_GetWindowWMInfo (the window's native
+//                          drawable), the GL visual SDL picked at creation
+//                          (colour from the mode's depth, 16-bit depth
+//                          buffer, double buffered, no destination alpha),
+//                          SDL_GL_CreateContext (a compatibility context) and
+//                          SDL_GL_MakeCurrent, which also asks for vsync.
 //   ReleaseCurrent         SDL_GL_MakeCurrent(window, nullptr).
 //   DeleteContext          SDL_GL_DeleteContext.
-//   ReleaseDeviceContext   nothing is held: succeeds.
 //   DestroyWindow          SDL_DestroyWindow.
 //   UnregisterWindowClass  SDL_QuitSubSystem(SDL_INIT_VIDEO).
 //   RestoreDisplayMode     leaves fullscreen, which puts the desktop mode back,
 //                          then tells the guardian to end quietly.
 //
-// Messages: keys become WM_KEYDOWN/WM_KEYUP with virtual-key codes (with Alt
-// or for F10 the system-key messages), minimising and restoring become
-// WM_ACTIVATE with the minimised flag in the high word, focus changes
-// WM_ACTIVATE, size changes WM_SIZE, a window close (or the window destroyed
-// by another client, or SDL_QUIT on its own) WM_CLOSE. The pointer is moved
+// A failed SDL call is reported with SDL_GetError() on standard error.
+//
+// Events: keys go down and up with virtual-key codes (System with Alt held
+// or for F10), minimising and restoring and focus changes are activations
+// with the minimised state, size changes are resizes, a window close (Alt+F4,
+// the window destroyed by another client, or SDL_QUIT on its own) is a close,
+// a stop signal a quit. The pointer is moved
 // and hidden once video is up; a request made before waits for it. In a
 // Wayland session (SdlSession.h) the pointer is only hidden, never moved.
 #pragma once
 
 #include <SDL.h>
 
-#include <deque>
-#include <functional>
-
 #include "platform/Platform.h"
-
-using TMessageBoxHandler =
-    std::function<TMessageResult(const char *, const char *, TMessageIcon, TMessageButtons)>;
 
 class TSdlPlatform : public TPlatform, public TWindowSystem {
 public:
@@ -63,10 +56,7 @@ public:
   bool QueryPerformanceFrequency(int64_t &Frequency) override;
   bool QueryPerformanceCounter(int64_t &Counter) override;
 
-  bool PeekMessage(TMessage &Msg) override;
-  void DispatchMessage(const TMessage &Msg) override;
-  void PostQuitMessage(int ExitCode) override;
-  intptr_t DefWindowProc(const TMessage &Msg) override;
+  bool PollEvent(TWindowEvent &Event) override;
 
   void SetCursorPos(int X, int Y) override;
   void ShowCursor(bool Show) override;
@@ -74,27 +64,20 @@ public:
   TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                             TMessageButtons Buttons) override;
 
-  bool RegisterWindowClass(TWindowProc Proc) override;
+  bool RegisterWindowClass() override;
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
-  bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) override;
-  bool GetDeviceContext() override;
-  int ChoosePixelFormat(int Bits) override;
-  bool SetPixelFormat(int Format) override;
-  bool CreateContext() override;
-  bool MakeCurrent() override;
+  TWindowFailure CreateWindow(const char *Title, int Width, int Height, int Bits,
+                              bool Fullscreen) override;
   void ShowWindow() override;
   bool ReleaseCurrent() override;
   bool DeleteContext() override;
-  bool ReleaseDeviceContext() override;
   bool DestroyWindow() override;
 
   void SwapBuffers() override;
   void *GetProcAddress(const char *Name) override;
 
-  // Tests answer message boxes here instead of showing them.
-  void SetMessageBoxHandler(TMessageBoxHandler Handler) { MessageBoxHandler = std::move(Handler); }
   // The render window, or null.
   SDL_Window *Window() const { return RenderWindow; }
   // Releases whatever is still held and quits SDL: the desktop mode comes
@@ -104,14 +87,13 @@ public:
   void EmergencyRestore();
 
 private:
-  bool TranslateEvent(const SDL_Event &Event, TMessage &Msg);
-  bool TranslateWindowEvent(const SDL_WindowEvent &Event, TMessage &Msg);
+  bool TranslateEvent(const SDL_Event &Event, TWindowEvent &Out);
+  bool TranslateWindowEvent(const SDL_WindowEvent &Event, TWindowEvent &Out);
   void ApplyCursor();
   SDL_Window *CreateGLWindow(const char *Title, int Width, int Height, Uint32 Flags,
                              int ColourBits);
   bool VideoReady() const;
 
-  TWindowProc WindowProc = nullptr;
   SDL_Window *RenderWindow = nullptr;
   SDL_GLContext RenderContext = nullptr;
   bool WindowHasGL = false;
@@ -122,9 +104,6 @@ private:
   int CursorCounter = 0;
   bool CursorMovePending = false;
   int PendingCursorX = 0, PendingCursorY = 0;
-  // Messages posted by the program itself (quit, close); taken before SDL's.
-  std::deque<TMessage> Posted;
-  TMessageBoxHandler MessageBoxHandler;
 };
 
 // The process-wide SDL backend.

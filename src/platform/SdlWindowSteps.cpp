@@ -3,6 +3,7 @@
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/SdlModeGuardian.h"
@@ -10,6 +11,18 @@
 #include "platform/SdlWindowLoss.h"
 
 namespace {
+
+// The window-system's own account of a failed call, on standard error
+// beside the message the viewer is shown, so a log names the real cause.
+void ReportSdlError(const char *Call) {
+  std::fprintf(stderr, "Quillmoor: %s failed: %s\n", Call, SDL_GetError());
+  std::fflush(stderr);
+}
+
+TWindowFailure SdlFailure(const char *Call, TWindowFailure Failure) {
+  ReportSdlError(Call);
+  return Failure;
+}
 
 // Bits per pixel as the display-settings list counts them: 32 for the
 // 24-bit colour formats stored in four bytes.
@@ -99,16 +112,18 @@ int DesktopBits() {
 // SDL falls back to its offscreen driver when the display refuses the
 // connection. An X server can drop a connection that comes right after
 // another one closed, so a configured display gets a few more tries.
-bool TSdlPlatform::RegisterWindowClass(TWindowProc Proc) {
+bool TSdlPlatform::RegisterWindowClass() {
   const bool DisplayConfigured = SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY");
   for (int Attempt = 0;; ++Attempt) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      ReportSdlError("SDL_InitSubSystem");
+      return false;
+    }
     if (!DisplayConfigured || !UnseenVideoDriver() || Attempt == 4) break;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Delay(20);
   }
   EndOnDisplayLoss();
-  WindowProc = Proc;
   Minimised = false;
   CloseDelivered = false;
   ApplyCursor();
@@ -140,6 +155,7 @@ bool TSdlPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
   // shown: that window becomes the render window.
   SDL_Window *Window =
       CreateGLWindow("", Width, Height, SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN, Bits);
+  if (!Window) ReportSdlError("SDL_CreateWindow in fullscreen");
   if (Window && SDL_SetWindowDisplayMode(Window, &Mode) == 0) SDL_ShowWindow(Window);
   // SDL may report success while the display keeps its mode (a virtual
   // server offers one): only the mode the window really runs in counts.
@@ -160,54 +176,53 @@ bool TSdlPlatform::RestoreDisplayMode() {
   DisplayModeChanged = false;
   // Leaving fullscreen gives the display back its desktop mode. If that
   // fails the guardian stays: at the latest it acts when the process ends.
-  if (!RenderWindow || SDL_SetWindowFullscreen(RenderWindow, 0) != 0) return false;
+  if (!RenderWindow || SDL_SetWindowFullscreen(RenderWindow, 0) != 0) {
+    if (RenderWindow) ReportSdlError("SDL_SetWindowFullscreen");
+    return false;
+  }
   StopModeGuardian();
   return true;
 }
 
-bool TSdlPlatform::CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) {
-  if (UnseenVideoDriver()) return false;
+TWindowFailure TSdlPlatform::CreateWindow(const char *Title, int Width, int Height, int,
+                                          bool Fullscreen) {
+  if (UnseenVideoDriver()) {
+    std::fprintf(stderr, "Quillmoor: the video driver \"%s\" shows nothing\n",
+                 SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "");
+    return TWindowFailure::Window;
+  }
   if (Fullscreen && RenderWindow) {
     // The window that switched the mode.
     SDL_SetWindowTitle(RenderWindow, Title);
-    return true;
+  } else {
+    if (RenderWindow) return TWindowFailure::Window;
+    const Uint32 Flags =
+        SDL_WINDOW_HIDDEN | (Fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
+    // SDL chooses the visual when it creates the window, from the depth of
+    // the desktop the window runs on, as the system picks the closest format
+    // to the display's.
+    RenderWindow = CreateGLWindow(Title, Width, Height, Flags, DesktopBits());
+    WindowHasGL = RenderWindow != nullptr;
+    if (!RenderWindow) {
+      ReportSdlError("SDL_CreateWindow with GL");
+      // No GL visual is a pixel-format failure, not a window failure: a plain
+      // window tells the two apart.
+      RenderWindow = SDL_CreateWindow(Title, 0, 0, Width, Height, Flags);
+    }
+    if (!RenderWindow) return SdlFailure("SDL_CreateWindow", TWindowFailure::Window);
   }
-  if (RenderWindow) return false;
-  const Uint32 Flags =
-      SDL_WINDOW_HIDDEN | (Fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
-  RenderWindow = CreateGLWindow(Title, Width, Height, Flags, DesktopBits());
-  WindowHasGL = RenderWindow != nullptr;
-  // No GL visual is a pixel-format failure, not a window failure: keep a
-  // plain window so the next steps report it as such.
-  if (!RenderWindow) RenderWindow = SDL_CreateWindow(Title, 0, 0, Width, Height, Flags);
-  return RenderWindow != nullptr;
-}
-
-bool TSdlPlatform::GetDeviceContext() {
   SDL_SysWMinfo Info;
   SDL_VERSION(&Info.version);
-  return RenderWindow && SDL_GetWindowWMInfo(RenderWindow, &Info) == SDL_TRUE;
-}
-
-int TSdlPlatform::ChoosePixelFormat(int) {
-  // SDL chose the visual when it created the window (from the depth of the
-  // mode the window runs in, as the system picks the closest format to the
-  // display's); 1 names that one.
-  return WindowHasGL ? 1 : 0;
-}
-
-bool TSdlPlatform::SetPixelFormat(int Format) { return Format == 1 && WindowHasGL; }
-
-bool TSdlPlatform::CreateContext() {
+  if (SDL_GetWindowWMInfo(RenderWindow, &Info) != SDL_TRUE)
+    return SdlFailure("SDL_GetWindowWMInfo", TWindowFailure::DeviceContext);
+  if (!WindowHasGL) return TWindowFailure::PixelFormatChoice;
   RenderContext = SDL_GL_CreateContext(RenderWindow);
-  return RenderContext != nullptr;
-}
-
-bool TSdlPlatform::MakeCurrent() {
-  if (SDL_GL_MakeCurrent(RenderWindow, RenderContext) != 0) return false;
+  if (!RenderContext) return SdlFailure("SDL_GL_CreateContext", TWindowFailure::Context);
+  if (SDL_GL_MakeCurrent(RenderWindow, RenderContext) != 0)
+    return SdlFailure("SDL_GL_MakeCurrent", TWindowFailure::Activation);
   // Vsync where offered; the loops themselves never wait.
   SDL_GL_SetSwapInterval(1);
-  return true;
+  return TWindowFailure::NoFailure;
 }
 
 void TSdlPlatform::ShowWindow() {
@@ -223,7 +238,11 @@ void TSdlPlatform::ShowWindow() {
     SDL_SetWindowPosition(RenderWindow, Left, Top);
 }
 
-bool TSdlPlatform::ReleaseCurrent() { return SDL_GL_MakeCurrent(RenderWindow, nullptr) == 0; }
+bool TSdlPlatform::ReleaseCurrent() {
+  if (SDL_GL_MakeCurrent(RenderWindow, nullptr) == 0) return true;
+  ReportSdlError("SDL_GL_MakeCurrent");
+  return false;
+}
 
 bool TSdlPlatform::DeleteContext() {
   if (!RenderContext) return false;
@@ -231,8 +250,6 @@ bool TSdlPlatform::DeleteContext() {
   RenderContext = nullptr;
   return true;
 }
-
-bool TSdlPlatform::ReleaseDeviceContext() { return RenderWindow != nullptr; }
 
 bool TSdlPlatform::DestroyWindow() {
   if (!RenderWindow) return false;

@@ -31,7 +31,7 @@ void ShowSoundError(const std::string &Text, const char *Caption) {
 
 // Sound start-up: the version check and the initialisation of the sound
 // library. False after the viewer has been told why.
-bool StartSound() {
+bool StartSound(const TSoundCalls &Sound) {
   const Single Version = Sound.FSOUND_GetVersion();
   // Written so that a NaN version also counts as too old.
   if (!(Version >= RequiredSoundVersion)) {
@@ -48,7 +48,7 @@ bool StartSound() {
 }
 
 // Music: the music stream and the FFT unit the level meter reads.
-bool OpenMusic() {
+bool OpenMusic(const TSoundCalls &Sound) {
   MusicStream = Sound.FSOUND_Stream_Open("music.mp3", 304, 0, 0);
   if (MusicStream == 0) {
     const int Code = Sound.FSOUND_GetError();
@@ -60,103 +60,96 @@ bool OpenMusic() {
   return true;
 }
 
-// Takes one pending message into Last, or leaves Last alone when none waits.
-bool TakeMessage(TMessage &Last) {
-  TMessage Taken;
-  if (!Platform().PeekMessage(Taken)) return false;
-  Last = Taken;
-  return true;
-}
-
-// A quit message ends the run; anything else goes to the window procedure.
-void HandleMessage(const TMessage &Msg) {
-  if (Msg.Message == WM_QUIT)
-    Done = true;
-  else
-    Platform().DispatchMessage(Msg);
-}
-
 // Escape is held, or was pressed since the run started: a quick tap whose
 // key-down and key-up both arrive between two frames must not be lost.
-bool EscapeRequested() { return Keys[VK_ESCAPE] || EscapePressed; }
+bool EscapeRequested() { return RunState().Keys[VK_ESCAPE] || RunState().EscapePressed; }
 
 // Tick time since the countdown's start point, correct across the tick
 // count's wrap at 2^32.
 uint32_t CountdownElapsed() {
-  return Platform().GetTickCount() - static_cast<uint32_t>(StartCounter);
+  return Platform().GetTickCount() - static_cast<uint32_t>(RunState().StartCounter);
 }
 
-// The countdown leader on the tick clock, one message or one leader
+// The countdown leader on the tick clock, one window event or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
-void RunCountdown(TMessage &Last) {
-  StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - LeaderHeadStart);
+void RunCountdown(const TFilmCalls &Film) {
+  RunState().StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - LeaderHeadStart);
   for (;;) {
-    if (TakeMessage(Last)) {
-      HandleMessage(Last);
+    TWindowEvent Event;
+    if (Platform().PollEvent(Event)) {
+      HandleWindowEvent(Event);
     } else {
       Film.DrawCountdown(CountdownElapsed());
       Platform().SwapBuffers();
     }
-    if (EscapeRequested()) Done = true;
-    if (CountdownElapsed() > LeaderLength || Done) return;
+    if (EscapeRequested()) RunState().Done = true;
+    if (CountdownElapsed() > LeaderLength || RunState().Done) return;
   }
 }
 
-// The film clock: whole milliseconds of the performance counter since StartCounter.
+// The film clock: whole milliseconds of the performance counter since the
+// run's StartCounter.
 // The counter difference is an exact integer; only then does floating point
 // come in, in extended precision.
 int64_t MillisecondsSinceStart(int64_t Frequency) {
   int64_t Current = 0;
   Platform().QueryPerformanceCounter(Current);
   const Extended Seconds =
-      static_cast<Extended>(Current - StartCounter) / static_cast<Extended>(Frequency);
+      static_cast<Extended>(Current - RunState().StartCounter) / static_cast<Extended>(Frequency);
   return Trunc(Seconds * 1000);
 }
 
 // One film frame at the clock's time with the music's output levels of the
 // moment; a failed level query leaves the previous levels (0 at the start).
-bool DrawFilmFrame(TFrameInputs &Frame) {
+bool DrawFilmFrame(const TRunnerCalls &Calls, TFrameInputs &Frame) {
   Frame.Time = DemoTime;
-  Sound.FSOUND_GetCurrentLevels(0, &Frame.LeftLevel, &Frame.RightLevel);
-  return Film.DrawScene(Frame);
+  Calls.Sound.FSOUND_GetCurrentLevels(0, &Frame.LeftLevel, &Frame.RightLevel);
+  return Calls.Film.DrawScene(Frame);
 }
 
-// The main loop: one message or one frame per pass, never sleeping, until
-// Escape, a quit message, or the pass in which the film has run its length.
+// The main loop: one window event or one frame per pass, never sleeping, until
+// Escape, a close or quit event, or the pass in which the film has run its length.
 // Each pass tells the music the film's time, so that after a stall of the
 // process (or a device that drifts) what is heard catches up with what is
 // shown.
-void RunMainLoop(int64_t Frequency, TMessage &Last) {
+void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency) {
+  const TSoundCalls &Sound = Calls.Sound;
   TFrameInputs Frame;
-  while (!Done) {
+  while (!RunState().Done) {
     DemoTime = MillisecondsSinceStart(Frequency);
     Sound.FSOUND_Stream_Follow(MusicStream, DemoTime);
-    if (TakeMessage(Last))
-      HandleMessage(Last);
-    else if ((Active && !DrawFilmFrame(Frame)) || EscapeRequested())
-      Done = true;
+    TWindowEvent Event;
+    if (Platform().PollEvent(Event))
+      HandleWindowEvent(Event);
+    else if ((RunState().Active && !DrawFilmFrame(Calls, Frame)) || EscapeRequested())
+      RunState().Done = true;
     else
       Platform().SwapBuffers();
-    if (DemoTime > FilmLength) Done = true;
+    if (DemoTime > FilmLength) RunState().Done = true;
   }
 }
 
 }  // namespace
 
-int32_t RunDemo() {
+int32_t RunDemo(const TRunnerCalls &Calls) {
   TPlatform &P = Platform();
+  const TSoundCalls &Sound = Calls.Sound;
+  const TFilmCalls &Film = Calls.Film;
 
   // Start-up.
   LastRunFailed = false;
-  if (!StartSound()) return Failure();
-  Done = false;
-  EscapePressed = false;
+  if (!StartSound(Sound)) return Failure();
+  RunState().Done = false;
+  RunState().EscapePressed = false;
   SetFilmView();
   P.SetCursorPos(0, 0);
-  if (!CreateRenderWindow("Quillmoor", static_cast<int32_t>(Ogl->ModeWidth),
-                          static_cast<int32_t>(Ogl->ModeHeight),
-                          static_cast<int32_t>(Ogl->ModeBits), Fullscreen))
-    return 0;
+  const TWindowFailure WindowFailure = CreateRenderWindow(
+      "Quillmoor", static_cast<int32_t>(Ogl->ModeWidth), static_cast<int32_t>(Ogl->ModeHeight),
+      static_cast<int32_t>(Ogl->ModeBits), RunState().Fullscreen);
+  // The viewer who declines a window in place of a refused mode ends the run
+  // as chosen; any other window failure is a failure of the run.
+  if (WindowFailure == TWindowFailure::ModeDeclined) return 0;
+  if (WindowFailure != TWindowFailure::NoFailure) return Failure();
   P.ShowCursor(false);
 
   // Precomputation; a damaged bitmap has already been reported.
@@ -167,13 +160,12 @@ int32_t RunDemo() {
   }
 
   // Music. The window stays up behind the message, then goes with the run.
-  if (!OpenMusic()) {
+  if (!OpenMusic(Sound)) {
     DestroyRenderWindow();
     return Failure();
   }
 
-  TMessage Last;
-  RunCountdown(Last);
+  RunCountdown(Film);
 
   // Clock start: the counter is read just before playback, so DemoTime 0 is
   // the instant the music begins. Playback starts even when the countdown
@@ -181,18 +173,18 @@ int32_t RunDemo() {
   StartFilmPicture();
   int64_t Frequency = 0;
   P.QueryPerformanceFrequency(Frequency);
-  P.QueryPerformanceCounter(StartCounter);
+  P.QueryPerformanceCounter(RunState().StartCounter);
   if (MusicStream != 0) Sound.FSOUND_Stream_Play(-1, MusicStream);
   Sound.FSOUND_SetVolume(-3, 255);
 
-  RunMainLoop(Frequency, Last);
+  RunMainLoop(Calls, Frequency);
 
   // Shutdown.
   Sound.FSOUND_Stream_Stop(MusicStream);
   Sound.FSOUND_Stream_Close(MusicStream);
   Sound.FSOUND_Close();
   DestroyRenderWindow();
-  return static_cast<int32_t>(Last.WParam);
+  return 0;
 }
 
 bool RunDemoFailed() { return LastRunFailed; }

@@ -4,10 +4,16 @@
 
 #include <cstdint>
 
-// 1 after a sound failure, 0 when the window cannot be created, otherwise the
-// wParam of the last message either loop took.
-int32_t RunDemo();
+#include "runner/RunnerCalls.h"
 
-// True when the last RunDemo ended on a sound, precompute or music failure
-// (after its message box): the program then ends with a failure status.
+// Calls is the sound layer and the film the run uses (RealRunnerCalls() for
+// the demo).
+// 1 after a failure (sound, window, precompute, music), 0 when the viewer
+// declined a window in place of a refused fullscreen mode or the run ended
+// (the film's end, Escape, a closed window, a stop signal).
+int32_t RunDemo(const TRunnerCalls &Calls);
+
+// True when the last RunDemo ended on a sound, window, precompute or music
+// failure (after its message box): the program then ends with a failure
+// status. Declining the window is no failure.
 bool RunDemoFailed();

@@ -4,23 +4,24 @@
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
 
-namespace {
-constexpr TSoundCalls RealSound = {
-    &::FSOUND_GetVersion,       &::FSOUND_Init,
-    &::FSOUND_GetError,         &::FSOUND_Close,
-    &::FSOUND_Stream_Open,      &::FSOUND_DSP_GetFFTUnit,
-    &::FSOUND_DSP_SetActive,    &::FSOUND_Stream_Play,
-    &::FSOUND_SetVolume,        &::FSOUND_Stream_Stop,
-    &::FSOUND_Stream_Close,     &::FSOUND_Stream_Follow,
-    &::FSOUND_GetCurrentLevels,
-};
-constexpr TFilmCalls RealFilm = {&::Precompute, &::DrawCountdown, &::DrawScene};
-}  // namespace
-
-TSoundCalls Sound = RealSound;
-TFilmCalls Film = RealFilm;
-
-void UseRealSoundAndFilm() {
-  Sound = RealSound;
-  Film = RealFilm;
+const TRunnerCalls &RealRunnerCalls() {
+  static constexpr TRunnerCalls Real = {
+      {
+          &::FSOUND_GetVersion,
+          &::FSOUND_Init,
+          &::FSOUND_GetError,
+          &::FSOUND_Close,
+          &::FSOUND_Stream_Open,
+          &::FSOUND_DSP_GetFFTUnit,
+          &::FSOUND_DSP_SetActive,
+          &::FSOUND_Stream_Play,
+          &::FSOUND_SetVolume,
+          &::FSOUND_Stream_Stop,
+          &::FSOUND_Stream_Close,
+          &::FSOUND_Stream_Follow,
+          &::FSOUND_GetCurrentLevels,
+      },
+      {&::Precompute, &::DrawCountdown, &::DrawScene},
+  };
+  return Real;
 }

@@ -1,6 +1,7 @@
 // The calls the runner makes beyond the platform seam: the sound layer and the
-// film. The demo uses the real ones; tests put recording fakes in their place
-// to reach the sound layer's failure paths and to see which pass drew what.
+// film. RunDemo is handed them as a table; the demo passes the real ones,
+// tests recording fakes that reach the sound layer's failure paths and see
+// which pass drew what.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +31,10 @@ struct TFilmCalls {
   bool (*DrawScene)(const TFrameInputs &Frame);
 };
 
-// The calls in use; they start as the real ones.
-extern TSoundCalls Sound;
-extern TFilmCalls Film;
+struct TRunnerCalls {
+  TSoundCalls Sound;
+  TFilmCalls Film;
+};
 
-// Puts the real sound layer and film back.
-void UseRealSoundAndFilm();
+// The real sound layer and film.
+const TRunnerCalls &RealRunnerCalls();

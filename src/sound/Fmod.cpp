@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -62,6 +64,13 @@ void AudioCallback(void *, Uint8 *Bytes, int Length) {
     Sound.Stream->Render(Out, Frames);
   else
     std::memset(Bytes, 0, static_cast<size_t>(Length));
+}
+
+// SDL's own account of a failed call, on standard error beside the error
+// code the caller turns into the viewer's text, so a log names the cause.
+void ReportSdlError(const char *Call) {
+  std::fprintf(stderr, "Quillmoor: %s failed: %s\n", Call, SDL_GetError());
+  std::fflush(stderr);
 }
 
 bool Fail(int Code) {
@@ -131,6 +140,7 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
   if (Sound.Ready) return Fail(ErrInitialised);
   if (MixRate <= 0 || MaxSoftwareChannels < 0) return Fail(ErrInvalidParam);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    ReportSdlError("SDL_InitSubSystem(SDL_INIT_AUDIO)");
     ReleaseSdlAudio(false);
     return Fail(ErrInit);
   }
@@ -144,6 +154,7 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
   // No changes allowed: SDL converts to whatever the hardware takes.
   Sound.Device = SDL_OpenAudioDevice(nullptr, 0, &Wanted, &Obtained, 0);
   if (Sound.Device == 0) {
+    ReportSdlError("SDL_OpenAudioDevice");
     ReleaseSdlAudio();
     return Fail(ErrInit);
   }
@@ -182,15 +193,26 @@ FSOUND_HANDLE FSOUND_Stream_Open(const char *Name, unsigned, int, int) {
   // either is this call's error code, never an exception through a C call.
   std::unique_ptr<TStreamPlayer> Player;
   TMp3OpenResult Result = TMp3OpenResult::Ok;
+  int OpenErrno = 0;
   try {
     Player = std::make_unique<TStreamPlayer>(Sound.Rate, Sound.LatencyFrames);
+    errno = 0;
     Result = Player->Open(Name);
+    OpenErrno = errno;
   } catch (const std::bad_alloc &) {
     return NoHandle(ErrMemory);
   } catch (const std::system_error &) {
     return NoHandle(ErrInit);
   }
-  if (Result != TMp3OpenResult::Ok) return NoHandle(ErrorForOpen(Result));
+  if (Result != TMp3OpenResult::Ok) {
+    // The viewer's text names only the kind of failure; the log gets the
+    // system's own reason where there is one.
+    const int Code = ErrorForOpen(Result);
+    std::fprintf(stderr, "Quillmoor: cannot open %s: %s\n", Name,
+                 OpenErrno != 0 ? std::strerror(OpenErrno) : FmodErrorText(Code));
+    std::fflush(stderr);
+    return NoHandle(Code);
+  }
   Player->SetVolume(Sound.Gain);
   ReplaceStream(std::move(Player));
   Sound.StreamHandle = ++Sound.LastHandle;

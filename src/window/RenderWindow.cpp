@@ -15,15 +15,44 @@ void ShowError(const char *Text) {
   Platform().MessageBox(Text, Caption, TMessageIcon::Error, TMessageButtons::Ok);
 }
 
-void ShowWarning(const char *Text) {
-  Platform().MessageBox(Text, Caption, TMessageIcon::Warning, TMessageButtons::Ok);
+// What the viewer is told for each failure kind.
+struct TFailureMessage {
+  TWindowFailure Failure;
+  TMessageIcon Icon;
+  const char *Text;
+};
+
+constexpr TFailureMessage FailureMessages[] = {
+    {TWindowFailure::ClassRegistration, TMessageIcon::Error,
+     "Could not register the window class."},
+    {TWindowFailure::ModeDeclined, TMessageIcon::Error, "Good bye."},
+    {TWindowFailure::Window, TMessageIcon::Warning, "Window could not be created for some reason."},
+    {TWindowFailure::DeviceContext, TMessageIcon::Warning, "Could not create a GL device context."},
+    {TWindowFailure::PixelFormatChoice, TMessageIcon::Warning,
+     "Could not find any suitable pixel format."},
+    {TWindowFailure::PixelFormatSet, TMessageIcon::Warning, "Could not set a pixel format."},
+    {TWindowFailure::Context, TMessageIcon::Warning, "Could not create a GL rendering context."},
+    {TWindowFailure::Activation, TMessageIcon::Warning,
+     "Could not activate the GL rendering context."},
+    {TWindowFailure::FilmSetup, TMessageIcon::Warning, "Unexpected error."},
+};
+
+const TFailureMessage *MessageFor(TWindowFailure Failure) {
+  for (const TFailureMessage &Message : FailureMessages)
+    if (Message.Failure == Failure) return &Message;
+  return nullptr;
+}
+
+TWindowFailure Report(TWindowFailure Failure) {
+  if (const TFailureMessage *Message = MessageFor(Failure))
+    Platform().MessageBox(Message->Text, Caption, Message->Icon, TMessageButtons::Ok);
+  return Failure;
 }
 
 // Tears down what exists, then tells the viewer why the window failed.
-bool FailCreation(const char *Text) {
+TWindowFailure FailCreation(TWindowFailure Failure) {
   DestroyRenderWindow();
-  ShowWarning(Text);
-  return false;
+  return Report(Failure);
 }
 
 // Asks whether a refused fullscreen mode may be replaced by a window. True
@@ -36,21 +65,16 @@ bool AcceptWindowInsteadOfFullscreen() {
   return Answer == TMessageResult::Yes;
 }
 
-// The window-system steps from the window to a current context, each with
-// the text the viewer sees when it fails.
-bool CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height, int32_t Bits) {
-  TWindowSystem &W = WindowSystem();
-  State.WindowHandle = W.CreateWindow(Title, Width, Height, Fullscreen);
-  if (!State.WindowHandle) return FailCreation("Window could not be created for some reason.");
-  State.DeviceContext = W.GetDeviceContext();
-  if (!State.DeviceContext) return FailCreation("Could not create a GL device context.");
-  const int Format = W.ChoosePixelFormat(Bits);
-  if (Format == 0) return FailCreation("Could not find any suitable pixel format.");
-  if (!W.SetPixelFormat(Format)) return FailCreation("Could not set a pixel format.");
-  State.RenderContext = W.CreateContext();
-  if (!State.RenderContext) return FailCreation("Could not create a GL rendering context.");
-  if (!W.MakeCurrent()) return FailCreation("Could not activate the GL rendering context.");
-  return true;
+// The window system's one step from the window to a current context. What
+// it leaves behind follows from how far it got.
+TWindowFailure CreateWindowAndContext(const char *Title, int32_t Width, int32_t Height,
+                                      int32_t Bits) {
+  const TWindowFailure Failure =
+      WindowSystem().CreateWindow(Title, Width, Height, Bits, RunState().Fullscreen);
+  State.WindowHandle = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::Window;
+  State.RenderContext =
+      Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
+  return Failure == TWindowFailure::NoFailure ? Failure : FailCreation(Failure);
 }
 
 }  // namespace
@@ -59,39 +83,42 @@ const TRenderWindowState &RenderWindowState() { return State; }
 
 void ResetRenderWindowState() { State = TRenderWindowState{}; }
 
-bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
-                        bool FullscreenFlag) {
+const char *WindowFailureText(TWindowFailure Failure) {
+  const TFailureMessage *Message = MessageFor(Failure);
+  return Message ? Message->Text : nullptr;
+}
+
+TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
+                                  bool FullscreenFlag) {
   TWindowSystem &W = WindowSystem();
-  Fullscreen = FullscreenFlag;
+  RunState().Fullscreen = FullscreenFlag;
 
-  if (!W.RegisterWindowClass(RenderWndProc)) {
-    ShowError("Could not register the window class.");
-    return false;
-  }
+  if (!W.RegisterWindowClass()) return Report(TWindowFailure::ClassRegistration);
 
-  if (Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
+  if (RunState().Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
     if (!AcceptWindowInsteadOfFullscreen()) {
-      ShowError("Good bye.");
+      Report(TWindowFailure::ModeDeclined);
       // Nothing but the class exists yet; release it so no window-system
       // state outlives the refusal.
       W.UnregisterWindowClass();
-      return false;
+      return TWindowFailure::ModeDeclined;
     }
-    Fullscreen = false;
+    RunState().Fullscreen = false;
   }
 
-  if (Fullscreen) Platform().ShowCursor(false);
+  if (RunState().Fullscreen) Platform().ShowCursor(false);
 
-  if (!CreateWindowAndContext(Title, Width, Height, Bits)) return false;
+  const TWindowFailure Failure = CreateWindowAndContext(Title, Width, Height, Bits);
+  if (Failure != TWindowFailure::NoFailure) return Failure;
 
   W.ShowWindow();
-  if (!InitFilmContext(Width, Height)) return FailCreation("Unexpected error.");
-  return true;
+  if (!InitFilmContext(Width, Height)) return FailCreation(TWindowFailure::FilmSetup);
+  return TWindowFailure::NoFailure;
 }
 
 void DestroyRenderWindow() {
   TWindowSystem &W = WindowSystem();
-  if (Fullscreen) {
+  if (RunState().Fullscreen) {
     W.RestoreDisplayMode();
     Platform().ShowCursor(true);
   }
@@ -102,10 +129,6 @@ void DestroyRenderWindow() {
     if (!W.DeleteContext()) ShowError("Could not relase RC.");
     State.RenderContext = false;
   }
-  if (State.DeviceContext) {
-    if (!W.ReleaseDeviceContext()) ShowError("Could not relase DC.");
-    State.DeviceContext = false;
-  }
   if (State.WindowHandle) {
     if (!W.DestroyWindow()) ShowError("Could not release hWnd.");
     State.WindowHandle = false;
@@ -113,40 +136,32 @@ void DestroyRenderWindow() {
   if (!W.UnregisterWindowClass()) ShowError("Could not unregister class.");
 }
 
-namespace {
-uint32_t LowWord(uintptr_t Value) { return static_cast<uint32_t>(Value & 0xFFFF); }
-uint32_t HighWord(uintptr_t Value) { return static_cast<uint32_t>((Value >> 16) & 0xFFFF); }
-}  // namespace
-
-intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
-  switch (Message) {
-    case WM_SYSCOMMAND:
-      // The screen saver and monitor power-down would hide the film.
-      if (WParam == SC_SCREENSAVE || WParam == SC_MONITORPOWER) return 0;
-      break;
-    case WM_ACTIVATE:
-      // The high word is non-zero while the window is minimised.
-      Active = HighWord(WParam) == 0;
-      return 0;
-    case WM_SIZE: {
-      const auto Size = static_cast<uintptr_t>(LParam);
-      Ogl->Resize(static_cast<int32_t>(LowWord(Size)), static_cast<int32_t>(HighWord(Size)));
-      return 0;
+void HandleWindowEvent(const TWindowEvent &Event) {
+  TRunState &Run = RunState();
+  switch (Event.Kind) {
+    case TWindowEventKind::KeyDown:
+    case TWindowEventKind::KeyUp: {
+      // Keys with Alt held (and F10) belong to the desktop, not the film.
+      if (Event.System) return;
+      const bool Down = Event.Kind == TWindowEventKind::KeyDown;
+      // Codes outside the table are never reported; ignore them rather than
+      // write past it.
+      if (Event.Key < 256) Run.Keys[Event.Key] = Down;
+      if (Event.Key == VK_ESCAPE && Down) Run.EscapePressed = true;
+      return;
     }
-    case WM_CLOSE:
+    case TWindowEventKind::Activation:
+      Run.Active = !Event.Minimised;
+      return;
+    case TWindowEventKind::Resized:
+      Ogl->Resize(Event.Width, Event.Height);
+      return;
+    case TWindowEventKind::Close:
+    case TWindowEventKind::Quit:
       // The window itself stays until the runner's teardown.
-      Platform().PostQuitMessage(0);
-      return 0;
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-      // Codes outside the table are never delivered for these messages;
-      // ignore them rather than write past it.
-      if (WParam < 256) Keys[WParam] = Message == WM_KEYDOWN;
-      if (WParam == VK_ESCAPE && Message == WM_KEYDOWN) EscapePressed = true;
-      return 0;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONUP:
-      return 0;
+      Run.Done = true;
+      return;
+    case TWindowEventKind::Pointer:
+      return;
   }
-  return Platform().DefWindowProc(TMessage{Message, WParam, LParam});
 }

@@ -1,15 +1,16 @@
 // The render window: one top-level window with a double-buffered RGBA GL
-// context, its creation and teardown, and the procedure that turns its
-// messages into the runner's flags.
+// context, its creation and teardown, and the handler that turns its
+// events into the run's flags.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/Platform.h"
 
 // What exists of the window right now (the backend holds the real handles):
 // each is true from the step that created it until the teardown released it.
 struct TRenderWindowState {
   bool WindowHandle = false;
-  bool DeviceContext = false;
   bool RenderContext = false;
 };
 
@@ -20,18 +21,23 @@ void ResetRenderWindowState();
 
 // Switches the display to Width x Height x Bits when FullscreenFlag is set,
 // creates the window and its current GL context, shows it, and sets the view
-// and the initial GL state. On failure it has told the viewer, released what
-// it created, and returns false. Sets Fullscreen; clears it when the viewer
-// accepts a window in place of a refused mode.
-bool CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
-                        bool FullscreenFlag);
+// and the initial GL state. Returns NoFailure when the window is up;
+// otherwise it has told the viewer (each failure kind with its own text),
+// released what it created, and returns the kind: ModeDeclined when the
+// viewer chose to end the run, anything else is a failure. Sets the run's
+// Fullscreen; clears it when the viewer accepts a window in place of a
+// refused mode.
+TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
+                                  bool FullscreenFlag);
+
+// The text the viewer is shown for a failure kind; null for NoFailure.
+const char *WindowFailureText(TWindowFailure Failure);
 
 // Restores the desktop mode (when fullscreen), then releases the context, the
 // device context, the window and the class. A step that fails is reported and
 // the teardown goes on.
 void DestroyRenderWindow();
 
-// The window's message handler: keys, activation, size and close. Handed to
-// the window system with the class; runs only inside the runner's message
-// dispatch.
-intptr_t RenderWndProc(uint32_t Message, uintptr_t WParam, intptr_t LParam);
+// The window's event handler: keys, activation, size, close and quit become
+// the run's flags. The runner hands it every event it takes.
+void HandleWindowEvent(const TWindowEvent &Event);

@@ -53,14 +53,22 @@ public:
       for (int Y = Height - 1; Y >= 0; --Y)
         Frame.insert(Frame.end(), BottomUp.begin() + static_cast<long>(Y * Row),
                      BottomUp.begin() + static_cast<long>((Y + 1) * Row));
-      PostQuitMessage(0);
+      Kept = true;
     }
     TSdlPlatform::SwapBuffers();
+  }
+  // Once the frame is kept the run is closed.
+  bool PollEvent(TWindowEvent &Event) override {
+    if (!Kept) return TSdlPlatform::PollEvent(Event);
+    Event = TWindowEvent{};
+    Event.Kind = TWindowEventKind::Close;
+    return true;
   }
 
 private:
   uint32_t Ticks = 0;
   int CounterReads = 0;
+  bool Kept = false;
 };
 
 std::vector<uint8_t> ReadRgb(const std::string &Path) {
@@ -86,9 +94,8 @@ std::vector<uint8_t> DemoFrame(int64_t Instant) {
   SetPlatform(&Backend, &Backend);
   Ogl = &View;
   ResetDemoState();
-  Fullscreen = false;
-  UseRealSoundAndFilm();
-  RunDemo();
+  RunState().Fullscreen = false;
+  RunDemo(RealRunnerCalls());
   ResetSoundSystem();
   Ogl = nullptr;
   SetPlatform(nullptr);

@@ -106,9 +106,11 @@ TEST_F(LauncherRunTest, AFailureBoxEndsTheProgramWithStatusOne) {
     const char *AudioDriver;
     const char *Box;
     bool WindowBehind;
+    const char *VideoDriver;  // null: SDL's own choice
   } Cases[] = {
-      {"no music: the load error", false, "disk", "^Load error$", true},
-      {"no sound device: the FMOD error", true, "no-such-driver", "^Quillmoor$", false},
+      {"no music: the load error", false, "disk", "^Load error$", true, nullptr},
+      {"no sound device: the FMOD error", true, "no-such-driver", "^Quillmoor$", false, nullptr},
+      {"no window system: the window error", true, "disk", "^Quillmoor$", false, "no-such-driver"},
   };
   for (const auto &Case : Cases) {
     SCOPED_TRACE(Case.Name);
@@ -116,9 +118,11 @@ TEST_F(LauncherRunTest, AFailureBoxEndsTheProgramWithStatusOne) {
       Scratch.Write("music.mp3", ToneMp3(TToneOptions{}));
     else
       std::remove(Scratch.Path("music.mp3").c_str());
-    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""),
-                           {std::string("SDL_AUDIODRIVER=") + Case.AudioDriver,
-                            "SDL_DISKAUDIOFILE=" + AudioFile(), "SDL_DISKAUDIODELAY=20"}));
+    std::vector<std::string> Environment = {std::string("SDL_AUDIODRIVER=") + Case.AudioDriver,
+                                            "SDL_DISKAUDIOFILE=" + AudioFile(),
+                                            "SDL_DISKAUDIODELAY=20"};
+    if (Case.VideoDriver) Environment.push_back(std::string("SDL_VIDEODRIVER=") + Case.VideoDriver);
+    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""), Environment));
     const unsigned long Settings = WaitForWindow(Dialog, 20);
     ASSERT_NE(Settings, 0u) << "no dialog";
     ASSERT_TRUE(TypeInto(Settings, "alt+f Return"));

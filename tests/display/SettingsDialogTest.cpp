@@ -106,7 +106,7 @@ TEST_F(SettingsDialogTest, TheWaitEndsWithTheChoiceStoredForEachWayOfFinishing) 
   for (const TFinishCase &Case : Cases) {
     SCOPED_TRACE(Case.Name);
     Ogl = new TOgl;
-    Fullscreen = true;
+    RunState().Fullscreen = true;
     static const TFinishCase *Current;
     static std::string Caption;
     static int Rows, Selected;
@@ -128,7 +128,7 @@ TEST_F(SettingsDialogTest, TheWaitEndsWithTheChoiceStoredForEachWayOfFinishing) 
     EXPECT_EQ(Ogl->ModeWidth, Case.Width);
     EXPECT_EQ(Ogl->ModeHeight, Case.Height);
     EXPECT_EQ(Ogl->ModeBits, Case.Bits);
-    EXPECT_EQ(Fullscreen, Case.Fullscreen);
+    EXPECT_EQ(RunState().Fullscreen, Case.Fullscreen);
     EXPECT_EQ(ShownDialog(), nullptr);
     delete Ogl;
     Ogl = nullptr;

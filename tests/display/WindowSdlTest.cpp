@@ -17,6 +17,7 @@
 #include "UMTypes.h"
 #include "platform/SdlKeyMap.h"
 #include "platform/SdlPlatform.h"
+#include "support/AnsweringSdlPlatform.h"
 #include "window/RenderWindow.h"
 
 namespace {
@@ -34,33 +35,28 @@ protected:
     SetPlatform(&Backend, &Backend);
     Ogl = &View;
     ResetDemoState();
-    Backend.SetMessageBoxHandler(
-        [this](const char *Text, const char *, TMessageIcon Icon, TMessageButtons Buttons) {
-          Asked.push_back(TAskedBox{Text, Icon, Buttons});
-          return Buttons == TMessageButtons::YesNo ? Answer : TMessageResult::Ok;
-        });
+    Backend.Answer = [this](const char *Text, const char *, TMessageIcon Icon,
+                            TMessageButtons Buttons) {
+      Asked.push_back(TAskedBox{Text, Icon, Buttons});
+      return Buttons == TMessageButtons::YesNo ? Answer : TMessageResult::Ok;
+    };
   }
   void TearDown() override {
     if (HasFailure())
       for (const auto &Box : Asked)
         std::fprintf(stderr, "message box: %s (%s)\n", Box.Text.c_str(), SDL_GetError());
     if (RenderWindowState().WindowHandle) DestroyRenderWindow();
-    Backend.SetMessageBoxHandler(nullptr);
+    Backend.Answer = nullptr;
     Ogl = nullptr;
     SetPlatform(nullptr);
   }
 
-  // Handles the window's messages until Condition holds or a second passes.
+  // Handles the window's events until Condition holds or a second passes.
   bool PumpUntil(const std::function<bool()> &Condition) {
     const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (std::chrono::steady_clock::now() < Deadline) {
-      TMessage Msg;
-      while (Backend.PeekMessage(Msg)) {
-        if (Msg.Message == WM_QUIT)
-          Done = true;
-        else
-          Backend.DispatchMessage(Msg);
-      }
+      TWindowEvent Event;
+      while (Backend.PollEvent(Event)) HandleWindowEvent(Event);
       if (Condition()) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -110,7 +106,7 @@ protected:
     }
   }
 
-  TSdlPlatform &Backend = SdlPlatform();
+  TAnsweringSdlPlatform &Backend = AnsweringSdlPlatform();
   TOgl View;
   std::vector<TAskedBox> Asked;
   TMessageResult Answer = TMessageResult::No;
@@ -119,7 +115,7 @@ protected:
 TEST_F(WindowSdlTest, WindowedClientAreaIsExactlyTheModeAtTheTopLeft) {
   for (const int Bits : {32, 16}) {
     SCOPED_TRACE(Bits);
-    ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, Bits, false))
+    ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, Bits, false), TWindowFailure::NoFailure)
         << (Asked.empty() ? "" : Asked.back().Text) << " " << SDL_GetError();
     SDL_Window *Window = Backend.Window();
     ASSERT_NE(Window, nullptr);
@@ -156,12 +152,12 @@ TEST_F(WindowSdlTest, WindowedClientAreaIsExactlyTheModeAtTheTopLeft) {
 // the viewer must get the question.
 TEST_F(WindowSdlTest, AModeTheDisplayCannotRunTakesTheQuestion) {
   Answer = TMessageResult::Yes;
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 1024, 768, 32, true))
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 1024, 768, 32, true), TWindowFailure::NoFailure)
       << (Asked.empty() ? "" : Asked.back().Text) << " " << SDL_GetError();
   ASSERT_EQ(Asked.size(), 1u);
   EXPECT_EQ(Asked[0].Buttons, TMessageButtons::YesNo);
   EXPECT_EQ(Asked[0].Icon, TMessageIcon::Warning);
-  EXPECT_FALSE(Fullscreen);
+  EXPECT_FALSE(RunState().Fullscreen);
   EXPECT_FALSE(SDL_GetWindowFlags(Backend.Window()) & SDL_WINDOW_FULLSCREEN);
   int Width = 0, Height = 0;
   SDL_GetWindowSize(Backend.Window(), &Width, &Height);
@@ -171,24 +167,47 @@ TEST_F(WindowSdlTest, AModeTheDisplayCannotRunTakesTheQuestion) {
 
   Asked.clear();
   Answer = TMessageResult::No;
-  EXPECT_FALSE(CreateRenderWindow("Quillmoor", 800, 600, 16, true));
+  EXPECT_EQ(CreateRenderWindow("Quillmoor", 800, 600, 16, true), TWindowFailure::ModeDeclined);
   ASSERT_EQ(Asked.size(), 2u);
   EXPECT_EQ(Asked[1].Text, "Good bye.");
   EXPECT_EQ(Backend.Window(), nullptr);
   EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
+// A window system that cannot start: the viewer reads the film's own text,
+// the log also has SDL's account of why.
+TEST_F(WindowSdlTest, AFailedSdlCallIsReportedBesideTheFilmsText) {
+  const char *Before = std::getenv("SDL_VIDEODRIVER");
+  const std::string Saved = Before ? Before : "";
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  testing::internal::CaptureStderr();
+  const TWindowFailure Failure = CreateRenderWindow("Quillmoor", 640, 480, 32, false);
+  const std::string Log = testing::internal::GetCapturedStderr();
+  if (Before)
+    setenv("SDL_VIDEODRIVER", Saved.c_str(), 1);
+  else
+    unsetenv("SDL_VIDEODRIVER");
+  EXPECT_EQ(Failure, TWindowFailure::ClassRegistration);
+  ASSERT_EQ(Asked.size(), 1u);
+  EXPECT_EQ(Asked[0].Text, "Could not register the window class.");
+  const std::string Prefix = "Quillmoor: SDL_InitSubSystem failed: ";
+  const size_t At = Log.find(Prefix);
+  ASSERT_NE(At, std::string::npos) << Log;
+  EXPECT_NE(Log.find("no-such-driver", At), std::string::npos) << Log;
+}
+
 // The one mode Xvfb runs is a mode the display really runs: the switch
 // succeeds, the pointer hides, and the teardown gives both back.
 TEST_F(WindowSdlTest, AModeTheDisplayRunsGoesFullscreen) {
   SDL_DisplayMode Desktop;
-  ASSERT_TRUE(Backend.RegisterWindowClass(RenderWndProc));
+  ASSERT_TRUE(Backend.RegisterWindowClass());
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &Desktop), 0);
   Backend.UnregisterWindowClass();
 
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", Desktop.w, Desktop.h, 32, true));
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", Desktop.w, Desktop.h, 32, true),
+            TWindowFailure::NoFailure);
   EXPECT_TRUE(Asked.empty());
-  EXPECT_TRUE(Fullscreen);
+  EXPECT_TRUE(RunState().Fullscreen);
   EXPECT_TRUE(SDL_GetWindowFlags(Backend.Window()) & SDL_WINDOW_FULLSCREEN);
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
   DestroyRenderWindow();
@@ -197,54 +216,63 @@ TEST_F(WindowSdlTest, AModeTheDisplayRunsGoesFullscreen) {
 }
 
 TEST_F(WindowSdlTest, KeyPressAndReleaseSetAndClearKeys) {
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
   PumpUntil([] { return false; });  // let the window come up and take the focus
   Run("xdotool keydown Escape");
-  EXPECT_TRUE(PumpUntil([] { return Keys[VK_ESCAPE]; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Keys[VK_ESCAPE]; }));
   Run("xdotool keyup Escape");
-  EXPECT_TRUE(PumpUntil([] { return !Keys[VK_ESCAPE]; }));
+  EXPECT_TRUE(PumpUntil([] { return !RunState().Keys[VK_ESCAPE]; }));
   Run("xdotool key a");
-  EXPECT_TRUE(PumpUntil([] { return !Keys['A']; }));
+  EXPECT_TRUE(PumpUntil([] { return !RunState().Keys['A']; }));
 }
 
 TEST_F(WindowSdlTest, MinimisingTheWindowClearsActiveAndRestoringItSetsItAgain) {
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
   PumpUntil([] { return false; });
   const std::string Window = "xdotool search --name '^Quillmoor$' ";
   // With no window manager an iconify request goes unanswered; another
   // client unmapping the window is what a manager does when it minimises it.
   Run(Window + "windowunmap");
-  EXPECT_TRUE(PumpUntil([] { return !Active; }));
+  EXPECT_TRUE(PumpUntil([] { return !RunState().Active; }));
   Run(Window + "windowmap");
-  EXPECT_TRUE(PumpUntil([] { return Active; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Active; }));
 }
 
 TEST_F(WindowSdlTest, ClosingOrLosingTheWindowPostsQuit) {
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
   SDL_Event Close = {};
   Close.type = SDL_WINDOWEVENT;
   Close.window.event = SDL_WINDOWEVENT_CLOSE;
   Close.window.windowID = SDL_GetWindowID(Backend.Window());
   SDL_PushEvent(&Close);
-  EXPECT_TRUE(PumpUntil([] { return Done; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
   EXPECT_NE(Backend.Window(), nullptr);
   DestroyRenderWindow();
 
   // Destroyed by another client: the same close, and a quiet teardown
   // instead of Xlib ending the process on the next swap.
-  Done = false;
-  ASSERT_TRUE(CreateRenderWindow("Quillmoor", 640, 480, 32, false));
+  RunState().Done = false;
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
   PumpUntil([] { return false; });
   Run("xdotool search --name '^Quillmoor$' windowclose");
   Backend.SwapBuffers();
-  EXPECT_TRUE(PumpUntil([] { return Done; }));
+  EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
   Backend.SwapBuffers();
+  DestroyRenderWindow();
+
+  // Alt+F4, as the desktop closes any window with it.
+  RunState().Done = false;
+  ASSERT_EQ(CreateRenderWindow("Quillmoor", 640, 480, 32, false), TWindowFailure::NoFailure);
+  PumpUntil([] { return false; });
+  Run("xdotool key alt+F4");
+  EXPECT_TRUE(PumpUntil([] { return RunState().Done; }));
+  EXPECT_NE(Backend.Window(), nullptr);
   DestroyRenderWindow();
   EXPECT_TRUE(Asked.empty());
 }
 
 TEST_F(WindowSdlTest, MessageBoxesShowWithoutAWindowAndAnswerTheKeys) {
-  Backend.SetMessageBoxHandler(nullptr);
+  Backend.Answer = nullptr;
   // The box appears under the pointer, and with no window manager the
   // window under the pointer takes the keys.
   const struct {

@@ -12,33 +12,55 @@ const char *WindowStepName(TWindowStep Step) {
       return "ChangeDisplayMode";
     case TWindowStep::RestoreDisplayMode:
       return "RestoreDisplayMode";
-    case TWindowStep::CreateWindow:
-      return "CreateWindow";
-    case TWindowStep::GetDeviceContext:
-      return "GetDeviceContext";
-    case TWindowStep::ChoosePixelFormat:
-      return "ChoosePixelFormat";
-    case TWindowStep::SetPixelFormat:
-      return "SetPixelFormat";
-    case TWindowStep::CreateContext:
-      return "CreateContext";
-    case TWindowStep::MakeCurrent:
-      return "MakeCurrent";
     case TWindowStep::ReleaseCurrent:
       return "ReleaseCurrent";
     case TWindowStep::DeleteContext:
       return "DeleteContext";
-    case TWindowStep::ReleaseDeviceContext:
-      return "ReleaseDeviceContext";
     case TWindowStep::DestroyWindow:
       return "DestroyWindow";
   }
   return "?";
 }
 
-void TScriptedPlatform::Post(uint32_t Message, uintptr_t WParam, intptr_t LParam) {
-  Queue.push_back(TMessage{Message, WParam, LParam});
+namespace {
+TWindowEvent OfKind(TWindowEventKind Kind) {
+  TWindowEvent Event;
+  Event.Kind = Kind;
+  return Event;
 }
+
+TWindowEvent KeyEvent(TWindowEventKind Kind, uint32_t Key, bool System) {
+  TWindowEvent Event = OfKind(Kind);
+  Event.Key = Key;
+  Event.System = System;
+  return Event;
+}
+}  // namespace
+
+TWindowEvent KeyDownEvent(uint32_t Key, bool System) {
+  return KeyEvent(TWindowEventKind::KeyDown, Key, System);
+}
+
+TWindowEvent KeyUpEvent(uint32_t Key, bool System) {
+  return KeyEvent(TWindowEventKind::KeyUp, Key, System);
+}
+
+TWindowEvent ActivationEvent(bool Minimised) {
+  TWindowEvent Event = OfKind(TWindowEventKind::Activation);
+  Event.Minimised = Minimised;
+  return Event;
+}
+
+TWindowEvent ResizedEvent(int Width, int Height) {
+  TWindowEvent Event = OfKind(TWindowEventKind::Resized);
+  Event.Width = Width;
+  Event.Height = Height;
+  return Event;
+}
+
+TWindowEvent PointerEvent() { return OfKind(TWindowEventKind::Pointer); }
+TWindowEvent CloseEvent() { return OfKind(TWindowEventKind::Close); }
+TWindowEvent QuitEvent() { return OfKind(TWindowEventKind::Quit); }
 
 std::vector<std::string> TScriptedPlatform::LogStartingWith(const std::string &Prefix) const {
   std::vector<std::string> Found;
@@ -59,26 +81,12 @@ bool TScriptedPlatform::QueryPerformanceCounter(int64_t &Value) {
   return true;
 }
 
-bool TScriptedPlatform::PeekMessage(TMessage &Msg) {
-  if (OnPeek) OnPeek();
+bool TScriptedPlatform::PollEvent(TWindowEvent &Event) {
+  if (OnPoll) OnPoll();
   if (Queue.empty()) return false;
-  Msg = Queue.front();
+  Event = Queue.front();
   Queue.pop_front();
   return true;
-}
-
-void TScriptedPlatform::DispatchMessage(const TMessage &Msg) {
-  if (WindowProc) WindowProc(Msg.Message, Msg.WParam, Msg.LParam);
-}
-
-void TScriptedPlatform::PostQuitMessage(int ExitCode) {
-  Note("PostQuitMessage " + std::to_string(ExitCode));
-  Post(WM_QUIT, static_cast<uintptr_t>(ExitCode));
-}
-
-intptr_t TScriptedPlatform::DefWindowProc(const TMessage &Msg) {
-  Note("DefWindowProc " + std::to_string(Msg.Message));
-  return 0;
 }
 
 void TScriptedPlatform::SetCursorPos(int X, int Y) {
@@ -111,9 +119,8 @@ bool TScriptedPlatform::Step(TWindowStep Which, const std::string &Detail) {
   return Succeeds;
 }
 
-bool TScriptedPlatform::RegisterWindowClass(TWindowProc Proc) {
+bool TScriptedPlatform::RegisterWindowClass() {
   if (!Step(TWindowStep::RegisterWindowClass)) return false;
-  WindowProc = Proc;
   ClassRegistered = true;
   return true;
 }
@@ -138,38 +145,18 @@ bool TScriptedPlatform::RestoreDisplayMode() {
   return true;
 }
 
-bool TScriptedPlatform::CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) {
-  const std::string Detail = std::string(Title) + " " + std::to_string(Width) + "x" +
-                             std::to_string(Height) + (Fullscreen ? " fullscreen" : " windowed");
-  if (!Step(TWindowStep::CreateWindow, Detail)) return false;
-  WindowExists = true;
-  return true;
-}
-
-bool TScriptedPlatform::GetDeviceContext() {
-  if (!Step(TWindowStep::GetDeviceContext)) return false;
-  DeviceContextHeld = true;
-  return true;
-}
-
-int TScriptedPlatform::ChoosePixelFormat(int Bits) {
-  return Step(TWindowStep::ChoosePixelFormat, std::to_string(Bits)) ? 1 : 0;
-}
-
-bool TScriptedPlatform::SetPixelFormat(int Format) {
-  return Step(TWindowStep::SetPixelFormat, std::to_string(Format));
-}
-
-bool TScriptedPlatform::CreateContext() {
-  if (!Step(TWindowStep::CreateContext)) return false;
-  ContextExists = true;
-  return true;
-}
-
-bool TScriptedPlatform::MakeCurrent() {
-  if (!Step(TWindowStep::MakeCurrent)) return false;
-  ContextCurrent = true;
-  return true;
+TWindowFailure TScriptedPlatform::CreateWindow(const char *Title, int Width, int Height, int Bits,
+                                               bool Fullscreen) {
+  std::string Entry = std::string("CreateWindow ") + Title + " " + std::to_string(Width) + "x" +
+                      std::to_string(Height) + "x" + std::to_string(Bits) +
+                      (Fullscreen ? " fullscreen" : " windowed");
+  const TWindowFailure Failure = CreationFailure;
+  if (Failure != TWindowFailure::NoFailure) Entry += " failed";
+  Note(Entry);
+  WindowExists = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::Window;
+  ContextExists = Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
+  ContextCurrent = Failure == TWindowFailure::NoFailure;
+  return Failure;
 }
 
 void TScriptedPlatform::ShowWindow() { Note("ShowWindow"); }
@@ -183,12 +170,6 @@ bool TScriptedPlatform::ReleaseCurrent() {
 bool TScriptedPlatform::DeleteContext() {
   if (!Step(TWindowStep::DeleteContext)) return false;
   ContextExists = false;
-  return true;
-}
-
-bool TScriptedPlatform::ReleaseDeviceContext() {
-  if (!Step(TWindowStep::ReleaseDeviceContext)) return false;
-  DeviceContextHeld = false;
   return true;
 }
 

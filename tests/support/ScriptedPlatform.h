@@ -23,19 +23,21 @@ enum class TWindowStep {
   UnregisterWindowClass,
   ChangeDisplayMode,
   RestoreDisplayMode,
-  CreateWindow,
-  GetDeviceContext,
-  ChoosePixelFormat,
-  SetPixelFormat,
-  CreateContext,
-  MakeCurrent,
   ReleaseCurrent,
   DeleteContext,
-  ReleaseDeviceContext,
   DestroyWindow,
 };
 
 const char *WindowStepName(TWindowStep Step);
+
+// The events a test posts.
+TWindowEvent KeyDownEvent(uint32_t Key, bool System = false);
+TWindowEvent KeyUpEvent(uint32_t Key, bool System = false);
+TWindowEvent ActivationEvent(bool Minimised);
+TWindowEvent ResizedEvent(int Width, int Height);
+TWindowEvent PointerEvent();
+TWindowEvent CloseEvent();
+TWindowEvent QuitEvent();
 
 struct TRecordedMessageBox {
   std::string Text;
@@ -53,12 +55,12 @@ public:
   int64_t Frequency = 1000000;
   int64_t Counter = 0;
 
-  // Pending messages, taken one per PeekMessage from the front.
-  std::deque<TMessage> Queue;
-  void Post(uint32_t Message, uintptr_t WParam = 0, intptr_t LParam = 0);
-  // Called at the start of every PeekMessage, before the queue is looked at:
-  // lets a test post messages or move the clocks at a chosen pass.
-  std::function<void()> OnPeek;
+  // Pending events, taken one per PollEvent from the front.
+  std::deque<TWindowEvent> Queue;
+  void Post(const TWindowEvent &Event) { Queue.push_back(Event); }
+  // Called at the start of every PollEvent, before the queue is looked at:
+  // lets a test post events or move the clocks at a chosen pass.
+  std::function<void()> OnPoll;
 
   // Message boxes shown, and the answers to give, in order. With no scripted
   // answer left an OK box answers Ok and a Yes/No question answers No.
@@ -75,16 +77,19 @@ public:
   // Window-system steps that fail when called.
   std::set<TWindowStep> Failing;
   void Fail(TWindowStep Step) { Failing.insert(Step); }
+  // What CreateWindow answers; it leaves behind what a real window system
+  // would have made up to the failed step.
+  TWindowFailure CreationFailure = TWindowFailure::NoFailure;
   // What exists on the scripted machine right now.
   bool ClassRegistered = false;
   bool DisplayModeChanged = false;
   bool WindowExists = false;
-  bool DeviceContextHeld = false;
   bool ContextExists = false;
   bool ContextCurrent = false;
 
   // Every call that reaches the machine, e.g. "RegisterWindowClass",
-  // "ChangeDisplayMode 800x600x16", "ShowCursor false", "SwapBuffers",
+  // "ChangeDisplayMode 800x600x16",
+  // "CreateWindow Quillmoor 640x480x32 windowed", "ShowCursor false", "SwapBuffers",
   // "MessageBox Good bye.".
   std::vector<std::string> Log;
   void Note(const std::string &Entry) { Log.push_back(Entry); }
@@ -95,10 +100,7 @@ public:
   bool QueryPerformanceFrequency(int64_t &Frequency) override;
   bool QueryPerformanceCounter(int64_t &Counter) override;
 
-  bool PeekMessage(TMessage &Msg) override;
-  void DispatchMessage(const TMessage &Msg) override;
-  void PostQuitMessage(int ExitCode) override;
-  intptr_t DefWindowProc(const TMessage &Msg) override;
+  bool PollEvent(TWindowEvent &Event) override;
 
   void SetCursorPos(int X, int Y) override;
   void ShowCursor(bool Show) override;
@@ -106,20 +108,15 @@ public:
   TMessageResult MessageBox(const char *Text, const char *Caption, TMessageIcon Icon,
                             TMessageButtons Buttons) override;
 
-  bool RegisterWindowClass(TWindowProc Proc) override;
+  bool RegisterWindowClass() override;
   bool UnregisterWindowClass() override;
   bool ChangeDisplayMode(int Width, int Height, int Bits) override;
   bool RestoreDisplayMode() override;
-  bool CreateWindow(const char *Title, int Width, int Height, bool Fullscreen) override;
-  bool GetDeviceContext() override;
-  int ChoosePixelFormat(int Bits) override;
-  bool SetPixelFormat(int Format) override;
-  bool CreateContext() override;
-  bool MakeCurrent() override;
+  TWindowFailure CreateWindow(const char *Title, int Width, int Height, int Bits,
+                              bool Fullscreen) override;
   void ShowWindow() override;
   bool ReleaseCurrent() override;
   bool DeleteContext() override;
-  bool ReleaseDeviceContext() override;
   bool DestroyWindow() override;
 
   void SwapBuffers() override;
@@ -127,8 +124,6 @@ public:
   void *GetProcAddress(const char *Name) override;
 
 private:
-  TWindowProc WindowProc = nullptr;
-
   // Logs the step and reports whether the test lets it succeed.
   bool Step(TWindowStep Step, const std::string &Detail = "");
 };

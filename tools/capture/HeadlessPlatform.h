@@ -23,9 +23,7 @@ public:
   bool QueryPerformanceFrequency(int64_t &Frequency) override;
   bool QueryPerformanceCounter(int64_t &Value) override;
 
-  bool PeekMessage(TMessage &) override { return false; }
-  void DispatchMessage(const TMessage &) override {}
-  void PostQuitMessage(int) override {}
+  bool PollEvent(TWindowEvent &) override { return false; }
 
   void SetCursorPos(int, int) override {}
   void ShowCursor(bool) override {}
