@@ -83,9 +83,9 @@ TEST_F(SoftwarePath, TreePicturesTakenAheadInSlicesAreTheGlFrameByteForByte) {
 }
 
 TEST_F(SoftwarePath, LooksLikeThePlainGlDrawingAcrossTheFilm) {
-  for (int64_t Time : {1000,  8000,  15000, 21000, 23000, 25000, 27500, 29000, 30500, 40000,
-                       49689, 50500, 51689, 53000, 55000, 57000, 59096, 59200, 61000, 62500,
-                       63000, 64000, 66000, 67999}) {
+  for (int64_t Time :
+       {1000,  8000,  15000, 21000, 23000, 25000, 27500, 29000, 30500, 40000, 49689, 50500,
+        51689, 53000, 55000, 57000, 59096, 59200, 61000, 62500, 63000, 64000, 66000, 67999}) {
     const std::vector<uint8_t> Plain = FrameAt(Time, TRenderPath::Hardware);
     const TDifference D = Compare(Plain, FrameAt(Time, TRenderPath::Software));
     std::printf("t = %6lld: mean difference %.3f/255, %.4f%% of pixels off by more than 32\n",
