@@ -2,6 +2,7 @@
 // real Mesa (llvmpipe) headless at 1024 x 768: the pictures of the unchanging
 // tree are the GL frame byte for byte; everything else looks the same (mean
 // difference at most 0.5/255, at most 0.1% of pixels off by more than 32).
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "HeadlessFilmTest.h"
 #include "UMTypes.h"
 #include "platform/RendererKind.h"
+#include "scenes/DiscStamps.h"
 #include "scenes/Timeline.h"
 #include "scenes/TreePicture.h"
 #include "scenes/ViewPicture.h"
@@ -79,6 +81,30 @@ TEST_F(SoftwarePath, TreePicturesTakenAheadInSlicesAreTheGlFrameByteForByte) {
   for (int64_t Time : {50500, 59200}) {
     const std::vector<uint8_t> Plain = FrameAt(Time, TRenderPath::Hardware);
     EXPECT_TRUE(FrameAt(Time, TRenderPath::Software) == Plain) << "t = " << Time;
+  }
+}
+
+TEST_F(SoftwarePath, DiscsLeftOutPastTheFadeWouldChangeNoColour) {
+  // The software path skips the discs past 63096, where the plain drawing
+  // stamps them black over the black clear: no colour changes. Over white
+  // they cover most of the view, so the check sees them.
+  SetRenderPath(TRenderPath::Hardware);
+  for (int64_t Time : {63097, 64000, 64999}) {
+    DemoTime = Time;
+    for (float Background : {0.f, 1.f}) {
+      glClearColor(Background, Background, Background, 0.5f);
+      glClear(GL_COLOR_BUFFER_BIT);
+      DrawDiscStamps();
+      const std::vector<uint8_t> Frame = Gl->ReadFrame();
+      size_t Changed = 0;
+      const uint8_t Clear = Background == 0 ? 0 : 255;
+      for (size_t i = 0; i < Frame.size(); i += 4)
+        Changed += Frame[i] != Clear || Frame[i + 1] != Clear || Frame[i + 2] != Clear;
+      if (Background == 0)
+        EXPECT_EQ(Changed, 0u) << "t = " << Time;
+      else
+        EXPECT_GT(Changed, Frame.size() / 4 / 2) << "t = " << Time;
+    }
   }
 }
 
