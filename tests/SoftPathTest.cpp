@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "RecordingGL.h"
 #include "SceneTest.h"
@@ -192,13 +193,20 @@ TGreyCanvas DrawEveryPixel(const TStrips &Strips, float LineWidth, int Width, in
       const float MidX = (X0 + X1) / 2, MidY = (Y0 + Y1) / 2;
       const float HalfLength = Length / 2 + 0.5f;
       const float MostAlong = std::min(1.f, 2 * HalfLength - 1);
+      // A segment shorter than a pixel, drawn as the driver draws it: its
+      // cover along falls from its length at the middle to 0 at the ends.
+      const bool Short = Strips.ShortAsDriver && Length < 1;
+      const float AlongScale = Short ? Length / HalfLength : 1.f;
+      const float AlongCos = Short ? Cos * AlongScale : Cos,
+                  AlongSin = Short ? Sin * AlongScale : Sin;
+      const float Reach = Short ? Length : HalfLength;
       for (int Row = 0; Row < Height; ++Row)
         for (int Column = 0; Column < Width; ++Column) {
           const float PixelDx = Column + 0.5f - MidX, PixelDy = Row + 0.5f - MidY;
-          const float Along = PixelDx * Cos + PixelDy * Sin;
+          const float Along = PixelDx * AlongCos + PixelDy * AlongSin;
           const float Across = PixelDy * Cos - PixelDx * Sin;
           const float Cover = std::min(1.f, HalfWidth - std::fabs(Across));
-          const float Run = std::min(MostAlong, HalfLength - std::fabs(Along));
+          const float Run = std::min(MostAlong, Reach - std::fabs(Along));
           if (Cover <= 0 || Run <= 0) continue;
           const uint32_t A = static_cast<uint32_t>(Cover * Run * Scale + 0.5f);
           const uint32_t Under = Canvas.Pixels[static_cast<size_t>(Row) * Width + Column];
@@ -220,7 +228,9 @@ TEST(SoftLines, ShortCutsGiveTheBytesOfTheRuleAtEveryPixel) {
   // flat and nearly upright ones, runs of sub-pixel segments as the tree's
   // fine arcs have, at opacities either side of the faintest that still
   // changes a pixel (a segment of length l blends nothing where
-  // min(1, l) x alpha x 255 + 1/2 < 1), in grey and white.
+  // min(1, l) x alpha x 255 + 1/2 < 1), in grey and white; the rows worked
+  // out four pixels at a time and one at a time (as without SSE2), the
+  // segments shorter than a pixel by either rule.
   TStrips Strips;
   Strips.Begin(0.8f);
   Strips.Add(-10, 3);
@@ -247,16 +257,65 @@ TEST(SoftLines, ShortCutsGiveTheBytesOfTheRuleAtEveryPixel) {
       Strips.Add(5 + 6.3f * i + k, 30 + 9 * std::sin(0.7f * float(i + k)));
   }
   constexpr int Width = 77, Height = 53;
-  for (float LineWidth : {2.1f, 1.f, 4.5f}) {
-    const TGreyCanvas Expected = DrawEveryPixel(Strips, LineWidth, Width, Height);
-    for (int Threads : {1, 2, 3}) {
-      TGreyCanvas Canvas;
-      Canvas.Reset(Width, Height, 200);
-      DrawSmoothStrips(Canvas, Strips, LineWidth, Threads);
-      size_t Different = 0;
-      for (size_t p = 0; p < Canvas.Pixels.size(); ++p)
-        Different += Canvas.Pixels[p] != Expected.Pixels[p];
-      EXPECT_EQ(Different, 0u) << "width " << LineWidth << ", " << Threads << " threads";
+  for (bool ShortAsDriver : {false, true})
+    for (float LineWidth : {2.1f, 1.f, 4.5f}) {
+      Strips.ShortAsDriver = ShortAsDriver;
+      const TGreyCanvas Expected = DrawEveryPixel(Strips, LineWidth, Width, Height);
+      for (TColumnCode Code : {TColumnCode::Fastest, TColumnCode::OneAtATime})
+        for (int Threads : {1, 2, 3}) {
+          TGreyCanvas Canvas;
+          Canvas.Reset(Width, Height, 200);
+          DrawSmoothStrips(Canvas, Strips, LineWidth, Threads, Code);
+          size_t Different = 0;
+          for (size_t p = 0; p < Canvas.Pixels.size(); ++p)
+            Different += Canvas.Pixels[p] != Expected.Pixels[p];
+          EXPECT_EQ(Different, 0u)
+              << "width " << LineWidth << ", " << Threads << " threads"
+              << (Code == TColumnCode::OneAtATime ? ", one column at a time" : "")
+              << (ShortAsDriver ? ", short segments as the driver" : "");
+        }
     }
+}
+
+TEST(SoftLines, SegmentsShorterThanAPixelAsLlvmpipeDrawsThem) {
+  // White segments 2.1 wide on black along row 8 from x = 10.5, and one
+  // slanted at 0.6 opacity: the bytes Mesa's llvmpipe gives for them (the
+  // pixels of row 8 from column 10 on, then of column 9 to 11 in rows 7 to 9).
+  struct TCase {
+    float X0, Y0, X1, Y1, Alpha;
+    std::vector<int> Row8;
+  };
+  const TCase Cases[] = {
+      {10.5f, 8.5f, 10.8f, 8.5f, 1, {59, 0}},     // 0.3 long: 0.3 x (1 - 0.15 / 0.65)
+      {10.5f, 8.5f, 11.0f, 8.5f, 1, {85, 0}},     // 0.5 long
+      {10.5f, 8.5f, 11.2f, 8.5f, 1, {105, 42}},   // 0.7 long
+      {10.5f, 8.5f, 11.5f, 8.5f, 1, {128, 128}},  // a pixel long: the usual rule
+      {10.3f, 8.2f, 10.4f, 8.25f, 0.6f, {9, 0}},
+  };
+  for (const TCase &Case : Cases) {
+    TStrips Strips;
+    Strips.ShortAsDriver = true;
+    Strips.Begin(Case.Alpha, 255);
+    Strips.Add(Case.X0, Case.Y0);
+    Strips.Add(Case.X1, Case.Y1);
+    TGreyCanvas Canvas;
+    Canvas.Reset(24, 16, 0);
+    DrawSmoothStrips(Canvas, Strips, 2.1f);
+    for (size_t k = 0; k < Case.Row8.size(); ++k)
+      EXPECT_EQ(Canvas.At(10 + static_cast<int>(k), 8), Case.Row8[k])
+          << Case.X0 << "," << Case.Y0 << " to " << Case.X1 << "," << Case.Y1;
   }
+  // The slanted one around its middle: rows 7 to 9, columns 9 to 11.
+  TStrips Strips;
+  Strips.ShortAsDriver = true;
+  Strips.Begin(0.6f, 255);
+  Strips.Add(10.3f, 8.2f);
+  Strips.Add(10.5f, 8.9f);
+  TGreyCanvas Canvas;
+  Canvas.Reset(24, 16, 0);
+  DrawSmoothStrips(Canvas, Strips, 2.1f);
+  const int Expected[3][3] = {{0, 0, 4}, {51, 109, 38}, {11, 0, 0}};
+  for (int Row = 7; Row <= 9; ++Row)
+    for (int Column = 9; Column <= 11; ++Column)
+      EXPECT_EQ(Canvas.At(Column, Row), Expected[Row - 7][Column - 9]) << Column << "," << Row;
 }

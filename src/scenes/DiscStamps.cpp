@@ -9,6 +9,7 @@
 #include "UMTextures.h"
 #include "UMTypes.h"
 #include "scenes/Quads.h"
+#include "scenes/ViewPicture.h"
 
 namespace {
 // Spring-up: an eased rise from nothing to 0.3 W over the 200 ms after Start.
@@ -40,6 +41,10 @@ Single Disc2HalfSize(int64_t t, Extended W) { return HalfSize(t, W, 59332, 0.22L
 // leaves texturing disabled.
 void DrawDiscStamps(int64_t t) {
   if (t >= 65000) return;
+  // Past 63096 nothing lies under the discs but the black clear, which black
+  // over black leaves as it is: software renderers skip the two quads, each
+  // as large as the view by then.
+  if (t > 63096 && DrawInSoftware()) return;
   const Extended W = Ogl->ViewWidth;
   const Extended H = Ogl->ViewHeight;
   if (t > 59097)

@@ -13,7 +13,9 @@
 #include "UMTypes.h"
 #include "scenes/OrganismRipples.h"
 #include "scenes/Quads.h"
+#include "scenes/SoftOrganism.h"
 #include "scenes/VertexBatch.h"
+#include "scenes/ViewPicture.h"
 
 namespace {
 constexpr int64_t SceneStart = 60787;
@@ -92,6 +94,11 @@ struct TOrganismFrame {
   std::array<TShape, Generations> Shapes;
   Single LineAlpha = 0;
   Single FillAlpha = 0;
+  // Software renderers leave out fills that blend nothing (alpha 0 leaves
+  // every pixel as it is) and, with no fill to keep them in order with,
+  // gather the lines for the film's own smoothed lines.
+  bool DrawFills = true;
+  TStrips *SoftLines = nullptr;
 };
 
 void PrepareFrame(TOrganismFrame &Frame, int64_t t, Single Phase) {
@@ -109,6 +116,8 @@ void PrepareFrame(TOrganismFrame &Frame, int64_t t, Single Phase) {
   Frame.FillAlpha = t < 68000   ? Single(0)
                     : t > 78000 ? Single(1)
                                 : CosineInterpolate(0, 1, Ramp(t, 68000, 10000));
+  Frame.DrawFills = Frame.FillAlpha != 0 || !DrawInSoftware();
+  if (!Frame.DrawFills) Frame.SoftLines = &SoftOrganismStrips();
 }
 
 // The shape of generation g for Size and Level, worked out on first use.
@@ -141,6 +150,30 @@ void DrawOutlineVertices(TVertexBatch &Lines, const TShape &Shape, Single Centre
   for (const TVertex &Offset : Shape.Outline) Lines.Vertex(CentreX + Offset.X, CentreY + Offset.Y);
 }
 
+// Where spoke k leaves the outline.
+TVertex SpokeStart(const TOrganismFrame &Frame, int Generation, const TShape &Shape, size_t k,
+                   Single CentreX, Single CentreY) {
+  const TRipplePoint &Point = Frame.Spokes[static_cast<size_t>(Generation)][k];
+  const Single R = Shape.SpokeRadius[k];
+  return TVertex{static_cast<Single>(CentreX + Point.Cos * R),
+                 static_cast<Single>(CentreY + Point.Sin * R)};
+}
+
+// The outline and the five spokes as the driver is given them, as strips
+// for the software path.
+void AddOrganismLines(TStrips &Strips, const TOrganismFrame &Frame, int Generation,
+                      const TShape &Shape, Single CentreX, Single CentreY) {
+  constexpr uint8_t White = 255;
+  Strips.Begin(Frame.LineAlpha, White);
+  for (const TVertex &Offset : Shape.Outline) Strips.Add(CentreX + Offset.X, CentreY + Offset.Y);
+  for (size_t k = 0; k < SpokeCount; ++k) {
+    const TVertex Inner = SpokeStart(Frame, Generation, Shape, k, CentreX, CentreY);
+    Strips.Begin(Frame.LineAlpha, White);
+    Strips.Add(Inner.X, Inner.Y);
+    Strips.Add(CentreX + Shape.SpokeEnds[k].X, CentreY + Shape.SpokeEnds[k].Y);
+  }
+}
+
 void DrawOrganismAt(TOrganismFrame &Frame, int Generation, uint32_t Depth, Single Left,
                     Single Right, Single CentreX, Single CentreY, Single Size) {
   const int64_t t = Frame.Time;
@@ -157,26 +190,30 @@ void DrawOrganismAt(TOrganismFrame &Frame, int Generation, uint32_t Depth, Singl
   const TShape &Shape = ShapeFor(Frame, Generation, Size, Level);
   TVertexBatch &Lines = Batch();
 
-  Lines.Color(1, 1, 1, Frame.LineAlpha);
-  Lines.Begin(GL_LINE_STRIP);
-  DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
-  Lines.End();
+  if (Frame.SoftLines) {
+    AddOrganismLines(*Frame.SoftLines, Frame, Generation, Shape, CentreX, CentreY);
+  } else {
+    Lines.Color(1, 1, 1, Frame.LineAlpha);
+    Lines.Begin(GL_LINE_STRIP);
+    DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
+    Lines.End();
 
-  Lines.Begin(GL_LINES);
-  for (size_t k = 0; k < SpokeCount; ++k) {
-    const TRipplePoint &Point = Frame.Spokes[static_cast<size_t>(Generation)][k];
-    const Single R = Shape.SpokeRadius[k];
-    Lines.Vertex(static_cast<Single>(CentreX + Point.Cos * R),
-                 static_cast<Single>(CentreY + Point.Sin * R));
-    Lines.Vertex(CentreX + Shape.SpokeEnds[k].X, CentreY + Shape.SpokeEnds[k].Y);
+    Lines.Begin(GL_LINES);
+    for (size_t k = 0; k < SpokeCount; ++k) {
+      const TVertex Inner = SpokeStart(Frame, Generation, Shape, k, CentreX, CentreY);
+      Lines.Vertex(Inner.X, Inner.Y);
+      Lines.Vertex(CentreX + Shape.SpokeEnds[k].X, CentreY + Shape.SpokeEnds[k].Y);
+    }
+    Lines.End();
   }
-  Lines.End();
 
-  Lines.Color(1, 1, 1, Frame.FillAlpha);
-  Lines.Begin(GL_TRIANGLE_FAN);
-  Lines.Vertex(CentreX, CentreY);
-  DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
-  Lines.End();
+  if (Frame.DrawFills) {
+    Lines.Color(1, 1, 1, Frame.FillAlpha);
+    Lines.Begin(GL_TRIANGLE_FAN);
+    Lines.Vertex(CentreX, CentreY);
+    DrawOutlineVertices(Lines, Shape, CentreX, CentreY);
+    Lines.End();
+  }
 
   if (Depth > LastParentDepth) return;
   const Single ChildSize = static_cast<Single>(Extended(Size) * 0.25L);
@@ -211,6 +248,7 @@ void DrawOrganism(int64_t t, uint32_t Depth, Single Left, Single Right, Single P
   Batch().Clear();
   DrawOrganismAt(Frame, 0, Depth, Left, Right, CentreX, CentreY, Size);
   Batch().Draw();
+  if (Frame.SoftLines) DrawSoftOrganismLines();
 }
 
 // Relies on the pixel projection, blending and line smoothing; leaves the

@@ -1,12 +1,25 @@
 #include "scenes/SoftLines.h"
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+// Every product and sum is rounded on its own, as the four-lane code
+// rounds them: a fused multiply-add, which compilers form by default where
+// the processor has one (arm64), would change the bytes.
+#if !defined(__SSE2__)
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#elif defined(__GNUC__)
+#pragma GCC optimize("fp-contract=off")
+#endif
+#endif
 
 namespace {
 // Rows are dealt to the threads in bands of this many, so that a picture
@@ -24,6 +37,10 @@ inline uint32_t MulNorm(uint32_t A, uint32_t B) {
 struct TSegmentShape {
   float MidX, MidY, Cos, Sin, HalfLength;
   float MostAlong;  // the cover along the segment never exceeds its length
+  // The cover along is AlongReach - |offset along x AlongScale| (before the
+  // limits): HalfLength and 1, or for a segment shorter than a pixel drawn
+  // as the driver draws it, its length and length / HalfLength.
+  float AlongReach, AlongCos, AlongSin;
   float Scale;      // the strip's opacity x 255
   uint32_t Grey;
   // Pixel centres (i + 0.5) inside the quad's bounds, clipped to the canvas.
@@ -33,7 +50,7 @@ struct TSegmentShape {
 // The segment's shape, its bounds clipped to the canvas, and whether it can
 // change a pixel at all.
 bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, float Scale, int Width,
-           int Height, TSegmentShape &S) {
+           int Height, bool ShortAsDriver, TSegmentShape &S) {
   const float Dx = X1 - X0, Dy = Y1 - Y0;
   const float Length = std::sqrt(Dx * Dx + Dy * Dy);
   if (!(Length > 0)) return false;  // the driver draws nothing for a point
@@ -54,6 +71,17 @@ bool Shape(float X0, float Y0, float X1, float Y1, float HalfWidth, float Scale,
   const float Inverse = 1 / Length;
   S.Cos = Dx * Inverse;
   S.Sin = Dy * Inverse;
+  S.AlongReach = S.HalfLength;
+  S.AlongCos = S.Cos;
+  S.AlongSin = S.Sin;
+  if (ShortAsDriver && Length < 1) {
+    // The same quad, its cover along falling from Length at the middle to 0
+    // at its ends.
+    const float AlongScale = Length / S.HalfLength;
+    S.AlongReach = Length;
+    S.AlongCos = S.Cos * AlongScale;
+    S.AlongSin = S.Sin * AlongScale;
+  }
   S.MidX = (X0 + X1) / 2;
   S.MidY = (Y0 + Y1) / 2;
   S.Scale = Scale;
@@ -92,43 +120,81 @@ bool RowSpan(const TSegmentShape &S, float HalfWidth, float Dy, int &From, int &
   return From <= To;
 }
 
+// Blends the pixels From..To of one row (Dy below the segment's middle).
+// Every pixel takes the same single-precision steps, whichever way it is
+// computed: an uncovered pixel (Width or Length at most 0) gets alpha 0,
+// which leaves it as it is.
+// One column at a time; the comparisons pick as the four-lane minimum and
+// maximum do (the second operand when either is not a number).
+inline float Least(float A, float B) { return A < B ? A : B; }
+inline float Most(float A, float B) { return A > B ? A : B; }
+
+void CoverRowPlain(uint8_t *Line, const TSegmentShape &S, float HalfWidth, float Dy, int From,
+                   int To) {
+  const float DySin = Dy * S.AlongSin, DyCos = Dy * S.Cos;
+  for (int Column = From; Column <= To; ++Column) {
+    const float Dx = (static_cast<float>(Column) + 0.5f) - S.MidX;
+    const float Along = Dx * S.AlongCos + DySin;
+    const float Across = DyCos - Dx * S.Sin;
+    const float Width = Least(1.f, HalfWidth - std::fabs(Across));
+    const float Length = Least(S.MostAlong, S.AlongReach - std::fabs(Along));
+    const float Cover = Most(Width, 0.f) * Most(Length, 0.f);
+    const uint32_t A = static_cast<uint32_t>(static_cast<int32_t>(Cover * S.Scale + 0.5f));
+    if (A == 0) continue;
+    uint8_t &Pixel = Line[Column];
+    Pixel = static_cast<uint8_t>(MulNorm(Pixel, 255 - A) + MulNorm(S.Grey, A));
+  }
+}
+
+#if defined(__SSE2__)
+// Four columns at a time.
+void CoverRow(uint8_t *Line, const TSegmentShape &S, float HalfWidth, float Dy, int From, int To) {
+  const __m128 Half = _mm_set1_ps(0.5f), Zero = _mm_setzero_ps();
+  const __m128 Cos = _mm_set1_ps(S.AlongCos), Sin = _mm_set1_ps(S.Sin), MidX = _mm_set1_ps(S.MidX);
+  const __m128 DySin = _mm_set1_ps(Dy * S.AlongSin), DyCos = _mm_set1_ps(Dy * S.Cos);
+  const __m128 Sign = _mm_set1_ps(-0.f), One = _mm_set1_ps(1.f);
+  const __m128 Wide = _mm_set1_ps(HalfWidth), Long = _mm_set1_ps(S.AlongReach);
+  const __m128 MostAlong = _mm_set1_ps(S.MostAlong), Scale = _mm_set1_ps(S.Scale);
+  alignas(16) int32_t Alpha[4];
+  for (int Column = From; Column <= To; Column += 4) {
+    const __m128 Centres = _mm_add_ps(
+        _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(Column), _mm_set_epi32(3, 2, 1, 0))), Half);
+    const __m128 Dx = _mm_sub_ps(Centres, MidX);
+    const __m128 Along = _mm_add_ps(_mm_mul_ps(Dx, Cos), DySin);
+    const __m128 Across = _mm_sub_ps(DyCos, _mm_mul_ps(Dx, Sin));
+    const __m128 Width = _mm_min_ps(One, _mm_sub_ps(Wide, _mm_andnot_ps(Sign, Across)));
+    const __m128 Length = _mm_min_ps(MostAlong, _mm_sub_ps(Long, _mm_andnot_ps(Sign, Along)));
+    const __m128 Cover = _mm_mul_ps(_mm_max_ps(Width, Zero), _mm_max_ps(Length, Zero));
+    _mm_store_si128(reinterpret_cast<__m128i *>(Alpha),
+                    _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(Cover, Scale), Half)));
+    const int Lanes = std::min(4, To - Column + 1);
+    for (int k = 0; k < Lanes; ++k) {
+      const uint32_t A = static_cast<uint32_t>(Alpha[k]);
+      if (A == 0) continue;
+      uint8_t &Pixel = Line[Column + k];
+      Pixel = static_cast<uint8_t>(MulNorm(Pixel, 255 - A) + MulNorm(S.Grey, A));
+    }
+  }
+}
+#else
+void CoverRow(uint8_t *Line, const TSegmentShape &S, float HalfWidth, float Dy, int From, int To) {
+  CoverRowPlain(Line, S, HalfWidth, Dy, From, To);
+}
+#endif
+
 // The rows First..Last of one segment into the canvas.
-void DrawRows(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, int First, int Last) {
+void DrawRows(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, int First, int Last,
+              TColumnCode Code) {
   for (int Row = First; Row <= Last; ++Row) {
     uint8_t *Line = &Canvas.Pixels[static_cast<size_t>(Row) * Canvas.Width];
     const float Dy = Row + 0.5f - S.MidY;
     int From = S.FirstColumn, To = S.LastColumn;
     // Narrow rows only pay for the span of a long slanted segment.
     if (To - From > WideRow && !RowSpan(S, HalfWidth, Dy, From, To)) continue;
-    // Four columns at a time, each lane the same single-precision steps as
-    // one pixel alone: an uncovered lane (Width or Length at most 0) gets
-    // alpha 0, which leaves its pixel as it is.
-    const __m128 Half = _mm_set1_ps(0.5f), Zero = _mm_setzero_ps();
-    const __m128 Cos = _mm_set1_ps(S.Cos), Sin = _mm_set1_ps(S.Sin), MidX = _mm_set1_ps(S.MidX);
-    const __m128 DySin = _mm_set1_ps(Dy * S.Sin), DyCos = _mm_set1_ps(Dy * S.Cos);
-    const __m128 Sign = _mm_set1_ps(-0.f), One = _mm_set1_ps(1.f);
-    const __m128 Wide = _mm_set1_ps(HalfWidth), Long = _mm_set1_ps(S.HalfLength);
-    const __m128 MostAlong = _mm_set1_ps(S.MostAlong), Scale = _mm_set1_ps(S.Scale);
-    alignas(16) int32_t Alpha[4];
-    for (int Column = From; Column <= To; Column += 4) {
-      const __m128 Centres = _mm_add_ps(
-          _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(Column), _mm_set_epi32(3, 2, 1, 0))), Half);
-      const __m128 Dx = _mm_sub_ps(Centres, MidX);
-      const __m128 Along = _mm_add_ps(_mm_mul_ps(Dx, Cos), DySin);
-      const __m128 Across = _mm_sub_ps(DyCos, _mm_mul_ps(Dx, Sin));
-      const __m128 Width = _mm_min_ps(One, _mm_sub_ps(Wide, _mm_andnot_ps(Sign, Across)));
-      const __m128 Length = _mm_min_ps(MostAlong, _mm_sub_ps(Long, _mm_andnot_ps(Sign, Along)));
-      const __m128 Cover = _mm_mul_ps(_mm_max_ps(Width, Zero), _mm_max_ps(Length, Zero));
-      _mm_store_si128(reinterpret_cast<__m128i *>(Alpha),
-                      _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(Cover, Scale), Half)));
-      const int Lanes = std::min(4, To - Column + 1);
-      for (int k = 0; k < Lanes; ++k) {
-        const uint32_t A = static_cast<uint32_t>(Alpha[k]);
-        if (A == 0) continue;
-        uint8_t &Pixel = Line[Column + k];
-        Pixel = static_cast<uint8_t>(MulNorm(Pixel, 255 - A) + MulNorm(S.Grey, A));
-      }
-    }
+    if (Code == TColumnCode::OneAtATime)
+      CoverRowPlain(Line, S, HalfWidth, Dy, From, To);
+    else
+      CoverRow(Line, S, HalfWidth, Dy, From, To);
   }
 }
 
@@ -138,8 +204,14 @@ void DrawRows(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, int 
 // row bands it owns.
 class TStripDrawing {
 public:
-  TStripDrawing(TGreyCanvas &Canvas, const TStrips &Strips, float HalfWidth, int Parts)
-      : Canvas(Canvas), Strips(Strips), HalfWidth(HalfWidth), Parts(Parts), Waiting(Parts) {
+  TStripDrawing(TGreyCanvas &Canvas, const TStrips &Strips, float HalfWidth, int Parts,
+                TColumnCode Code)
+      : Canvas(Canvas),
+        Strips(Strips),
+        HalfWidth(HalfWidth),
+        Parts(Parts),
+        Code(Code),
+        Waiting(Parts) {
     // Where each strip's segments start among the shapes.
     SegmentStart.resize(Strips.Strips.size() + 1);
     size_t Count = 0;
@@ -181,7 +253,7 @@ private:
       for (size_t n = First; n < Last; ++n) {
         const size_t i = Strip.First + (n - SegmentStart[k]);
         if (!Shape(Strips.X[i], Strips.Y[i], Strips.X[i + 1], Strips.Y[i + 1], HalfWidth, Scale,
-                   Canvas.Width, Canvas.Height, S))
+                   Canvas.Width, Canvas.Height, Strips.ShortAsDriver, S))
           continue;
         S.Grey = Strip.Grey;
         Kept.push_back(S);
@@ -210,7 +282,7 @@ private:
     for (int Band = S.FirstRow / BandRows; Band * BandRows <= S.LastRow; ++Band) {
       if (Band % Parts != Part) continue;
       DrawRows(Canvas, S, HalfWidth, std::max(S.FirstRow, Band * BandRows),
-               std::min(S.LastRow, Band * BandRows + BandRows - 1));
+               std::min(S.LastRow, Band * BandRows + BandRows - 1), Code);
     }
   }
 
@@ -218,6 +290,7 @@ private:
   const TStrips &Strips;
   const float HalfWidth;
   const int Parts;
+  const TColumnCode Code;
   std::vector<size_t> SegmentStart;
   size_t Total = 0;
   std::vector<std::vector<TSegmentShape>> *Shapes = nullptr;
@@ -227,11 +300,12 @@ private:
 };
 }  // namespace
 
-void DrawSmoothStrips(TGreyCanvas &Canvas, const TStrips &Strips, float LineWidth, int Threads) {
+void DrawSmoothStrips(TGreyCanvas &Canvas, const TStrips &Strips, float LineWidth, int Threads,
+                      TColumnCode Code) {
   // Lines up to one pixel wide are drawn as if one pixel wide.
   const float HalfWidth = LineWidth <= 1 ? 1.f : LineWidth / 2 + 0.5f;
   const int Parts = std::max(1, Threads);
-  TStripDrawing Drawing(Canvas, Strips, HalfWidth, Parts);
+  TStripDrawing Drawing(Canvas, Strips, HalfWidth, Parts, Code);
   std::vector<std::thread> Helpers;
   for (int Part = 1; Part < Parts; ++Part) Helpers.emplace_back([&, Part] { Drawing.Run(Part); });
   Drawing.Run(0);

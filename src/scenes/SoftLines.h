@@ -24,6 +24,11 @@ struct TStrips {
   };
   std::vector<float> X, Y;
   std::vector<TStrip> Strips;
+  // Segments shorter than a pixel: false, the cover along is the rule above;
+  // true, it falls from the segment's length at its middle to 0 at the
+  // quad's ends, as Mesa's llvmpipe draws them (the pictures made before
+  // this was known keep the rule above, their frames unchanged).
+  bool ShortAsDriver = false;
 
   void Clear() {
     X.clear();
@@ -53,7 +58,12 @@ struct TGreyCanvas {
   uint8_t At(int X, int Y) const { return Pixels[static_cast<size_t>(Y) * Width + X]; }
 };
 
+// How a row's pixels are worked out: four at a time where the processor has
+// SSE2 (else one at a time), or one at a time. Both give the same bytes.
+enum class TColumnCode { Fastest, OneAtATime };
+
 // Blends the strips into the canvas with smoothed lines of LineWidth pixels,
 // the picture's rows shared between Threads threads (the result does not
 // depend on their number).
-void DrawSmoothStrips(TGreyCanvas &Canvas, const TStrips &Strips, float LineWidth, int Threads = 2);
+void DrawSmoothStrips(TGreyCanvas &Canvas, const TStrips &Strips, float LineWidth, int Threads = 2,
+                      TColumnCode Code = TColumnCode::Fastest);
