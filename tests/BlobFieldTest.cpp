@@ -46,13 +46,13 @@ protected:
 
 // The grid passes written as plainly as possible, in extended precision, to
 // hold the scene's loops to the same bytes.
-std::vector<uint8_t> ReferenceField(const std::vector<TBlob> &Blobs, Single Phase, Single Wipe) {
+std::vector<uint8_t> ReferenceField(const std::vector<TBlob> &Field, Single Phase, Single Wipe) {
   std::vector<Single> v(512 * 512, 0);  // [X * 512 + Y]
   auto Merge = [](Single &Cell, Single w) {
     const Single s = static_cast<Single>(1 - (1 - Extended(w)) * (1 - Extended(Cell)));
     Cell = LinearInterpolate(Cell, s, w);
   };
-  for (const TBlob &b : Blobs) {
+  for (const TBlob &b : Field) {
     const Single bx = CubicInterpolate(b.X[0], b.X[1], b.X[2], b.X[3], Phase);
     const Single by = CubicInterpolate(b.Y[0], b.Y[1], b.Y[2], b.Y[3], Phase);
     const Single r = b.Radius;

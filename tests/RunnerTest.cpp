@@ -497,7 +497,7 @@ TEST_F(RunnerTest, AWindowFailureFailsTheRunButDecliningTheWindowDoesNot) {
        true},
       {"no window",
        true,
-       TWindowFailure::Window,
+       TWindowFailure::WindowCreation,
        {},
        "Window could not be created for some reason.",
        1,

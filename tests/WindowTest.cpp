@@ -143,7 +143,7 @@ TEST_F(WindowTest, EveryCreationFailureTearsDownThenReports) {
     const char *Text;
     Steps Released;
   } Cases[] = {
-      {TWindowFailure::Window,
+      {TWindowFailure::WindowCreation,
        "Window could not be created for some reason.",
        {"UnregisterWindowClass"}},
       {TWindowFailure::DeviceContext, "Could not create a GL device context.", WindowOnly},

@@ -16,12 +16,12 @@ enum : unsigned long {
 };
 }  // namespace
 
-void SetDialogFrameHints(Fl_Window &Window) {
-  if (!fl_display || !Window.shown()) return;
+void SetDialogFrameHints(Fl_Window &Dialog) {
+  if (!fl_display || !Dialog.shown()) return;
   const unsigned long Hints[5] = {HintFunctions | HintDecorations, FunctionMove | FunctionClose,
                                   DecorBorder | DecorTitle | DecorMenu, 0, 0};
   const Atom MotifHints = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
-  XChangeProperty(fl_display, fl_xid(&Window), MotifHints, MotifHints, 32, PropModeReplace,
+  XChangeProperty(fl_display, fl_xid(&Dialog), MotifHints, MotifHints, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char *>(Hints), 5);
   XFlush(fl_display);
 }

@@ -9,4 +9,4 @@
 // says "no resizing or maximising" and leaves the boxes to the window
 // manager; some (weston's, for XWayland) then draw a maximise box on a window
 // that cannot grow, and shorten the title to make room for it.
-void SetDialogFrameHints(Fl_Window &Window);
+void SetDialogFrameHints(Fl_Window &Dialog);

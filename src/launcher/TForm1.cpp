@@ -35,7 +35,7 @@ TForm1::TForm1(int Scale) : Fl_Double_Window(ClientWidth * Scale, ClientHeight *
   Button1 = new Fl_Return_Button(S(24), S(224), S(73), S(25), "&OK");
   Button2 = new TPushButton(S(104), S(224), S(73), S(25), "&Close");
   end();
-  for (int i = 0; i < children(); ++i) Style(child(i), Scale);
+  for (int k = 0; k < children(); ++k) Style(child(k), Scale);
 
   // A dialog frame: fixed size, no minimise or maximise box, centred.
   size_range(w(), h(), w(), h());

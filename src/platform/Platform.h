@@ -69,7 +69,7 @@ enum class TWindowFailure {
   NoFailure,
   ClassRegistration,  // no window system to register with
   ModeDeclined,       // the viewer declined a window in place of a refused mode
-  Window,             // no window
+  WindowCreation,     // no window
   DeviceContext,      // no native drawable for the window
   PixelFormatChoice,  // no double-buffered RGBA format with a 16-bit depth buffer
   PixelFormatSet,     // the format could not be given to the window

@@ -41,17 +41,17 @@ void SetCrtc(Display *Connection, XRRScreenResources *Resources, const TCrtcSett
 
 }  // namespace
 
-bool ReadScreenConfig(Display *Connection, TScreenConfig &Config) {
-  if (!HasRandr12(Connection)) return false;
-  const int Screen = DefaultScreen(Connection);
-  Config.Width = DisplayWidth(Connection, Screen);
-  Config.Height = DisplayHeight(Connection, Screen);
-  Config.WidthMm = DisplayWidthMM(Connection, Screen);
-  Config.HeightMm = DisplayHeightMM(Connection, Screen);
+bool ReadScreenConfig(Display *Dpy, TScreenConfig &Config) {
+  if (!HasRandr12(Dpy)) return false;
+  const int ScreenNumber = DefaultScreen(Dpy);
+  Config.Width = DisplayWidth(Dpy, ScreenNumber);
+  Config.Height = DisplayHeight(Dpy, ScreenNumber);
+  Config.WidthMm = DisplayWidthMM(Dpy, ScreenNumber);
+  Config.HeightMm = DisplayHeightMM(Dpy, ScreenNumber);
   XRRScreenResources *Resources =
-      XRRGetScreenResourcesCurrent(Connection, RootWindow(Connection, Screen));
+      XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, ScreenNumber));
   if (!Resources) return false;
-  const bool Read = ReadCrtcs(Connection, Resources, Config.Crtcs);
+  const bool Read = ReadCrtcs(Dpy, Resources, Config.Crtcs);
   XRRFreeScreenResources(Resources);
   return Read;
 }
@@ -60,14 +60,14 @@ bool ReadScreenConfig(Display *Connection, TScreenConfig &Config) {
 // screen takes its size (which any CRTC still on must fit), then the CRTCs
 // take their settings. The server is grabbed meanwhile so no client sees a
 // half-made configuration.
-bool ApplyScreenConfig(Display *Connection, const TScreenConfig &Config) {
-  if (!HasRandr12(Connection)) return false;
-  const int Screen = DefaultScreen(Connection);
-  const Window Root = RootWindow(Connection, Screen);
-  XGrabServer(Connection);
-  XRRScreenResources *Resources = XRRGetScreenResourcesCurrent(Connection, Root);
+bool ApplyScreenConfig(Display *Dpy, const TScreenConfig &Config) {
+  if (!HasRandr12(Dpy)) return false;
+  const int ScreenNumber = DefaultScreen(Dpy);
+  const Window Root = RootWindow(Dpy, ScreenNumber);
+  XGrabServer(Dpy);
+  XRRScreenResources *Resources = XRRGetScreenResourcesCurrent(Dpy, Root);
   std::vector<TCrtcSetting> Current;
-  const bool Read = Resources && ReadCrtcs(Connection, Resources, Current);
+  const bool Read = Resources && ReadCrtcs(Dpy, Resources, Current);
   if (Read) {
     std::vector<const TCrtcSetting *> Changing;
     for (const TCrtcSetting &Wanted : Config.Crtcs)
@@ -76,16 +76,16 @@ bool ApplyScreenConfig(Display *Connection, const TScreenConfig &Config) {
     for (const TCrtcSetting *Setting : Changing) {
       TCrtcSetting Off;
       Off.Crtc = Setting->Crtc;
-      SetCrtc(Connection, Resources, Off);
+      SetCrtc(Dpy, Resources, Off);
     }
-    if (DisplayWidth(Connection, Screen) != Config.Width ||
-        DisplayHeight(Connection, Screen) != Config.Height)
-      XRRSetScreenSize(Connection, Root, Config.Width, Config.Height, Config.WidthMm,
+    if (DisplayWidth(Dpy, ScreenNumber) != Config.Width ||
+        DisplayHeight(Dpy, ScreenNumber) != Config.Height)
+      XRRSetScreenSize(Dpy, Root, Config.Width, Config.Height, Config.WidthMm,
                        Config.HeightMm);
-    for (const TCrtcSetting *Setting : Changing) SetCrtc(Connection, Resources, *Setting);
+    for (const TCrtcSetting *Setting : Changing) SetCrtc(Dpy, Resources, *Setting);
   }
   if (Resources) XRRFreeScreenResources(Resources);
-  XUngrabServer(Connection);
-  XSync(Connection, False);
+  XUngrabServer(Dpy);
+  XSync(Dpy, False);
   return Read;
 }

@@ -26,8 +26,8 @@ struct TScreenConfig {
 };
 
 // False when the server has no usable XRandR (1.2 or later).
-bool ReadScreenConfig(Display *Connection, TScreenConfig &Config);
+bool ReadScreenConfig(Display *Dpy, TScreenConfig &Config);
 // Sets every CRTC and the screen size back to Config. CRTCs that already
 // match are left alone, so a configuration already in place costs nothing
 // and makes no flicker.
-bool ApplyScreenConfig(Display *Connection, const TScreenConfig &Config);
+bool ApplyScreenConfig(Display *Dpy, const TScreenConfig &Config);

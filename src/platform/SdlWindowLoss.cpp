@@ -27,10 +27,10 @@ int OnXError(Display *Connection, XErrorEvent *Error) {
 }
 }  // namespace
 
-void WatchForWindowLoss(SDL_Window *Window) {
+void WatchForWindowLoss(SDL_Window *Watched) {
   SDL_SysWMinfo Info;
   SDL_VERSION(&Info.version);
-  if (!SDL_GetWindowWMInfo(Window, &Info) || Info.subsystem != SDL_SYSWM_X11) return;
+  if (!SDL_GetWindowWMInfo(Watched, &Info) || Info.subsystem != SDL_SYSWM_X11) return;
   Watch.WatchedDisplay = Info.info.x11.display;
   Watch.Watched = Info.info.x11.window;
   Watch.Lost = false;

@@ -189,13 +189,13 @@ TWindowFailure TSdlPlatform::CreateWindow(const char *Title, int Width, int Heig
   if (UnseenVideoDriver()) {
     std::fprintf(stderr, "Quillmoor: the video driver \"%s\" shows nothing\n",
                  SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "");
-    return TWindowFailure::Window;
+    return TWindowFailure::WindowCreation;
   }
   if (Fullscreen && RenderWindow) {
     // The window that switched the mode.
     SDL_SetWindowTitle(RenderWindow, Title);
   } else {
-    if (RenderWindow) return TWindowFailure::Window;
+    if (RenderWindow) return TWindowFailure::WindowCreation;
     const Uint32 Flags =
         SDL_WINDOW_HIDDEN | (Fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
     // SDL chooses the visual when it creates the window, from the depth of
@@ -209,7 +209,7 @@ TWindowFailure TSdlPlatform::CreateWindow(const char *Title, int Width, int Heig
       // window tells the two apart.
       RenderWindow = SDL_CreateWindow(Title, 0, 0, Width, Height, Flags);
     }
-    if (!RenderWindow) return SdlFailure("SDL_CreateWindow", TWindowFailure::Window);
+    if (!RenderWindow) return SdlFailure("SDL_CreateWindow", TWindowFailure::WindowCreation);
   }
   SDL_SysWMinfo Info;
   SDL_VERSION(&Info.version);

@@ -38,7 +38,7 @@ THelperThread &Helper() {
 }
 }  // namespace
 
-TBranchTree::TBranchTree(TTreeFilling Filling) : Filling(Filling) {}
+TBranchTree::TBranchTree(TTreeFilling HowToFill) : Filling(HowToFill) {}
 
 TBranchTree::~TBranchTree() { End(); }
 

@@ -204,14 +204,14 @@ void DrawRows(TGreyCanvas &Canvas, const TSegmentShape &S, float HalfWidth, int 
 // row bands it owns.
 class TStripDrawing {
 public:
-  TStripDrawing(TGreyCanvas &Canvas, const TStrips &Strips, float HalfWidth, int Parts,
-                TColumnCode Code)
-      : Canvas(Canvas),
-        Strips(Strips),
-        HalfWidth(HalfWidth),
-        Parts(Parts),
-        Code(Code),
-        Waiting(Parts) {
+  TStripDrawing(TGreyCanvas &Into, const TStrips &Drawn, float Half, int PartCount,
+                TColumnCode ColumnCode)
+      : Canvas(Into),
+        Strips(Drawn),
+        HalfWidth(Half),
+        Parts(PartCount),
+        Code(ColumnCode),
+        Waiting(PartCount) {
     // Where each strip's segments start among the shapes.
     SegmentStart.resize(Strips.Strips.size() + 1);
     size_t Count = 0;

@@ -286,9 +286,9 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream) {
   return static_cast<int>(Player->AudibleTrackFrame() * 1000 / Sound.Rate);
 }
 
-bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t DemoTime) {
+bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t FilmTime) {
   TStreamPlayer *Player = StreamFor(Stream);
   if (Player == nullptr) return Fail(ErrInvalidParam);
-  Player->FollowClock(DemoTime);
+  Player->FollowClock(FilmTime);
   return true;
 }

@@ -30,7 +30,7 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream);
 // started). The stream keeps the music it plays within 40 ms of that clock
 // from then on: it skips ahead after a stall, an underrun or a slow device,
 // and holds silence when the device runs fast. False for a dead handle.
-bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t DemoTime);
+bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t FilmTime);
 
 class TDecodedTrack;
 // A run with no device (the capture tool): while Track is set,

@@ -291,9 +291,9 @@ TEST(Capture, SameArgumentsSameBytesAndAStartInsideAStretchMatchesTheLongRun) {
     const std::string Same = One + FrameName((c.At - c.From) / 100);
     for (int Run = 0; Run < 2; ++Run) {
       ASSERT_TRUE(RunCapture(Short, Error)) << Error;
-      const std::vector<uint8_t> Single = FileBytes(Short.OutPath);
-      EXPECT_FALSE(Single.empty());
-      EXPECT_EQ(Single, FileBytes(Same)) << c.At << " run " << Run;
+      const std::vector<uint8_t> Frame = FileBytes(Short.OutPath);
+      EXPECT_FALSE(Frame.empty());
+      EXPECT_EQ(Frame, FileBytes(Same)) << c.At << " run " << Run;
     }
     std::system(("rm -rf '" + One + "' '" + Two + "' '" + Short.OutPath + "'").c_str());
   }

@@ -115,8 +115,8 @@ int TDemoProcess::WaitForExit(int Seconds) {
   return -1;
 }
 
-int TDemoProcess::EscapeAndWait(unsigned long Window, int Seconds) {
-  if (!Focus(Window)) return -1;
+int TDemoProcess::EscapeAndWait(unsigned long Id, int Seconds) {
+  if (!Focus(Id)) return -1;
   // Held down until the demo has ended: its main loop reads the key's state,
   // so a press shorter than a pass under load could go unseen.
   std::system("timeout 10 xdotool keydown Escape");
@@ -125,19 +125,19 @@ int TDemoProcess::EscapeAndWait(unsigned long Window, int Seconds) {
   return ExitStatus;
 }
 
-TWindowSize WindowSize(unsigned long Window) {
+TWindowSize WindowSize(unsigned long Id) {
   TWindowSize Size;
   const std::string Text =
-      Output("xdotool getwindowgeometry " + std::to_string(Window) + " 2>/dev/null");
+      Output("xdotool getwindowgeometry " + std::to_string(Id) + " 2>/dev/null");
   const size_t At = Text.find("Geometry: ");
   if (At != std::string::npos)
     std::sscanf(Text.c_str() + At, "Geometry: %dx%d", &Size.Width, &Size.Height);
   return Size;
 }
 
-std::string WindowPosition(unsigned long Window) {
+std::string WindowPosition(unsigned long Id) {
   const std::string Text =
-      Output("xdotool getwindowgeometry " + std::to_string(Window) + " 2>/dev/null");
+      Output("xdotool getwindowgeometry " + std::to_string(Id) + " 2>/dev/null");
   const size_t At = Text.find("Position: ");
   if (At == std::string::npos) return "";
   return Text.substr(At + 10, Text.find(' ', At + 10) - At - 10);
@@ -175,27 +175,27 @@ bool NoWindow(const std::string &Title) {
   return Output("xdotool search --onlyvisible --name '" + Title + "' 2>/dev/null").empty();
 }
 
-bool Focus(unsigned long Window) {
+bool Focus(unsigned long Id) {
   return std::system(
-             ("timeout 10 xdotool windowfocus --sync " + std::to_string(Window) + " 2>/dev/null")
+             ("timeout 10 xdotool windowfocus --sync " + std::to_string(Id) + " 2>/dev/null")
                  .c_str()) == 0;
 }
 
-bool TypeInto(unsigned long Window, const std::string &Keys) {
-  return Focus(Window) && std::system(("timeout 10 xdotool key --delay 60 " + Keys).c_str()) == 0;
+bool TypeInto(unsigned long Id, const std::string &Keys) {
+  return Focus(Id) && std::system(("timeout 10 xdotool key --delay 60 " + Keys).c_str()) == 0;
 }
 
-bool RequestClose(unsigned long Window) {
+bool RequestClose(unsigned long Id) {
   Display *Connection = XOpenDisplay(nullptr);
   if (Connection == nullptr) return false;
   XEvent Event = {};
   Event.xclient.type = ClientMessage;
-  Event.xclient.window = Window;
+  Event.xclient.window = Id;
   Event.xclient.message_type = XInternAtom(Connection, "WM_PROTOCOLS", False);
   Event.xclient.format = 32;
   Event.xclient.data.l[0] = static_cast<long>(XInternAtom(Connection, "WM_DELETE_WINDOW", False));
   Event.xclient.data.l[1] = CurrentTime;
-  const bool Sent = XSendEvent(Connection, Window, False, NoEventMask, &Event) != 0;
+  const bool Sent = XSendEvent(Connection, Id, False, NoEventMask, &Event) != 0;
   XCloseDisplay(Connection);
   return Sent;
 }

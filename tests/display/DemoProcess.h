@@ -55,7 +55,7 @@ public:
   int WaitForExit(int Seconds);
   // Gives Window the focus, holds Escape down until the demo ends or
   // Seconds pass, and returns WaitForExit's answer.
-  int EscapeAndWait(unsigned long Window, int Seconds);
+  int EscapeAndWait(unsigned long Id, int Seconds);
 
 private:
   void Kill();
@@ -73,15 +73,15 @@ unsigned long WaitForWindow(const std::string &Title, int Seconds,
 // window), or 0 when none shows up within the deadline.
 unsigned long WaitForMessageBox(const std::string &Title, int Seconds);
 // The current size of a window.
-TWindowSize WindowSize(unsigned long Window);
+TWindowSize WindowSize(unsigned long Id);
 // True when no window with that title exists.
 bool NoWindow(const std::string &Title);
 // Gives Window the keyboard focus.
-bool Focus(unsigned long Window);
+bool Focus(unsigned long Id);
 // Gives Window the keyboard focus and types Keys (xdotool key names, e.g.
 // "alt+f Return"). False when xdotool fails or times out.
-bool TypeInto(unsigned long Window, const std::string &Keys);
+bool TypeInto(unsigned long Id, const std::string &Keys);
 // Asks the window to close, as its title-bar close button does.
-bool RequestClose(unsigned long Window);
+bool RequestClose(unsigned long Id);
 // The window's top-left corner on the screen (x, y).
-std::string WindowPosition(unsigned long Window);
+std::string WindowPosition(unsigned long Id);

@@ -44,7 +44,7 @@ std::vector<float> Noise(double Seconds) {
 // last bit between two runs).
 class TTrackIndex {
 public:
-  explicit TTrackIndex(const std::vector<float> &Frames) : Frames(Frames) {
+  explicit TTrackIndex(const std::vector<float> &Track) : Frames(Track) {
     for (size_t k = 0; k + 3 <= Frames.size() / 2; ++k) Index.emplace(Key(&Frames[k * 2]), k);
   }
   int64_t Find(const float *Recorded) const {
@@ -75,7 +75,7 @@ struct TGrowth {
 // Polls the file's size every millisecond until told to stop.
 class TFileWatch {
 public:
-  explicit TFileWatch(std::string Path) : Path(std::move(Path)) {
+  explicit TFileWatch(std::string Watched) : Path(std::move(Watched)) {
     Thread = std::thread([this] { Watch(); });
   }
   ~TFileWatch() { Stop(); }

@@ -49,7 +49,7 @@ bool Installed(const char *Program) {
 // helpers talk to the display in DISPLAY).
 class TScopedVariable {
 public:
-  TScopedVariable(const char *Name, const std::string &Value) : Name(Name) {
+  TScopedVariable(const char *Variable, const std::string &Value) : Name(Variable) {
     if (const char *Old = std::getenv(Name)) Saved = Old, HadValue = true;
     setenv(Name, Value.c_str(), 1);
   }
@@ -71,7 +71,7 @@ private:
 // listens on.
 class TWeston {
 public:
-  TWeston(const TScratchFolder &Scratch, const std::string &Backend) : Scratch(Scratch) {
+  TWeston(const TScratchFolder &Folder, const std::string &Backend) : Scratch(Folder) {
     Runtime = Scratch.Path("run");
     mkdir(Runtime.c_str(), 0700);
     Log = Scratch.Path("weston.log");

@@ -119,37 +119,37 @@ void TXorgServer::Kill() {
 
 TScreenState ReadScreenState() {
   TScreenState State;
-  Display *Connection = XOpenDisplay(nullptr);
-  if (!Connection) return State;
-  const int Screen = DefaultScreen(Connection);
-  State.Screen = Size(DisplayWidth(Connection, Screen), DisplayHeight(Connection, Screen));
+  Display *Dpy = XOpenDisplay(nullptr);
+  if (!Dpy) return State;
+  const int ScreenNumber = DefaultScreen(Dpy);
+  State.Screen = Size(DisplayWidth(Dpy, ScreenNumber), DisplayHeight(Dpy, ScreenNumber));
   XRRScreenResources *Resources =
-      XRRGetScreenResourcesCurrent(Connection, RootWindow(Connection, Screen));
+      XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, ScreenNumber));
   for (int i = 0; Resources && i < Resources->ncrtc && State.Crtc.empty(); ++i) {
-    XRRCrtcInfo *Info = XRRGetCrtcInfo(Connection, Resources, Resources->crtcs[i]);
+    XRRCrtcInfo *Info = XRRGetCrtcInfo(Dpy, Resources, Resources->crtcs[i]);
     if (Info && Info->mode != None)
       State.Crtc = Size(static_cast<int>(Info->width), static_cast<int>(Info->height));
     if (Info) XRRFreeCrtcInfo(Info);
   }
   if (Resources) XRRFreeScreenResources(Resources);
-  XCloseDisplay(Connection);
+  XCloseDisplay(Dpy);
   return State;
 }
 
 size_t ScreenDigest() {
-  Display *Connection = XOpenDisplay(nullptr);
-  if (!Connection) return 0;
-  const int Screen = DefaultScreen(Connection);
+  Display *Dpy = XOpenDisplay(nullptr);
+  if (!Dpy) return 0;
+  const int ScreenNumber = DefaultScreen(Dpy);
   XImage *Image =
-      XGetImage(Connection, RootWindow(Connection, Screen), 0, 0,
-                static_cast<unsigned>(DisplayWidth(Connection, Screen)),
-                static_cast<unsigned>(DisplayHeight(Connection, Screen)), AllPlanes, ZPixmap);
+      XGetImage(Dpy, RootWindow(Dpy, ScreenNumber), 0, 0,
+                static_cast<unsigned>(DisplayWidth(Dpy, ScreenNumber)),
+                static_cast<unsigned>(DisplayHeight(Dpy, ScreenNumber)), AllPlanes, ZPixmap);
   size_t Digest = 0;
   if (Image) {
     const size_t Bytes = static_cast<size_t>(Image->bytes_per_line) * Image->height;
     Digest = std::hash<std::string_view>()(std::string_view(Image->data, Bytes)) | 1;
     XDestroyImage(Image);
   }
-  XCloseDisplay(Connection);
+  XCloseDisplay(Dpy);
   return Digest;
 }

@@ -153,7 +153,7 @@ TWindowFailure TScriptedPlatform::CreateWindow(const char *Title, int Width, int
   const TWindowFailure Failure = CreationFailure;
   if (Failure != TWindowFailure::NoFailure) Entry += " failed";
   Note(Entry);
-  WindowExists = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::Window;
+  WindowExists = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::WindowCreation;
   ContextExists = Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
   ContextCurrent = Failure == TWindowFailure::NoFailure;
   return Failure;

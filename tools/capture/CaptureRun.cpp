@@ -105,8 +105,8 @@ struct TWorkFeed {
 // Where finished frames go: the PNG file(s) or one ffmpeg per part.
 class TPartWriter {
 public:
-  TPartWriter(const TCaptureOptions &O, const std::string &PartsFolder)
-      : O(O), PartsFolder(PartsFolder) {}
+  TPartWriter(const TCaptureOptions &Options, const std::string &Folder)
+      : O(Options), PartsFolder(Folder) {}
   bool Begin(size_t Part, std::string &Error) {
     if (O.Kind != TOutputKind::Video) return true;
     TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, {}, 0, 0};
@@ -716,12 +716,12 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
   CaptureStop.Signal = 0;
   TPlan Plan;
   Plan.Options = &O;
-  const bool Single = O.Kind == TOutputKind::Png;
+  const bool OneFrame = O.Kind == TOutputKind::Png;
   if (O.Countdown) {
     Plan.Leader = {static_cast<uint32_t>(O.From)};
   } else {
-    if (O.Leader && !Single) Plan.Leader = LeaderTicks(O.Fps);
-    Plan.FilmFrames = Single ? 1 : FilmFrameCount(O.From, O.To, O.Fps);
+    if (O.Leader && !OneFrame) Plan.Leader = LeaderTicks(O.Fps);
+    Plan.FilmFrames = OneFrame ? 1 : FilmFrameCount(O.From, O.To, O.Fps);
     Plan.Film = FilmParts(O.From, Plan.FilmFrames, O.Fps);
   }
   if (Plan.Total() == 0) {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-TProgress::TProgress(int64_t Total)
-    : Total(Total), Shown(isatty(STDERR_FILENO) != 0), Started(std::chrono::steady_clock::now()),
+TProgress::TProgress(int64_t FrameCount)
+    : Total(FrameCount), Shown(isatty(STDERR_FILENO) != 0), Started(std::chrono::steady_clock::now()),
       LastDrawn(Started) {}
 
 void TProgress::Update(int64_t Done) {
