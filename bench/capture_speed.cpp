@@ -13,7 +13,8 @@
 // Under Mesa's no-op driver (GALLIUM_NOOP=1) Mesa does all of its own work
 // and draws nothing, so the figures are what any Mesa GPU driver costs the
 // processor at least:
-//   GALLIUM_NOOP=1 QUILLMOOR_RENDER_PATH=hardware build/bench/capture_speed --draw-only 1600x1200 10
+//   GALLIUM_NOOP=1 QUILLMOOR_RENDER_PATH=hardware build/bench/capture_speed --draw-only 1600x1200
+//   10
 #include <GL/gl.h>
 
 #include <chrono>

@@ -14,10 +14,10 @@
 #include <memory>
 #include <string>
 
-#include "film/FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"
+#include "film/FilmSetup.h"
 #include "scenes/Countdown.h"
 #include "scenes/Organism.h"
 #include "scenes/Timeline.h"

@@ -289,7 +289,7 @@ TEST_F(RunnerTest, DemoTimeTruncatesTheCounterInWholeMilliseconds) {
 // draws it, so it can catch up with the picture.
 TEST_F(RunnerTest, EveryPassTellsTheMusicTheFilmTimeAStallIncluded) {
   EachPass = [this]() {
-    if (DemoTime == 20000) P.Counter += 3000;           // stopped for 3 s
+    if (DemoTime == 20000) P.Counter += 3000;                   // stopped for 3 s
     if (DemoTime == 30100) P.Post(KeyDownEvent(VK_F10, true));  // a pass without a frame
   };
   RunDemo(Fakes);

@@ -16,9 +16,8 @@
 
 bool Precompute() {
   DecideRenderPath();
-  LoadGlArrayCalls([](const char *Name) {
-    return HasPlatform() ? Platform().GetProcAddress(Name) : nullptr;
-  });
+  LoadGlArrayCalls(
+      [](const char *Name) { return HasPlatform() ? Platform().GetProcAddress(Name) : nullptr; });
   TViewPicture::ForgetAll();
   // Every run starts from the record the steps below fill, whatever a run
   // before it left.

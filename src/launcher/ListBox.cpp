@@ -21,11 +21,20 @@ int TListBox::handle(int Event) {
     const int Current = value() > 0 ? value() : 1;
     const int Page = RowsInView() > 1 ? RowsInView() - 1 : 1;
     switch (Fl::event_key()) {
-      case FL_Home: MoveTo(1); return 1;
-      case FL_End: MoveTo(size()); return 1;
-      case FL_Page_Up: MoveTo(Current - Page); return 1;
-      case FL_Page_Down: MoveTo(Current + Page); return 1;
-      default: break;
+      case FL_Home:
+        MoveTo(1);
+        return 1;
+      case FL_End:
+        MoveTo(size());
+        return 1;
+      case FL_Page_Up:
+        MoveTo(Current - Page);
+        return 1;
+      case FL_Page_Down:
+        MoveTo(Current + Page);
+        return 1;
+      default:
+        break;
     }
   }
   const int Used = Fl_Hold_Browser::handle(Event);

@@ -3,10 +3,10 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
-#include "platform/SdlWindowLoss.h"
-
 #include <chrono>
 #include <thread>
+
+#include "platform/SdlWindowLoss.h"
 
 // FLTK 1.3 keeps its user-interface options (arrow-key focus, visible focus,
 // text drag and drop, tooltips, the GTK file chooser) in two private

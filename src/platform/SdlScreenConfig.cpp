@@ -48,8 +48,7 @@ bool ReadScreenConfig(Display *Dpy, TScreenConfig &Config) {
   Config.Height = DisplayHeight(Dpy, ScreenNumber);
   Config.WidthMm = DisplayWidthMM(Dpy, ScreenNumber);
   Config.HeightMm = DisplayHeightMM(Dpy, ScreenNumber);
-  XRRScreenResources *Resources =
-      XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, ScreenNumber));
+  XRRScreenResources *Resources = XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, ScreenNumber));
   if (!Resources) return false;
   const bool Read = ReadCrtcs(Dpy, Resources, Config.Crtcs);
   XRRFreeScreenResources(Resources);
@@ -80,8 +79,7 @@ bool ApplyScreenConfig(Display *Dpy, const TScreenConfig &Config) {
     }
     if (DisplayWidth(Dpy, ScreenNumber) != Config.Width ||
         DisplayHeight(Dpy, ScreenNumber) != Config.Height)
-      XRRSetScreenSize(Dpy, Root, Config.Width, Config.Height, Config.WidthMm,
-                       Config.HeightMm);
+      XRRSetScreenSize(Dpy, Root, Config.Width, Config.Height, Config.WidthMm, Config.HeightMm);
     for (const TCrtcSetting *Setting : Changing) SetCrtc(Dpy, Resources, *Setting);
   }
   if (Resources) XRRFreeScreenResources(Resources);

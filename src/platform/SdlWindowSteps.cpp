@@ -93,8 +93,7 @@ bool WindowRunsMode(SDL_Window *Window, int Width, int Height, int Bits) {
   if (ModeOutlivesProcess()) return false;
   SDL_DisplayMode OfWindow;
   int DrawableWidth = 0, DrawableHeight = 0;
-  if (SDL_GetWindowDisplayMode(Window, &OfWindow) != 0 ||
-      !SameMode(OfWindow, Width, Height, Bits))
+  if (SDL_GetWindowDisplayMode(Window, &OfWindow) != 0 || !SameMode(OfWindow, Width, Height, Bits))
     return false;
   SDL_GL_GetDrawableSize(Window, &DrawableWidth, &DrawableHeight);
   return DrawableWidth == Width && DrawableHeight == Height;

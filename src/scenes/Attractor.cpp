@@ -15,7 +15,6 @@
 #include "scenes/SoftAttractor.h"
 #include "scenes/ViewPicture.h"
 
-
 namespace {
 constexpr int64_t StepCount = 60000;
 constexpr Single Sigma = 3;

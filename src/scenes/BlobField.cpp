@@ -64,8 +64,8 @@ void UploadField() {
     return;
   }
   glBindTexture(GL_TEXTURE_2D, FieldTex.TexId);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, FieldTex.Width, FieldTex.Height, GL_RGB,
-                  GL_UNSIGNED_BYTE, FieldTex.Data.data());
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, FieldTex.Width, FieldTex.Height, GL_RGB, GL_UNSIGNED_BYTE,
+                  FieldTex.Data.data());
 }
 
 // Grid row 0 is the bottom of the view: the top vertices carry t = 1.
@@ -108,4 +108,3 @@ void DrawBlobField(int64_t t, Single Alpha, Single Wipe) {
   UploadField();
   DrawFieldQuad(Alpha);
 }
-

@@ -145,8 +145,7 @@ const TShape &ShapeFor(TOrganismFrame &Frame, int Generation, Single Size, Singl
   return Shape;
 }
 
-void DrawOutlineVertices(TVertexBatch &Lines, const TShape &Shape, Single CentreX,
-                         Single CentreY) {
+void DrawOutlineVertices(TVertexBatch &Lines, const TShape &Shape, Single CentreX, Single CentreY) {
   for (const TVertex &Offset : Shape.Outline) Lines.Vertex(CentreX + Offset.X, CentreY + Offset.Y);
 }
 

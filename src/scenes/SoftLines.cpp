@@ -41,7 +41,7 @@ struct TSegmentShape {
   // limits): HalfLength and 1, or for a segment shorter than a pixel drawn
   // as the driver draws it, its length and length / HalfLength.
   float AlongReach, AlongCos, AlongSin;
-  float Scale;      // the strip's opacity x 255
+  float Scale;  // the strip's opacity x 255
   uint32_t Grey;
   // Pixel centres (i + 0.5) inside the quad's bounds, clipped to the canvas.
   int FirstRow, LastRow, FirstColumn, LastColumn;

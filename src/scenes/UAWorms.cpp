@@ -48,8 +48,7 @@ TWormPoint Displace(const TFrame &Frame, TWormPoint Point, Single Weight) {
 // One vertex: grey to black and transparent to its weight as the scene fades
 // in, moved out from the worm's anchor to its place on the path.
 void EmitVertex(const TFrame &Frame, int Worm, TWormPoint Point, Single Weight) {
-  Frame.Strips.Color(Frame.Grey, Frame.Grey, Frame.Grey,
-                     LinearInterpolate(0, Weight, Frame.Fade));
+  Frame.Strips.Color(Frame.Grey, Frame.Grey, Frame.Grey, LinearInterpolate(0, Weight, Frame.Fade));
   Frame.Strips.Vertex(EasedBlend(Carried.Worms.WormAnchorX[Worm], Point.X, Frame.FadeEased),
                       EasedBlend(Carried.Worms.WormAnchorY[Worm], Point.Y, Frame.FadeEased));
 }
@@ -134,8 +133,12 @@ uint32_t WormPeriod(int Worm) {
 void DrawWorms(uint32_t Time, Single Fade) {
   TWormState &Worms = Carried.Worms;
   glEnable(GL_BLEND);
-  const TFrame Frame{Extended(Ogl->ViewWidth), Extended(Ogl->ViewHeight), EasedWeight(Fade),
-                     CosineInterpolate(0.5f, 0, Fade), Fade, Batch()};
+  const TFrame Frame{Extended(Ogl->ViewWidth),
+                     Extended(Ogl->ViewHeight),
+                     EasedWeight(Fade),
+                     CosineInterpolate(0.5f, 0, Fade),
+                     Fade,
+                     Batch()};
   Frame.Strips.Clear();
   for (int i = 0; i < WormCount; ++i) {
     const uint32_t Period = WormPeriod(i);

@@ -110,7 +110,9 @@ void TVertexBatch::DrawArrays() {
     std::copy(TexCoords.begin(), TexCoords.end(),
               Uploaded.begin() + static_cast<ptrdiff_t>(TexCoordsAt));
   Buffer.Store(Uploaded.data(), Uploaded.size() * sizeof(Single), GL_STREAM_DRAW);
-  const auto At = [](size_t Float) { return reinterpret_cast<const GLvoid *>(Float * sizeof(Single)); };
+  const auto At = [](size_t Float) {
+    return reinterpret_cast<const GLvoid *>(Float * sizeof(Single));
+  };
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
   glVertexPointer(2, GL_FLOAT, 0, nullptr);

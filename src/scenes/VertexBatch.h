@@ -1,6 +1,6 @@
 // A run of primitives gathered as arrays (positions, a colour per vertex and,
-// for textured ones, texture coordinates) and handed to GL together: one draw call per run of primitives of the same
-// mode where the context has the array entry points, else the same
+// for textured ones, texture coordinates) and handed to GL together: one draw call per run of
+// primitives of the same mode where the context has the array entry points, else the same
 // primitives made with glBegin / glColor / glVertex / glEnd. Either way GL
 // sees the same primitives, vertices and colours in the same order.
 #pragma once

@@ -26,7 +26,8 @@ constexpr TFailureMessage FailureMessages[] = {
     {TWindowFailure::ClassRegistration, TMessageIcon::Error,
      "Could not register the window class."},
     {TWindowFailure::ModeDeclined, TMessageIcon::Error, "Good bye."},
-    {TWindowFailure::WindowCreation, TMessageIcon::Warning, "Window could not be created for some reason."},
+    {TWindowFailure::WindowCreation, TMessageIcon::Warning,
+     "Window could not be created for some reason."},
     {TWindowFailure::DeviceContext, TMessageIcon::Warning, "Could not create a GL device context."},
     {TWindowFailure::PixelFormatChoice, TMessageIcon::Warning,
      "Could not find any suitable pixel format."},
@@ -71,7 +72,8 @@ TWindowFailure CreateWindowAndContext(const char *Title, int32_t Width, int32_t 
                                       int32_t Bits) {
   const TWindowFailure Failure =
       WindowSystem().CreateWindow(Title, Width, Height, Bits, RunState().Fullscreen);
-  State.WindowHandle = Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::WindowCreation;
+  State.WindowHandle =
+      Failure == TWindowFailure::NoFailure || Failure > TWindowFailure::WindowCreation;
   State.RenderContext =
       Failure == TWindowFailure::NoFailure || Failure == TWindowFailure::Activation;
   return Failure == TWindowFailure::NoFailure ? Failure : FailCreation(Failure);

@@ -46,8 +46,7 @@ TChild::TChild(const std::vector<std::string> &Arguments,
   Argv.push_back(nullptr);
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
-  posix_spawn_file_actions_addopen(&Actions, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  posix_spawn_file_actions_addopen(&Actions, 1, Output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&Actions, 2, (Output + ".log").c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (posix_spawnp(&Child, Argv[0], &Actions, nullptr, Argv.data(), Envp.data()) != 0) Child = 0;

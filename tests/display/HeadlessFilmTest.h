@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "film/FilmSetup.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
 #include "UMTypes.h"
+#include "film/FilmSetup.h"
 
 template <int Width, int Height>
 class THeadlessFilmTest : public ::testing::Test {

@@ -225,8 +225,8 @@ TEST_F(LauncherRunTest, AWholeRunWritesNoFileOutsideTheTemporaryFolder) {
   const std::string Trace = Scratch.Path("trace");
   // strace started in the scratch folder (where the music is), the demo
   // under it.
-  TChild Run({"sh", "-c", "cd \"$0\" && exec \"$@\"", Scratch.Path(""), "strace", "-f", "-qq",
-              "-o", Trace, "-e",
+  TChild Run({"sh", "-c", "cd \"$0\" && exec \"$@\"", Scratch.Path(""), "strace", "-f", "-qq", "-o",
+              Trace, "-e",
               "trace=open,openat,creat,mkdir,mkdirat,rename,renameat,renameat2,link,linkat,"
               "symlink,symlinkat,unlink,unlinkat,truncate",
               Program},
@@ -261,10 +261,9 @@ TEST_F(LauncherRunTest, AWholeRunWritesNoFileOutsideTheTemporaryFolder) {
   std::vector<std::string> Outside;
   const std::vector<uint8_t> Bytes = ReadBytes(Trace);
   for (const std::string &Path : WrittenPaths(std::string(Bytes.begin(), Bytes.end()))) {
-    const bool Temporary = Path.rfind("/tmp/", 0) == 0 || Path.rfind("/dev/", 0) == 0 ||
-                           Path.rfind("/proc/", 0) == 0;
-    if (!Temporary && Path.find("/mesa_shader_cache") == std::string::npos)
-      Outside.push_back(Path);
+    const bool Temporary =
+        Path.rfind("/tmp/", 0) == 0 || Path.rfind("/dev/", 0) == 0 || Path.rfind("/proc/", 0) == 0;
+    if (!Temporary && Path.find("/mesa_shader_cache") == std::string::npos) Outside.push_back(Path);
   }
   EXPECT_TRUE(Outside.empty()) << Outside.size() << " paths written, the first: "
                                << (Outside.empty() ? "" : Outside[0]);

@@ -13,11 +13,11 @@
 
 #include "DemoProcess.h"
 #include "UMOgl.h"
+#include "UMTypes.h"
 #include "launcher/DialogFlags.h"
 #include "launcher/DialogScale.h"
 #include "launcher/SettingsDialog.h"
 #include "launcher/TForm1.h"
-#include "UMTypes.h"
 
 namespace {
 
@@ -215,7 +215,7 @@ TEST_F(ListBoxTest, HomeEndAndThePageKeysMoveTheSelectionAndKeepItInView) {
   // settles which scroll bars take room from the rows.
   Form.redraw();
   Fl::flush();
-  const TStep DialogSteps[] = {{FL_End, 11},  {FL_Home, 0},      {FL_Page_Down, 11},
+  const TStep DialogSteps[] = {{FL_End, 11},    {FL_Home, 0},    {FL_Page_Down, 11},
                                {FL_Page_Up, 0}, {FL_Page_Up, 0}, {FL_Page_Down, 11}};
   for (const TStep &Step : DialogSteps) {
     Press(Step.Key);
@@ -251,8 +251,8 @@ TEST_F(ListBoxTest, TheDialogAsksForAFixedFrameWithoutMinimiseOrMaximiseBox) {
   const std::string Id =
       Output("timeout 10 xdotool search --sync --name '^List box test$' | head -1");
   ASSERT_FALSE(Id.empty());
-  const std::string Hints = Output("xprop -id " + Id.substr(0, Id.find('\n')) +
-                                   " _MOTIF_WM_HINTS WM_NORMAL_HINTS");
+  const std::string Hints =
+      Output("xprop -id " + Id.substr(0, Id.find('\n')) + " _MOTIF_WM_HINTS WM_NORMAL_HINTS");
   EXPECT_NE(Hints.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x3, 0x24, 0x1a, 0x0, 0x0"),
             std::string::npos)
       << Hints;

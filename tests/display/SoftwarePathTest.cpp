@@ -76,8 +76,7 @@ TEST_F(SoftwarePath, TreePicturesTakenAheadInSlicesAreTheGlFrameByteForByte) {
   int Slices = 1;
   // Each call takes a slice; far more calls than any tree needs means the
   // pictures are never finished.
-  while (!PrepareTreePictures())
-    ASSERT_LT(++Slices, 10000) << "the tree pictures are never ready";
+  while (!PrepareTreePictures()) ASSERT_LT(++Slices, 10000) << "the tree pictures are never ready";
   EXPECT_GT(Slices, 2);  // the whole tree never in one frame
   EXPECT_EQ(RandSeed, 77u);
   for (int64_t Time : {50500, 59200}) {

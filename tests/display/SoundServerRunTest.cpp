@@ -12,20 +12,20 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <memory>
-#include <sstream>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../SoundFixtures.h"
 #include "DemoProcess.h"
-#include "support/WindowedDemo.h"
 #include "sound/DecodedTrack.h"
+#include "support/WindowedDemo.h"
 
 extern char **environ;
 
@@ -113,8 +113,8 @@ TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
   const std::vector<const char *> Tools =
       Case.Server == TServer::PulseAudio
           ? std::vector<const char *>{"pulseaudio", "parec", "pactl"}
-          : std::vector<const char *>{"pipewire", "wireplumber", "pipewire-pulse", "parec", "pactl",
-                                      "dbus-run-session"};
+          : std::vector<const char *>{"pipewire", "wireplumber", "pipewire-pulse",
+                                      "parec",    "pactl",       "dbus-run-session"};
   for (const char *Tool : Tools)
     ASSERT_TRUE(Installed(Tool)) << Tool << " is missing: scripts/deps installs it";
 
@@ -132,17 +132,15 @@ TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
   std::unique_ptr<TChild> Server;
   if (Case.Server == TServer::PulseAudio)
     Server = std::make_unique<TChild>(
-        std::vector<std::string>{"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                 "--log-target=stderr", "-L",
-                                 "module-null-sink sink_name=quillmoor", "-L",
-                                 "module-native-protocol-unix socket=" + Socket +
-                                     " auth-anonymous=1"},
+        std::vector<std::string>{
+            "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--log-target=stderr",
+            "-L", "module-null-sink sink_name=quillmoor", "-L",
+            "module-native-protocol-unix socket=" + Socket + " auth-anonymous=1"},
         Private, Scratch.Path("server.out"));
   else {
-    Server = std::make_unique<TChild>(
-        std::vector<std::string>{"dbus-run-session", "--", "sh", "-c", PipeWireSession, "sh",
-                                 ServerPids},
-        Private, Scratch.Path("server.out"));
+    Server = std::make_unique<TChild>(std::vector<std::string>{"dbus-run-session", "--", "sh", "-c",
+                                                               PipeWireSession, "sh", ServerPids},
+                                      Private, Scratch.Path("server.out"));
   }
   // Ends the servers however the test leaves.
   struct TServerStop {
@@ -165,12 +163,13 @@ TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     Up = std::system((Pactl + " info >/dev/null 2>&1").c_str()) == 0;
   }
-  ASSERT_TRUE(Up) << "the sound server did not start: " << Output("cat " + Scratch.Path("server.out.log"));
+  ASSERT_TRUE(Up) << "the sound server did not start: "
+                  << Output("cat " + Scratch.Path("server.out.log"));
   if (Case.Server == TServer::PipeWire) {
     // The null sink, made the default one so that a stream with no target
     // (SDL's) goes there.
-    ASSERT_EQ(std::system((Pactl + " load-module module-null-sink sink_name=quillmoor >/dev/null")
-                              .c_str()),
+    ASSERT_EQ(std::system(
+                  (Pactl + " load-module module-null-sink sink_name=quillmoor >/dev/null").c_str()),
               0);
     ASSERT_EQ(std::system((Pactl + " set-default-sink quillmoor").c_str()), 0);
   }
@@ -275,8 +274,10 @@ TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
     // real-time scheduling (CI's) misses now and then under load: a rare
     // fault is shown, not failed; the music must be there and whole
     // nearly everywhere.
-    for (const std::string &Mismatch : Mismatches) std::printf("the music at %s\n", Mismatch.c_str());
-    EXPECT_LE(Mismatches.size() * 20, size_t(Checked)) << Mismatches.size() << " windows do not match";
+    for (const std::string &Mismatch : Mismatches)
+      std::printf("the music at %s\n", Mismatch.c_str());
+    EXPECT_LE(Mismatches.size() * 20, size_t(Checked))
+        << Mismatches.size() << " windows do not match";
   }
 }
 

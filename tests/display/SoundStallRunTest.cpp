@@ -23,8 +23,8 @@
 
 #include "../SoundFixtures.h"
 #include "DemoProcess.h"
-#include "support/WindowedDemo.h"
 #include "sound/DecodedTrack.h"
+#include "support/WindowedDemo.h"
 
 namespace {
 

@@ -183,8 +183,7 @@ bool SendKeys(unsigned long Window, const std::string &Keys) {
     Event.keycode = Code;
     for (const int Type : {KeyPress, KeyRelease}) {
       Event.type = Type;
-      XSendEvent(Connection, Window, True,
-                 Type == KeyPress ? KeyPressMask : KeyReleaseMask,
+      XSendEvent(Connection, Window, True, Type == KeyPress ? KeyPressMask : KeyReleaseMask,
                  reinterpret_cast<XEvent *>(&Event));
     }
     XSync(Connection, False);
@@ -211,7 +210,8 @@ TEST_P(WaylandSessionTest, TheFilmRunsWindowedAndFullscreenAndXWaylandOutlivesIt
   const std::string Program = BuildFolder() + "/quillmoor";
   ASSERT_EQ(access(Program.c_str(), X_OK), 0) << "the demo is not built";
   for (const char *Tool : {"weston", "Xwayland", "weston-screenshooter"})
-    ASSERT_TRUE(Installed(Tool)) << Tool << " is missing: scripts/deps installs weston and xwayland";
+    ASSERT_TRUE(Installed(Tool)) << Tool
+                                 << " is missing: scripts/deps installs weston and xwayland";
 
   TScratchFolder Scratch;
   Scratch.Write("music.mp3", ReadBytes(BuildFolder() + "/music.mp3"));
@@ -246,7 +246,8 @@ TEST_P(WaylandSessionTest, TheFilmRunsWindowedAndFullscreenAndXWaylandOutlivesIt
     }
     ASSERT_NE(Window, 0u) << "no render window; windows: "
                           << Output("xdotool search --name . getwindowname %@ 2>&1")
-                          << "\nweston's log:\n" << Weston.LogText();
+                          << "\nweston's log:\n"
+                          << Weston.LogText();
     const std::string State = Output("xprop -id " + std::to_string(Window) + " _NET_WM_STATE");
     EXPECT_EQ(State.find("_NET_WM_STATE_FULLSCREEN") != std::string::npos, Fullscreen) << State;
 
@@ -294,7 +295,8 @@ TEST(WaylandDriverTest, FullscreenInAModeOtherThanTheDesktopsRunsWithoutTheWindo
   const std::string Program = BuildFolder() + "/quillmoor";
   ASSERT_EQ(access(Program.c_str(), X_OK), 0) << "the demo is not built";
   for (const char *Tool : {"weston", "Xwayland", "weston-debug"})
-    ASSERT_TRUE(Installed(Tool)) << Tool << " is missing: scripts/deps installs weston and xwayland";
+    ASSERT_TRUE(Installed(Tool)) << Tool
+                                 << " is missing: scripts/deps installs weston and xwayland";
 
   TScratchFolder Scratch;
   Scratch.Write("music.mp3", ReadBytes(BuildFolder() + "/music.mp3"));

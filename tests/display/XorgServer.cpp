@@ -123,8 +123,7 @@ TScreenState ReadScreenState() {
   if (!Dpy) return State;
   const int ScreenNumber = DefaultScreen(Dpy);
   State.Screen = Size(DisplayWidth(Dpy, ScreenNumber), DisplayHeight(Dpy, ScreenNumber));
-  XRRScreenResources *Resources =
-      XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, ScreenNumber));
+  XRRScreenResources *Resources = XRRGetScreenResourcesCurrent(Dpy, RootWindow(Dpy, ScreenNumber));
   for (int i = 0; Resources && i < Resources->ncrtc && State.Crtc.empty(); ++i) {
     XRRCrtcInfo *Info = XRRGetCrtcInfo(Dpy, Resources, Resources->crtcs[i]);
     if (Info && Info->mode != None)

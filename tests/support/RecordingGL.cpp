@@ -406,7 +406,6 @@ void glBufferSubData(GLenum target, GLintptr offset, GLsizeiptr size, const void
     std::memcpy(Storage.data() + offset, data, static_cast<size_t>(size));
 }
 
-
 void glGetFloatv(GLenum pname, GLfloat *params) {
   const bool Matrix = pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX;
   for (int i = 0; i < (Matrix ? 16 : 1); ++i) params[i] = Matrix && i % 5 == 0 ? 1.f : 0.f;

@@ -4,8 +4,7 @@
 
 unsigned long StartWindowedDemo(TDemoProcess &Demo, const std::string &Program,
                                 const std::string &Folder,
-                                const std::vector<std::string> &Environment,
-                                TWindowedSize Size) {
+                                const std::vector<std::string> &Environment, TWindowedSize Size) {
   if (!Demo.Start(Program, Folder, Environment)) {
     ADD_FAILURE() << "could not start " << Program;
     return 0;

@@ -17,5 +17,4 @@ enum class TWindowedSize { Default1024x768, Small640x480 };
 // test failure that says which step did not happen.
 unsigned long StartWindowedDemo(TDemoProcess &Demo, const std::string &Program,
                                 const std::string &Folder,
-                                const std::vector<std::string> &Environment,
-                                TWindowedSize Size);
+                                const std::vector<std::string> &Environment, TWindowedSize Size);

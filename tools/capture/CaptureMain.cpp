@@ -26,17 +26,19 @@ int main(int Count, char **Args) {
     return 0;
   }
   switch (Capture(Options, Error)) {
-  case TCaptureResult::Done: return 0;
-  case TCaptureResult::Interrupted:
-    std::fprintf(stderr, "quillmoor-capture: interrupted; %s holds the frames rendered so far\n",
-                 Options.OutPath.c_str());
-    return 130;
-  case TCaptureResult::Stopped:
-    // Ended as the signal asked, now that nothing is left behind.
-    signal(CaptureStopSignal(), SIG_DFL);
-    raise(CaptureStopSignal());
-    return 128 + CaptureStopSignal();
-  case TCaptureResult::Failed: break;
+    case TCaptureResult::Done:
+      return 0;
+    case TCaptureResult::Interrupted:
+      std::fprintf(stderr, "quillmoor-capture: interrupted; %s holds the frames rendered so far\n",
+                   Options.OutPath.c_str());
+      return 130;
+    case TCaptureResult::Stopped:
+      // Ended as the signal asked, now that nothing is left behind.
+      signal(CaptureStopSignal(), SIG_DFL);
+      raise(CaptureStopSignal());
+      return 128 + CaptureStopSignal();
+    case TCaptureResult::Failed:
+      break;
   }
   std::fprintf(stderr, "quillmoor-capture: %s\n", Error.c_str());
   return 1;

@@ -17,13 +17,13 @@ struct TCaptureOptions {
   int Width = 1024;
   int Height = 768;
   int Fps = 30;
-  int64_t From = 0;       // film time of the first frame
+  int64_t From = 0;         // film time of the first frame
   int64_t To = FilmLength;  // frames up to, not including, this film time
-  bool Leader = false;    // the countdown before the film
-  bool Countdown = false; // a single leader frame at tick time From (--countdown)
-  std::string MusicPath;  // empty: the bundled music
+  bool Leader = false;      // the countdown before the film
+  bool Countdown = false;   // a single leader frame at tick time From (--countdown)
+  std::string MusicPath;    // empty: the bundled music
   int Jobs = 1;
-  bool Timing = false;    // where the time went, on stderr at the end
+  bool Timing = false;  // where the time went, on stderr at the end
   std::string OutPath;
   TOutputKind Kind = TOutputKind::Png;
   bool Help = false;

@@ -689,7 +689,8 @@ TCaptureResult Outcome(bool Ok) {
 
 // The capture's signal handlers while it runs, the old ones back after.
 struct TSignals {
-  struct sigaction OldInt {}, OldTerm{}, OldHup{}, OldPipe{};
+  struct sigaction OldInt {
+  }, OldTerm{}, OldHup{}, OldPipe{};
   TSignals() {
     // No SA_RESTART: a signal ends the wait it interrupts.
     struct sigaction Action {};

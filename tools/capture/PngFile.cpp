@@ -2,9 +2,8 @@
 
 #include <png.h>
 #include <stdlib.h>
-#include <unistd.h>
-
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>

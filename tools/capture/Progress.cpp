@@ -6,7 +6,9 @@
 #include <string>
 
 TProgress::TProgress(int64_t FrameCount)
-    : Total(FrameCount), Shown(isatty(STDERR_FILENO) != 0), Started(std::chrono::steady_clock::now()),
+    : Total(FrameCount),
+      Shown(isatty(STDERR_FILENO) != 0),
+      Started(std::chrono::steady_clock::now()),
       LastDrawn(Started) {}
 
 void TProgress::Update(int64_t Done) {
@@ -27,7 +29,8 @@ void TProgress::Draw(int64_t Done) {
   const double Elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - Started).count();
   const double Rate = Elapsed > 0 ? static_cast<double>(Done) / Elapsed : 0;
-  const int64_t Left = Rate > 0 ? static_cast<int64_t>(static_cast<double>(Total - Done) / Rate) : 0;
+  const int64_t Left =
+      Rate > 0 ? static_cast<int64_t>(static_cast<double>(Total - Done) / Rate) : 0;
   constexpr int Width = 30;
   const int Filled = Total > 0 ? static_cast<int>(Done * Width / Total) : Width;
   const std::string Bar = std::string(static_cast<size_t>(Filled), '#') +
