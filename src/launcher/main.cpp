@@ -1,8 +1,6 @@
 // The demo's executable: the entry's steps on the SDL backend, then the
 // exit status: 128 + the signal when a stop signal ended it, 1 when the run
 // ended on a failure (no sound device, no window, no music, ...), else 0.
-#include <malloc.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,22 +9,7 @@
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
 
-namespace {
-// Frames allocate and free buffers of several megabytes (ours and the GL
-// driver's). With glibc's adaptive thresholds such a buffer can end up
-// mapped fresh, or trimmed off the heap's top, on every frame, and the page
-// faults that follow halved the frame rate for seconds at a time. Fixed
-// thresholds keep freed memory in the heap for the next frame.
-constexpr int KeepFreedBytes = 1 << 30;
-
-void KeepFreedMemoryForTheNextFrame() {
-  mallopt(M_MMAP_THRESHOLD, KeepFreedBytes);
-  mallopt(M_TRIM_THRESHOLD, KeepFreedBytes);
-}
-}  // namespace
-
 int main() {
-  KeepFreedMemoryForTheNextFrame();
   TSdlPlatform &Backend = SdlPlatform();
   SetPlatform(&Backend, &Backend);
   // The dialog needs the display; without one say so instead of leaving it

@@ -1,8 +1,19 @@
 #include "runner/RunnerCalls.h"
 
 #include "film/Precompute.h"
+#include "platform/FrameHeap.h"
 #include "scenes/Countdown.h"
 #include "scenes/Timeline.h"
+
+namespace {
+// The set-up's own allocations done, the heap is readied for the frames, so
+// that the film's first heavy frames do not wait on the kernel for memory.
+bool PrecomputeAndPrepareHeap() {
+  if (!Precompute()) return false;
+  PrepareFrameHeap();
+  return true;
+}
+}  // namespace
 
 const TRunnerCalls &RealRunnerCalls() {
   static constexpr TRunnerCalls Real = {
@@ -21,7 +32,7 @@ const TRunnerCalls &RealRunnerCalls() {
           &::FSOUND_Stream_Follow,
           &::FSOUND_GetCurrentLevels,
       },
-      {&::Precompute, &::DrawCountdown, &::DrawScene},
+      {&PrecomputeAndPrepareHeap, &::DrawCountdown, &::DrawScene},
   };
   return Real;
 }
