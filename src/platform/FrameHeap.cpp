@@ -27,8 +27,7 @@ void FaultIn(char *Start, std::size_t Bytes) {
   const std::uintptr_t End = (reinterpret_cast<std::uintptr_t>(Start) + Bytes) & ~(Page - 1);
   if (End <= First) return;
   if (madvise(reinterpret_cast<void *>(First), End - First, MADV_POPULATE_WRITE) == 0) return;
-  for (std::uintptr_t At = First; At < End; At += Page)
-    *reinterpret_cast<volatile char *>(At) = 0;
+  for (std::uintptr_t At = First; At < End; At += Page) *reinterpret_cast<volatile char *>(At) = 0;
 }
 }  // namespace
 

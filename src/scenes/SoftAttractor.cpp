@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
+#include "scenes/GreyFrame.h"
 #include "scenes/SoftLines.h"
 #include "scenes/ViewPicture.h"
 
@@ -16,7 +16,6 @@ constexpr float SceneLineWidth = 2.1f;
 
 TStrips Segments;
 TGreyCanvas Canvas;
-std::vector<uint8_t> FrameRows;
 TViewPicture Picture;
 
 // A point in clip space with its shade (grey level times the fog factor).
@@ -96,18 +95,6 @@ void CollectSegments(const TTransform &T) {
   }
 }
 
-// The frame so far into the canvas, top row first: it is grey, so the red
-// channel is the picture.
-void ReadFrame(int Width, int Height) {
-  Canvas.Reset(Width, Height, 0);
-  FrameRows.resize(static_cast<size_t>(Width) * Height);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, Width, Height, GL_RED, GL_UNSIGNED_BYTE, FrameRows.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  for (int Row = 0; Row < Height; ++Row)
-    std::memcpy(&Canvas.Pixels[static_cast<size_t>(Row) * Width],
-                &FrameRows[static_cast<size_t>(Height - 1 - Row) * Width], Width);
-}
 }  // namespace
 
 const std::vector<TAttractorPoint> &AttractorPoints() {
@@ -138,7 +125,7 @@ void DrawSoftAttractor() {
   glGetFloatv(GL_FOG_END, &T.FogEnd);
   TViewPicture::ViewportSize(T.Width, T.Height);
   CollectSegments(T);
-  ReadFrame(T.Width, T.Height);
+  ReadGreyFrame(Canvas, T.Width, T.Height);
   DrawSmoothStrips(Canvas, Segments, SceneLineWidth);
   Picture.FillGrey(Canvas.Pixels.data(), T.Width, T.Height);
   Picture.Show();

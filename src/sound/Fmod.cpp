@@ -14,7 +14,6 @@
 #include <system_error>
 
 #include "UMTypes.h"
-#include "sound/DecodedTrack.h"
 #include "sound/StreamPlayer.h"
 
 FSOUND_HANDLE MusicStream = 0;
@@ -52,7 +51,6 @@ struct TSoundSystem {
   FSOUND_HANDLE LastHandle = 0;
   float Gain = 1.0f;
   int LastError = ErrNone;
-  const TDecodedTrack *OfflineTrack = nullptr;  // levels without a device
 };
 
 TSoundSystem Sound;
@@ -249,10 +247,6 @@ bool FSOUND_SetVolume(int Channel, int Volume) {
 
 bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right) {
   if (Left == nullptr || Right == nullptr || Channel != MusicChannel) return Fail(ErrInvalidParam);
-  if (Sound.OfflineTrack) {
-    Sound.OfflineTrack->LevelsAt(DemoTime, *Left, *Right);
-    return true;
-  }
   TStreamPlayer *Player = StreamFor(Sound.StreamHandle);
   float NewLeft = 0.0f, NewRight = 0.0f;
   if (Player == nullptr || !Player->CurrentLevels(NewLeft, NewRight)) return Fail(ErrInvalidParam);
@@ -260,8 +254,6 @@ bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right) {
   *Right = NewRight;
   return true;
 }
-
-void UseDecodedTrackLevels(const TDecodedTrack *Track) { Sound.OfflineTrack = Track; }
 
 bool FSOUND_Stream_Stop(FSOUND_HANDLE Stream) {
   TStreamPlayer *Player = StreamFor(Stream);

@@ -32,13 +32,6 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream);
 // and holds silence when the device runs fast. False for a dead handle.
 bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t FilmTime);
 
-class TDecodedTrack;
-// A run with no device (the capture tool): while Track is set,
-// FSOUND_GetCurrentLevels answers from it with the levels at DemoTime, the
-// same meter over the same decoded samples a playing stream reads. Null goes
-// back to the device.
-void UseDecodedTrackLevels(const TDecodedTrack *Track);
-
 // Closes the device and forgets every stream, handle and error: the sound
 // layer as it is when the program starts.
 void ResetSoundSystem();
