@@ -31,6 +31,9 @@ void UseBlock(std::size_t Bytes, int Fill) {
 // faults every one of them in, and without the fixed thresholds every use
 // maps it afresh.
 TEST(FrameHeap, BlocksWithinThePreparedSizeFaultNoPageIn) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer's allocator replaces glibc's heap";
+#endif
   constexpr std::size_t Prepared = std::size_t(64) << 20;
   PrepareFrameHeap(Prepared);
   const long Before = MinorFaults();
