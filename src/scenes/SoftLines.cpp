@@ -120,15 +120,15 @@ bool RowSpan(const TSegmentShape &S, float HalfWidth, float Dy, int &From, int &
   return From <= To;
 }
 
-// Blends the pixels From..To of one row (Dy below the segment's middle).
-// Every pixel takes the same single-precision steps, whichever way it is
-// computed: an uncovered pixel (Width or Length at most 0) gets alpha 0,
-// which leaves it as it is.
-// One column at a time; the comparisons pick as the four-lane minimum and
-// maximum do (the second operand when either is not a number).
+// The four-lane minimum and maximum, one value at a time: each picks the
+// second operand when either is not a number.
 inline float Least(float A, float B) { return A < B ? A : B; }
 inline float Most(float A, float B) { return A > B ? A : B; }
 
+// Blends the pixels From..To of one row (Dy below the segment's middle).
+// Every pixel takes the same single-precision steps, whichever way it is
+// computed: an uncovered pixel (Width or Length at most 0) gets alpha 0,
+// which leaves it as it is. This one works a column at a time.
 void CoverRowPlain(uint8_t *Line, const TSegmentShape &S, float HalfWidth, float Dy, int From,
                    int To) {
   const float DySin = Dy * S.AlongSin, DyCos = Dy * S.Cos;
