@@ -10,6 +10,7 @@
 #include "launcher/DialogFlags.h"
 #include "launcher/DialogScale.h"
 #include "launcher/TForm1.h"
+#include "platform/Platform.h"
 #include "platform/SdlSignals.h"
 
 namespace {
@@ -46,6 +47,8 @@ void StoreChoice(const TForm1 &Form) {
   Ogl->ModeHeight = static_cast<uint32_t>(Mode.Height);
   Ogl->ModeBits = static_cast<uint32_t>(Mode.Bits);
   RunState().Fullscreen = Form.CheckBox1->value() != 0;
+  // The run's window and boxes go to the monitor the dialog stood on.
+  if (HasPlatform()) Platform().SetHomeScreen(Form.x() + Form.w() / 2, Form.y() + Form.h() / 2);
 }
 }  // namespace
 
