@@ -43,6 +43,15 @@ GLenum WindowDepthFormat() {
   return Bits > 16 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16;
 }
 
+// The window's 8-bit colour, with an alpha channel where the window has one:
+// the kept pictures of the software path copy the frame's alpha with its
+// colour, so a frame drawn without one would differ.
+GLenum WindowColourFormat() {
+  GLint Bits = 0;
+  glGetIntegerv(GL_ALPHA_BITS, &Bits);
+  return Bits > 0 ? GL_RGBA8 : GL_RGB8;
+}
+
 }  // namespace
 
 bool HasFramebufferObjects(const char *Version, const char *Extensions) {
@@ -61,10 +70,22 @@ bool TFramePresenter::Begin(TGlProcLookup Lookup, int Width, int Height, int Bit
   FilmWidth = Width;
   FilmHeight = Height;
   const GLenum Depth = WindowDepthFormat();
-  if (Bits > 16) return MakeTarget(GL_RGB8, Depth);
-  // 5-6-5 where the driver has it as a format of its own, else the nearest
-  // it offers.
-  return MakeTarget(GL_RGB565, Depth) || MakeTarget(GL_RGB5, Depth);
+  GLint WindowGreen = 0;
+  glGetIntegerv(GL_GREEN_BITS, &WindowGreen);
+  DeeperWindow = Bits <= 16 && WindowGreen > 6;
+  const bool Made = Bits > 16 ? MakeTarget(WindowColourFormat(), Depth)
+                              // 5-6-5 where the driver has it as a format of
+                              // its own, else the nearest it offers.
+                              : MakeTarget(GL_RGB565, Depth) || MakeTarget(GL_RGB5, Depth);
+  if (Made) Gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
+  return Made;
+}
+
+void TFramePresenter::BeginFrame(int DrawableWidth, int DrawableHeight) {
+  if (!Offscreen()) return;
+  const bool AsItIs = !DeeperWindow && DrawableWidth == FilmWidth && DrawableHeight == FilmHeight;
+  FrameOffscreen = !AsItIs;
+  Gl.BindFramebuffer(GL_FRAMEBUFFER, FrameOffscreen ? Framebuffer : 0);
 }
 
 bool TFramePresenter::MakeTarget(GLenum ColourFormat, GLenum DepthFormat) {
@@ -99,13 +120,15 @@ void TFramePresenter::ClearBars(int DrawableWidth, int DrawableHeight) {
 }
 
 void TFramePresenter::Present(int DrawableWidth, int DrawableHeight) {
-  if (!Offscreen() || DrawableWidth <= 0 || DrawableHeight <= 0) return;
+  if (!FrameOffscreen || DrawableWidth <= 0 || DrawableHeight <= 0) return;
   Area = FitPicture(FilmWidth, FilmHeight, DrawableWidth, DrawableHeight);
   Gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   ClearBars(DrawableWidth, DrawableHeight);
   const bool SameSize = Area.Width == FilmWidth && Area.Height == FilmHeight;
   Gl.BlitFramebuffer(0, 0, FilmWidth, FilmHeight, Area.X, Area.Y, Area.X + Area.Width,
                      Area.Y + Area.Height, GL_COLOR_BUFFER_BIT, SameSize ? GL_NEAREST : GL_LINEAR);
+  // The film's framebuffer stays the one read from and drawn into until the
+  // next frame is begun (a read-back after the frame sees the film's frame).
   Gl.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
 }
 
@@ -117,4 +140,5 @@ void TFramePresenter::End() {
   if (ColourBuffer != 0) Gl.DeleteRenderbuffers(1, &ColourBuffer);
   if (DepthBuffer != 0) Gl.DeleteRenderbuffers(1, &DepthBuffer);
   Framebuffer = ColourBuffer = DepthBuffer = 0;
+  FrameOffscreen = false;
 }

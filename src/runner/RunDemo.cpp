@@ -64,9 +64,15 @@ bool OpenMusic(const TSoundCalls &Sound) {
 
 void *LookUpGlEntry(const char *Name) { return Platform().GetProcAddress(Name); }
 
+// Before a frame: the film draws into the window, or into its own
+// framebuffer when the window shows it scaled.
+void BeginFrame(TFramePresenter &Presenter) {
+  int Width = 0, Height = 0;
+  if (Platform().GetDrawableSize(Width, Height)) Presenter.BeginFrame(Width, Height);
+}
+
 // A drawn frame to the screen: the presenter scales it into the window's
-// drawable (when the film has a framebuffer of its own), then the buffers
-// are swapped.
+// drawable where it was drawn apart, then the buffers are swapped.
 void ShowFrame(TFramePresenter &Presenter) {
   int Width = 0, Height = 0;
   if (Platform().GetDrawableSize(Width, Height)) Presenter.Present(Width, Height);
@@ -113,6 +119,7 @@ void RunCountdown(const TFilmCalls &Film, TFramePresenter &Presenter) {
     if (Platform().PollEvent(Event)) {
       HandleWindowEvent(Event);
     } else {
+      BeginFrame(Presenter);
       Film.DrawCountdown(CountdownElapsed());
       ShowFrame(Presenter);
     }
@@ -135,7 +142,8 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
 
 // One film frame at the clock's time with the music's output levels of the
 // moment; a failed level query leaves the previous levels (0 at the start).
-bool DrawFilmFrame(const TRunnerCalls &Calls, TFrameInputs &Frame) {
+bool DrawFilmFrame(const TRunnerCalls &Calls, TFrameInputs &Frame, TFramePresenter &Presenter) {
+  BeginFrame(Presenter);
   Frame.Time = DemoTime;
   Calls.Sound.FSOUND_GetCurrentLevels(0, &Frame.LeftLevel, &Frame.RightLevel);
   return Calls.Film.DrawScene(Frame);
@@ -155,7 +163,7 @@ void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency, TFramePresenter &
     TWindowEvent Event;
     if (Platform().PollEvent(Event))
       HandleWindowEvent(Event);
-    else if ((RunState().Active && !DrawFilmFrame(Calls, Frame)) || EscapeRequested())
+    else if ((RunState().Active && !DrawFilmFrame(Calls, Frame, Presenter)) || EscapeRequested())
       RunState().Done = true;
     else
       ShowFrame(Presenter);
