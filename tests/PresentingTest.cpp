@@ -52,8 +52,8 @@ TEST(FullscreenWay, SwitchOnlyWhenAskedAndAnUnknownValueIsTheDefault) {
     const char *Value;  // null: unset
     TFullscreenWay Expected;
   } Cases[] = {
-      {nullptr, TFullscreenWay::Scaled},       {"", TFullscreenWay::Scaled},
-      {"scaled", TFullscreenWay::Scaled},      {"switch", TFullscreenWay::ModeSwitch},
+      {nullptr, TFullscreenWay::Scaled},   {"", TFullscreenWay::Scaled},
+      {"scaled", TFullscreenWay::Scaled},  {"switch", TFullscreenWay::ModeSwitch},
       {"Switch!", TFullscreenWay::Scaled},
   };
   for (const auto &Case : Cases) {

@@ -1,9 +1,12 @@
 // Fullscreen on a real X server: a private X.org with the dummy driver
 // (tests/xorg/dummy.conf: a 1600x1200 desktop, 1280x1024, 1024x768, 800x600
 // and 640x480, nothing else) really switches modes, which Xvfb never does.
-// The demo runs from its dialog, and after every way its run can end the
-// server is read back: the desktop's 1600x1200 must be there again, also
-// after SIGKILL and a crash, when only the mode guardian can put it back.
+// Most tests here ask for the real mode change (QUILLMOOR_FULLSCREEN=switch)
+// and read the server back after every way a run can end: the desktop's
+// 1600x1200 must be there again, also after SIGKILL and a crash, when only
+// the mode guardian can put it back. The default way, which keeps the
+// desktop's mode, is tested in FullscreenScaledXorgTest.cpp; here only its
+// 16-bit colours on a desktop of the mode's own size.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,7 +40,8 @@ struct TRow {
   int Width, Height;
 };
 const TRow Row640{0, 640, 480}, Row800{1, 800, 600}, Row1024{2, 1024, 768}, Row1280{3, 1280, 1024},
-    Row1400{4, 1400, 1050}, Row1600{5, 1600, 1200}, Row800Bits16{7, 800, 600};
+    Row1400{4, 1400, 1050}, Row1600{5, 1600, 1200}, Row800Bits16{7, 800, 600},
+    Row1600Bits16{11, 1600, 1200};
 
 std::string Size(const TRow &Row) {
   return std::to_string(Row.Width) + "x" + std::to_string(Row.Height);
@@ -150,9 +155,11 @@ protected:
     Scratch.Write("music.mp3", ToneMp3(Tone));
   }
 
-  // Starts the demo and picks Row in its dialog.
-  void StartAndPick(const TRow &Row) {
-    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""), {"SDL_AUDIODRIVER=dummy"}));
+  // Starts the demo and picks Row in its dialog; fullscreen switches the
+  // display's mode unless Way says otherwise.
+  void StartAndPick(const TRow &Row, const std::string &Way = "switch") {
+    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""),
+                           {"SDL_AUDIODRIVER=dummy", "QUILLMOOR_FULLSCREEN=" + Way}));
     const unsigned long Settings = WaitForWindow(Dialog, 20);
     ASSERT_NE(Settings, 0u) << "no dialog";
     ASSERT_TRUE(TypeInto(Settings, PickRow(Row)));
@@ -399,6 +406,44 @@ TEST_F(FullscreenXorgTest, TheFilmsEndPutsTheDesktopModeBack) {
   EXPECT_TRUE(ReapedByDemo(Guardian));
   ExpectDesktopBack(Guardian);
   std::printf("after the film's end: %s\n", Describe(ReadScreenState()).c_str());
+}
+
+}  // namespace
+
+namespace {
+
+size_t Levels(const TScreenPicture &Screen, int Channel) {
+  std::set<unsigned char> Seen;
+  for (size_t i = static_cast<size_t>(Channel); i < Screen.Rgb.size(); i += 3)
+    Seen.insert(Screen.Rgb[i]);
+  return Seen.size();
+}
+
+// A 16-bit mode looks like one: on a 24-bit desktop of its size, without a
+// mode change, the film shows only 5-6-5 colours (its greys in at most 32
+// levels of red and 64 of green), where the 32-bit mode shows many more.
+TEST_F(FullscreenXorgTest, ASixteenBitModeShowsSixteenBitColours) {
+  for (const TRow &Row : {Row1600Bits16, Row1600}) {
+    const bool Sixteen = Row.Index == Row1600Bits16.Index;
+    SCOPED_TRACE(Sixteen ? "16 bits" : "32 bits");
+    StartAndPick(Row, "scaled");
+    const TWindowSize Wanted{Row.Width, Row.Height};
+    const unsigned long Window = WaitForWindow(Film, 40, &Wanted);
+    ASSERT_NE(Window, 0u);
+    // The leader's and the opening's grey gradients, once frames arrive.
+    ASSERT_TRUE(ScreenAnimates(30));
+    const TScreenPicture Screen = ReadScreenPicture();
+    ASSERT_FALSE(Screen.Rgb.empty());
+    EXPECT_TRUE(ScreenRuns(Desktop, 1)) << Describe(ReadScreenState());
+    if (Sixteen) {
+      EXPECT_LE(Levels(Screen, 0), 32u);
+      EXPECT_LE(Levels(Screen, 1), 64u);
+      EXPECT_GE(Levels(Screen, 0), 8u) << "no gradient on the screen";
+    } else {
+      EXPECT_GT(Levels(Screen, 0), 64u);
+    }
+    EXPECT_EQ(Demo.EscapeAndWait(Window, 30), 0);
+  }
 }
 
 }  // namespace

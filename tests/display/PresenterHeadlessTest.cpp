@@ -121,7 +121,8 @@ TEST_F(PresenterHeadless, TheFilmFillsTheCentredAreaOfItsShapeWithBlackBars) {
         if (Colour < 0) continue;
         ++Checked;
         const uint8_t *Shown = Pixel(Screen, ScreenWidth, X, Y);
-        const int Expected[3] = {static_cast<int>(Colour >> 16), static_cast<int>(Colour >> 8 & 255),
+        const int Expected[3] = {static_cast<int>(Colour >> 16),
+                                 static_cast<int>(Colour >> 8 & 255),
                                  static_cast<int>(Colour & 255)};
         for (int C = 0; C < 3; ++C) Wrong += std::abs(Shown[C] - Expected[C]) > 2;
       }

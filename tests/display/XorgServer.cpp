@@ -152,3 +152,28 @@ size_t ScreenDigest() {
   XCloseDisplay(Dpy);
   return Digest;
 }
+
+TScreenPicture ReadScreenPicture() {
+  TScreenPicture Shot;
+  Display *Dpy = XOpenDisplay(nullptr);
+  if (!Dpy) return Shot;
+  const int ScreenNumber = DefaultScreen(Dpy);
+  const int Width = DisplayWidth(Dpy, ScreenNumber), Height = DisplayHeight(Dpy, ScreenNumber);
+  XImage *Image = XGetImage(Dpy, RootWindow(Dpy, ScreenNumber), 0, 0, static_cast<unsigned>(Width),
+                            static_cast<unsigned>(Height), AllPlanes, ZPixmap);
+  if (Image) {
+    Shot.Width = Width;
+    Shot.Height = Height;
+    Shot.Rgb.reserve(static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3);
+    for (int Y = 0; Y < Height; ++Y)
+      for (int X = 0; X < Width; ++X) {
+        const unsigned long Value = XGetPixel(Image, X, Y);
+        Shot.Rgb.push_back(static_cast<unsigned char>((Value & Image->red_mask) >> 16));
+        Shot.Rgb.push_back(static_cast<unsigned char>((Value & Image->green_mask) >> 8));
+        Shot.Rgb.push_back(static_cast<unsigned char>(Value & Image->blue_mask));
+      }
+    XDestroyImage(Image);
+  }
+  XCloseDisplay(Dpy);
+  return Shot;
+}
