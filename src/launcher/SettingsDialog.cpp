@@ -8,6 +8,7 @@
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "launcher/DialogFlags.h"
+#include "launcher/DialogFrame.h"
 #include "launcher/DialogScale.h"
 #include "launcher/TForm1.h"
 #include "platform/Platform.h"
@@ -48,7 +49,9 @@ void StoreChoice(const TForm1 &Form) {
   Ogl->ModeBits = static_cast<uint32_t>(Mode.Bits);
   RunState().Fullscreen = Form.CheckBox1->value() != 0;
   // The run's window and boxes go to the monitor the dialog stood on.
-  if (HasPlatform()) Platform().SetHomeScreen(Form.x() + Form.w() / 2, Form.y() + Form.h() / 2);
+  int CentreX = 0, CentreY = 0;
+  if (HasPlatform() && DialogCentreOnDesktop(Form, CentreX, CentreY))
+    Platform().SetHomeScreen(CentreX, CentreY);
 }
 }  // namespace
 

@@ -48,8 +48,8 @@ TLook LookAt(const TScreenPicture &Screen, int Left, int Top, int Width, int Hei
     for (int X = Left; X < Left + Width && X < Screen.Width; X += 2) {
       const unsigned char *Rgb = Screen.At(X, Y);
       const int InX = X - Left, InY = Y - Top;
-      const bool InFilm = InX >= Area.X && InX < Area.X + Area.Width && InY >= Area.Y &&
-                          InY < Area.Y + Area.Height;
+      const bool InFilm =
+          InX >= Area.X && InX < Area.X + Area.Width && InY >= Area.Y && InY < Area.Y + Area.Height;
       // A pixel at the picture's edge may be blended with the bar.
       const bool Edge = InX == Area.X - 1 || InX == Area.X + Area.Width || InY == Area.Y - 1 ||
                         InY == Area.Y + Area.Height;
@@ -63,8 +63,8 @@ TLook LookAt(const TScreenPicture &Screen, int Left, int Top, int Width, int Hei
 // the bars black and the film drawn (never a plain white or black picture).
 void ExpectPictureFor(double Seconds, int Left, int Top, int Width, int Height,
                       const TPictureArea &Area) {
-  const auto End =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(Seconds * 1000));
+  const auto End = std::chrono::steady_clock::now() +
+                   std::chrono::milliseconds(static_cast<int>(Seconds * 1000));
   int Looks = 0;
   do {
     const TScreenPicture Screen = ReadScreenPicture();
@@ -175,9 +175,7 @@ TEST_F(FullscreenScaledXorgTest, AResizeDuringTheLeaderAndTheOpeningKeepsThePict
   const TWindowSize Chosen{1024, 768};
   const unsigned long Window = WaitForWindow(Film, 40, &Chosen);
   ASSERT_NE(Window, 0u);
-  const struct {
-    int Width, Height;
-  } Sizes[] = {{1400, 1000}, {900, 800}};
+  const struct { int Width, Height; } Sizes[] = {{1400, 1000}, {900, 800}};
   for (const auto &Size : Sizes) {
     SCOPED_TRACE(std::to_string(Size.Width) + "x" + std::to_string(Size.Height));
     ASSERT_EQ(Output("xdotool windowsize " + std::to_string(Window) + " " +
