@@ -81,33 +81,12 @@ void ExpectPictureFor(double Seconds, int Left, int Top, int Width, int Height,
 
 class FullscreenScaledXorgTest : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() {
-    Skip = TXorgServer::Unavailable();
-    if (!Skip.empty()) return;
-    Server = new TXorgServer;
-    const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/dummy-1080p.conf";
-    LogFile = "/tmp/quillmoor-xorg-1080p-" + std::to_string(getpid()) + ".log";
-    if (!Server->Start(Config, LogFile, 60)) {
-      StartError = "X.org did not start (see " + LogFile + ")";
-      return;
-    }
-    const char *Old = std::getenv("DISPLAY");
-    OldDisplay = Old ? Old : "";
-    setenv("DISPLAY", Server->Name().c_str(), 1);
-  }
-
-  static void TearDownTestSuite() {
-    const bool Started = Server && StartError.empty();
-    if (Started) std::remove(LogFile.c_str());
-    delete Server;
-    Server = nullptr;
-    if (Started && OldDisplay.empty()) unsetenv("DISPLAY");
-    if (Started && !OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
-  }
+  static void SetUpTestSuite() { Xorg.Start("dummy-1080p.conf", 60); }
+  static void TearDownTestSuite() { Xorg.Stop(); }
 
   void SetUp() override {
-    if (!Skip.empty()) GTEST_SKIP() << Skip;
-    ASSERT_TRUE(StartError.empty()) << StartError;
+    if (!Xorg.Unusable.empty()) GTEST_SKIP() << Xorg.Unusable;
+    ASSERT_TRUE(Xorg.Failure.empty()) << Xorg.Failure;
     Program = BuildFolder() + "/quillmoor";
     if (access(Program.c_str(), X_OK) != 0) GTEST_SKIP() << "the demo is not built";
     ASSERT_EQ(ReadScreenState().Crtc, Monitor);
@@ -124,8 +103,7 @@ protected:
     ASSERT_TRUE(TypeInto(Settings, Mode.Keys));
   }
 
-  static inline std::string Skip, StartError, OldDisplay, LogFile;
-  static inline TXorgServer *Server = nullptr;
+  static inline TXorgDisplay Xorg;
   std::string Program;
   TScratchFolder Scratch;
   TDemoProcess Demo;

@@ -111,38 +111,21 @@ bool Ended(pid_t Pid, int Seconds) {
 class FullscreenXorgTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    Skip = TXorgServer::Unavailable();
-    if (!Skip.empty()) return;
-    Server = new TXorgServer;
-    const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/dummy.conf";
-    LogFile = "/tmp/quillmoor-xorg-" + std::to_string(getpid()) + ".log";
-    if (!Server->Start(Config, LogFile, 40)) {
-      StartError = "X.org did not start (see " + LogFile + ")";
-      return;
-    }
-    const char *Old = std::getenv("DISPLAY");
-    OldDisplay = Old ? Old : "";
-    setenv("DISPLAY", Server->Name().c_str(), 1);
+    Xorg.Start("dummy.conf", 40);
+    if (!Xorg.Unusable.empty() || !Xorg.Failure.empty()) return;
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     // A crash case must not leave a core file behind.
     const rlimit NoCore = {0, 0};
     setrlimit(RLIMIT_CORE, &NoCore);
   }
 
-  static void TearDownTestSuite() {
-    const bool Started = Server && StartError.empty();
-    if (Started) std::remove(LogFile.c_str());
-    delete Server;
-    Server = nullptr;
-    if (Started && OldDisplay.empty()) unsetenv("DISPLAY");
-    if (Started && !OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
-  }
+  static void TearDownTestSuite() { Xorg.Stop(); }
 
   void SetUp() override {
-    if (!Skip.empty()) GTEST_SKIP() << Skip;
+    if (!Xorg.Unusable.empty()) GTEST_SKIP() << Xorg.Unusable;
     // Everything it needs is there, so a server that will not start is a
     // failure, not a reason to skip.
-    ASSERT_TRUE(StartError.empty()) << StartError;
+    ASSERT_TRUE(Xorg.Failure.empty()) << Xorg.Failure;
     Program = BuildFolder() + "/quillmoor";
     if (access(Program.c_str(), X_OK) != 0) GTEST_SKIP() << "the demo is not built";
     ASSERT_TRUE(ScreenRuns(Desktop, 5)) << Describe(ReadScreenState());
@@ -191,21 +174,11 @@ protected:
     EXPECT_TRUE(NoWindow(Film));
   }
 
-  static std::string Skip;
-  static std::string StartError;
-  static std::string OldDisplay;
-  static std::string LogFile;
-  static TXorgServer *Server;
+  static inline TXorgDisplay Xorg;
   std::string Program;
   TScratchFolder Scratch;
   TDemoProcess Demo;
 };
-
-std::string FullscreenXorgTest::Skip;
-std::string FullscreenXorgTest::StartError;
-std::string FullscreenXorgTest::OldDisplay;
-std::string FullscreenXorgTest::LogFile;
-TXorgServer *FullscreenXorgTest::Server = nullptr;
 
 // The screen and CRTC run Mode at every look for Seconds: a property held
 // over a stretch of the film, not a wait.
@@ -374,7 +347,7 @@ TEST_F(FullscreenXorgTest, ALostServerEndsTheDemoAndItsGuardian) {
   const std::string Log = "/tmp/quillmoor-xorg-lost-" + std::to_string(getpid()) + ".log";
   ASSERT_TRUE(Own.Start(Config, Log, 80)) << "X.org did not start (see " << Log << ")";
   struct TBack {
-    ~TBack() { setenv("DISPLAY", FullscreenXorgTest::Server->Name().c_str(), 1); }
+    ~TBack() { setenv("DISPLAY", FullscreenXorgTest::Xorg.Server->Name().c_str(), 1); }
   } PutDisplayBack;
   setenv("DISPLAY", Own.Name().c_str(), 1);
   StartAndPick(Row800);

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 #include <thread>
@@ -176,4 +178,28 @@ TScreenPicture ReadScreenPicture() {
   }
   XCloseDisplay(Dpy);
   return Shot;
+}
+
+void TXorgDisplay::Start(const std::string &ConfigName, int First) {
+  Unusable = TXorgServer::Unavailable();
+  if (!Unusable.empty()) return;
+  Server = new TXorgServer;
+  const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/" + ConfigName;
+  LogFile = "/tmp/quillmoor-xorg-" + std::to_string(getpid()) + "-" + ConfigName + ".log";
+  if (!Server->Start(Config, LogFile, First)) {
+    Failure = "X.org did not start (see " + LogFile + ")";
+    return;
+  }
+  const char *Old = std::getenv("DISPLAY");
+  OldDisplay = Old ? Old : "";
+  setenv("DISPLAY", Server->Name().c_str(), 1);
+}
+
+void TXorgDisplay::Stop() {
+  const bool Started = Server && Failure.empty();
+  if (Started) std::remove(LogFile.c_str());
+  delete Server;
+  Server = nullptr;
+  if (Started && OldDisplay.empty()) unsetenv("DISPLAY");
+  if (Started && !OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
 }

@@ -40,6 +40,21 @@ private:
   int Number = 0;
 };
 
+// The server a test suite shares, started from a configuration file of
+// tests/xorg/, with DISPLAY pointing at it from Start until Stop. Unusable
+// says why the suite is skipped ("" when it can run), Failure why a server
+// that could run did not start ("" once it runs).
+class TXorgDisplay {
+public:
+  void Start(const std::string &ConfigName, int First);
+  void Stop();
+  std::string Unusable, Failure;
+  TXorgServer *Server = nullptr;
+
+private:
+  std::string OldDisplay, LogFile;
+};
+
 // Read through a fresh connection to the display in DISPLAY, so nothing
 // cached from an earlier configuration is reported.
 TScreenState ReadScreenState();
