@@ -127,9 +127,9 @@ void TFramePresenter::Present(int DrawableWidth, int DrawableHeight) {
   const bool SameSize = Area.Width == FilmWidth && Area.Height == FilmHeight;
   Gl.BlitFramebuffer(0, 0, FilmWidth, FilmHeight, Area.X, Area.Y, Area.X + Area.Width,
                      Area.Y + Area.Height, GL_COLOR_BUFFER_BIT, SameSize ? GL_NEAREST : GL_LINEAR);
-  // The film's framebuffer stays the one read from and drawn into until the
-  // next frame is begun (a read-back after the frame sees the film's frame).
-  Gl.BindFramebuffer(GL_FRAMEBUFFER, Framebuffer);
+  // The window's buffers stay bound until the next frame is begun: a
+  // read-back after the frame sees what the drawable shows.
+  Gl.BindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void TFramePresenter::End() {

@@ -62,7 +62,7 @@ public:
   // centred, gets the picture scaled with linear filtering (copied pixel for
   // pixel when the sizes agree), black around it. Nothing to do when it was
   // drawn straight into the window, or for an empty drawable (a minimised
-  // window).
+  // window). Leaves the window's own buffers bound.
   void Present(int DrawableWidth, int DrawableHeight);
 
   // Deletes the framebuffer while the context is still current; the
