@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <set>
@@ -544,14 +545,37 @@ TEST_F(RunnerTest, AFailedPrecomputeClosesTheSoundAndTheWindow) {
   EXPECT_TRUE(Fake.LeaderFrames.empty());
 }
 
+// Fullscreen on the scripted machine, whose GL has no framebuffer objects.
+// Asked for the switch, the display's mode is changed for the one window.
+// By default the window at the monitor's own mode cannot show the film
+// scaled, so it makes way for a window in the switched mode. Either way the
+// desktop's mode comes back and the pointer's hides and shows balance.
 TEST_F(RunnerTest, FullscreenRunRestoresTheDesktopAndTheCursorBalances) {
-  RunState().Fullscreen = true;
-  RunDemo(Fakes);
-  EXPECT_FALSE(P.DisplayModeChanged);
-  EXPECT_EQ(P.LogStartingWith("ShowCursor"),
-            (Steps{"ShowCursor false", "ShowCursor false", "ShowCursor true"}));
-  // The entry shows the pointer once more after the run.
-  EXPECT_EQ(P.CursorCounter, -1);
+  const struct {
+    const char *Way;
+    Steps Cursor;
+    size_t Windows;
+  } Cases[] = {
+      {"switch", {"ShowCursor false", "ShowCursor false", "ShowCursor true"}, 1},
+      {"scaled",
+       {"ShowCursor false", "ShowCursor true", "ShowCursor false", "ShowCursor false",
+        "ShowCursor true"},
+       2},
+  };
+  for (const auto &Case : Cases) {
+    SCOPED_TRACE(Case.Way);
+    StartOver();
+    setenv(FullscreenVariable, Case.Way, 1);
+    RunState().Fullscreen = true;
+    RunDemo(Fakes);
+    unsetenv(FullscreenVariable);
+    EXPECT_FALSE(P.DisplayModeChanged);
+    EXPECT_EQ(P.LogStartingWith("ChangeDisplayMode").size(), 1u);
+    EXPECT_EQ(P.LogStartingWith("DestroyWindow").size(), Case.Windows);
+    EXPECT_EQ(P.LogStartingWith("ShowCursor"), Case.Cursor);
+    // The entry shows the pointer once more after the run.
+    EXPECT_EQ(P.CursorCounter, -1);
+  }
 }
 
 }  // namespace
