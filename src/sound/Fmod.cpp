@@ -2,6 +2,8 @@
 // at most one MP3 stream, played on channel 0. Calls come from the program's
 // one thread; the device's callback runs on SDL's audio thread and touches
 // only the stream player, which is swapped in and out under the device lock.
+// Opening and closing the device wait on the sound server, so they have
+// deadlines (DeviceDeadline.h).
 #include "sound/Fmod.h"
 
 #include <SDL.h>
@@ -11,9 +13,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
 
 #include "UMTypes.h"
+#include "sound/DeviceDeadline.h"
 #include "sound/StreamPlayer.h"
 
 FSOUND_HANDLE MusicStream = 0;
@@ -64,10 +68,11 @@ void AudioCallback(void *, Uint8 *Bytes, int Length) {
     std::memset(Bytes, 0, static_cast<size_t>(Length));
 }
 
-// SDL's own account of a failed call, on standard error beside the error
-// code the caller turns into the viewer's text, so a log names the cause.
-void ReportSdlError(const char *Call) {
-  std::fprintf(stderr, "Quillmoor: %s failed: %s\n", Call, SDL_GetError());
+// SDL's own account of a failed call (or of a device that never answered),
+// on standard error beside the error code the caller turns into the
+// viewer's text, so a log names the cause.
+void ReportFailure(const std::string &Cause) {
+  std::fprintf(stderr, "Quillmoor: %s\n", Cause.c_str());
   std::fflush(stderr);
 }
 
@@ -107,14 +112,6 @@ void ReplaceStream(std::unique_ptr<TStreamPlayer> Next) {
   Next.reset();  // the old player's decoder thread is joined outside the lock
 }
 
-// Gives back SDL's audio subsystem. When audio was SDL's only user, SDL is
-// shut down entirely: initialising any subsystem also opened a session-bus
-// connection that only SDL_Quit closes.
-void ReleaseSdlAudio(bool WasInitialised = true) {
-  if (WasInitialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
-}
-
 int ErrorForOpen(TMp3OpenResult Result) {
   switch (Result) {
     case TMp3OpenResult::NotFound:
@@ -137,28 +134,21 @@ int FSOUND_GetError() { return Sound.LastError; }
 bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
   if (Sound.Ready) return Fail(ErrInitialised);
   if (MixRate <= 0 || MaxSoftwareChannels < 0) return Fail(ErrInvalidParam);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    ReportSdlError("SDL_InitSubSystem(SDL_INIT_AUDIO)");
-    ReleaseSdlAudio(false);
-    return Fail(ErrInit);
-  }
   SDL_AudioSpec Wanted{};
   Wanted.freq = MixRate;
   Wanted.format = AUDIO_F32SYS;
   Wanted.channels = OutputChannels;
   Wanted.samples = DeviceBufferFrames;
   Wanted.callback = AudioCallback;
-  SDL_AudioSpec Obtained{};
-  // No changes allowed: SDL converts to whatever the hardware takes.
-  Sound.Device = SDL_OpenAudioDevice(nullptr, 0, &Wanted, &Obtained, 0);
-  if (Sound.Device == 0) {
-    ReportSdlError("SDL_OpenAudioDevice");
-    ReleaseSdlAudio();
+  const TDeviceOpening Opening = OpenAudioDeviceWithin(Wanted, OpenDeadlineMs);
+  if (Opening.Device == 0) {
+    ReportFailure(Opening.Failure);
     return Fail(ErrInit);
   }
+  Sound.Device = Opening.Device;
   Sound.Ready = true;
   Sound.Rate = MixRate;
-  Sound.LatencyFrames = LatencyOf(Obtained);
+  Sound.LatencyFrames = LatencyOf(Opening.Obtained);
   Sound.Gain = 1.0f;
   SDL_PauseAudioDevice(Sound.Device, 0);  // mixes silence until a stream plays
   Sound.LastError = ErrNone;
@@ -168,8 +158,13 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
 void FSOUND_Close() {
   if (!Sound.Ready) return;
   ReplaceStream(nullptr);
-  SDL_CloseAudioDevice(Sound.Device);
-  ReleaseSdlAudio();
+  // Paused, the callback is never called again, whether or not the close
+  // below ends in time.
+  SDL_PauseAudioDevice(Sound.Device, 1);
+  if (!CloseAudioDeviceWithin(Sound.Device, CloseDeadlineMs))
+    ReportFailure("the sound device did not close within " +
+                  std::to_string(CloseDeadlineMs / 1000) +
+                  " s (the sound server does not answer); the run ends without it");
   // Handles keep counting across runs so a stale one never matches, and the
   // last error stays readable after the close that follows a failure.
   TSoundSystem Closed;
