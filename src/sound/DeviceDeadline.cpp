@@ -99,11 +99,60 @@ TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs
   return Result->Opening;
 }
 
-bool CloseAudioDeviceWithin(SDL_AudioDeviceID Device, int DeadlineMs) {
+bool CloseAudioDeviceWithin(SDL_AudioDeviceID Device, int DeadlineMs, bool ReleaseAudio) {
   if (Abandoned) return false;
-  if (!FinishesWithin(DeadlineMs, [Device] { SDL_CloseAudioDevice(Device); })) return false;
-  ReleaseSdlAudio(true);
+  if (Device != 0 && !FinishesWithin(DeadlineMs, [Device] { SDL_CloseAudioDevice(Device); }))
+    return false;
+  if (ReleaseAudio) ReleaseSdlAudio(true);
   return true;
+}
+
+struct TBackgroundOpen::TState {
+  std::mutex Lock;
+  bool Done = false;
+  TDeviceOpening Result;
+};
+
+void TBackgroundOpen::Start(const SDL_AudioSpec &Wanted) {
+  if (Under || Abandoned) return;
+  auto State = std::make_shared<TState>();
+  try {
+    std::thread([State, Wanted] {
+      BlockStopSignals();
+      SDL_AudioSpec Asked = Wanted;
+      SDL_AudioSpec Obtained{};
+      const SDL_AudioDeviceID Device = SDL_OpenAudioDevice(nullptr, 0, &Asked, &Obtained, 0);
+      const std::string Failure = Device == 0 ? SdlFailure("SDL_OpenAudioDevice") : "";
+      const std::lock_guard<std::mutex> Guard(State->Lock);
+      State->Result = {Device, Obtained, Failure};
+      State->Done = true;
+    }).detach();
+  } catch (const std::system_error &) {
+    return;  // tried again at the next look
+  }
+  Under = State;
+}
+
+bool TBackgroundOpen::Ended(TDeviceOpening &Result) {
+  const std::shared_ptr<TState> State = Under;
+  if (!State) return false;
+  {
+    const std::lock_guard<std::mutex> Guard(State->Lock);
+    if (!State->Done) return false;
+    Result = State->Result;
+  }
+  Under.reset();
+  return true;
+}
+
+void TBackgroundOpen::GiveUp() {
+  if (!Under) return;
+  TDeviceOpening Late;
+  if (!Ended(Late)) Abandoned = true;
+  // An open that ended with a device nobody will use: closed at once.
+  else if (Late.Device != 0)
+    CloseAudioDeviceWithin(Late.Device, CloseDeadlineMs, false);
+  Under.reset();
 }
 
 bool SoundDeviceAbandoned() { return Abandoned; }

@@ -10,6 +10,7 @@
 
 #include <SDL.h>
 
+#include <memory>
 #include <string>
 
 // How long the device may take to open, and to close.
@@ -27,10 +28,31 @@ struct TDeviceOpening {
 // given back.
 TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs);
 
-// Closes the device and gives back SDL's audio subsystem (all of SDL when
-// audio was its only user). False when the close did not end within
-// DeadlineMs: the device is then abandoned.
-bool CloseAudioDeviceWithin(SDL_AudioDeviceID Device, int DeadlineMs);
+// Closes the device (none: 0) and, with ReleaseAudio, gives back SDL's
+// audio subsystem (all of SDL when audio was its only user). False when the
+// close did not end within DeadlineMs: the device is then abandoned.
+bool CloseAudioDeviceWithin(SDL_AudioDeviceID Device, int DeadlineMs, bool ReleaseAudio = true);
+
+// An open of the default output device, with SDL's audio subsystem already
+// up, on a helper thread the caller does not wait for: it starts one, then
+// looks now and then whether it has ended. For a device that comes back
+// while the film goes on.
+class TBackgroundOpen {
+public:
+  // Starts an open with Wanted unless one is under way.
+  void Start(const SDL_AudioSpec &Wanted);
+  bool UnderWay() const { return Under != nullptr; }
+  // True once the open under way has ended, with its outcome in Result
+  // (the device opened paused, or 0 and the cause).
+  bool Ended(TDeviceOpening &Result);
+  // Leaves an open still under way to itself: the device counts as
+  // abandoned.
+  void GiveUp();
+
+private:
+  struct TState;
+  std::shared_ptr<TState> Under;
+};
 
 // True once a wait on the device was given up.
 bool SoundDeviceAbandoned();

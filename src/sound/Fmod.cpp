@@ -31,6 +31,14 @@ constexpr FSOUND_HANDLE FftUnit = 1;
 constexpr int FreeChannel = -1;  // play on any free channel
 constexpr int AllChannels = -3;  // volume of everything playing
 constexpr int MusicChannel = 0;  // the one channel a stream plays on
+// How often a lost output is tried again.
+constexpr int64_t ReopenIntervalNanos = 3000000000;
+// How long a playing device's callback may stand still, while the program
+// runs, before the output counts as lost.
+constexpr int64_t StillLimitNanos = 2000000000;
+// Looks further apart than this mean the whole process stood still (a
+// stop, a stall): its device's pause says nothing of the server.
+constexpr int64_t ProcessStallNanos = 500000000;
 
 enum TErrorCode {
   ErrNone = 0,
@@ -55,6 +63,16 @@ struct TSoundSystem {
   FSOUND_HANDLE LastHandle = 0;
   float Gain = 1.0f;
   int LastError = ErrNone;
+  // The output lost: no device (Device 0) while the film goes on, and the
+  // tries to open one again.
+  SDL_AudioSpec Wanted{};
+  TBackgroundOpen Reopen;
+  int64_t NextReopenNanos = 0;
+  // The device's callback seen at work: frames played at the last look,
+  // since when that count has stood still, and when that look was.
+  uint64_t LastPlayed = 0;
+  int64_t StillSinceNanos = 0;
+  int64_t LastLookNanos = 0;
 };
 
 TSoundSystem Sound;
@@ -112,6 +130,66 @@ void ReplaceStream(std::unique_ptr<TStreamPlayer> Next) {
   Next.reset();  // the old player's decoder thread is joined outside the lock
 }
 
+// The output lost (SDL reports the device stopped when its server has gone):
+// said once, the device paused so that its callback never runs again, and
+// closed; the stream player stays, its clock running with the film's.
+void LoseOutput() {
+  ReportFailure(
+      "the sound output was lost; the film goes on, and the sound device is tried "
+      "again every " +
+      std::to_string(ReopenIntervalNanos / 1000000000) + " s");
+  SDL_PauseAudioDevice(Sound.Device, 1);
+  CloseAudioDeviceWithin(Sound.Device, CloseDeadlineMs, false);
+  Sound.Device = 0;
+  Sound.NextReopenNanos = SteadyNanos() + ReopenIntervalNanos;
+}
+
+// Every few seconds, without holding up the film, an open of the device on a
+// helper thread; once one has opened, the music goes on there at the film's
+// time (the stream player follows the film's clock and skips the gap).
+void ReopenOutput() {
+  TDeviceOpening Opening;
+  if (Sound.Reopen.Ended(Opening)) {
+    if (Opening.Device != 0) {
+      Sound.Device = Opening.Device;
+      Sound.StillSinceNanos = SteadyNanos();
+      SDL_PauseAudioDevice(Sound.Device, 0);
+      ReportFailure("the sound output is back");
+      return;
+    }
+    Sound.NextReopenNanos = SteadyNanos() + ReopenIntervalNanos;
+  }
+  if (!Sound.Reopen.UnderWay() && SteadyNanos() >= Sound.NextReopenNanos)
+    Sound.Reopen.Start(Sound.Wanted);
+}
+
+// True when the playing music's callback has not run for StillLimitNanos
+// while the program kept looking. SDL's PipeWire driver never reports a
+// server that has gone: its callback just stops being called.
+bool CallbackStandsStill() {
+  const int64_t Now = SteadyNanos();
+  const uint64_t Played = Sound.Stream ? Sound.Stream->PlayedFrames() : 0;
+  const bool Playing = Sound.Stream && Sound.Stream->Playing();
+  if (!Playing || Played != Sound.LastPlayed || Now - Sound.LastLookNanos > ProcessStallNanos)
+    Sound.StillSinceNanos = Now;
+  Sound.LastPlayed = Played;
+  Sound.LastLookNanos = Now;
+  return Now - Sound.StillSinceNanos > StillLimitNanos;
+}
+
+// Called with each follow of the film's clock, once a pass of the main
+// loop. SDL reports the device stopped when its server has gone
+// (PulseAudio); a callback that stands still says the same (PipeWire).
+void WatchOutput() {
+  if (SoundDeviceAbandoned()) return;
+  if (Sound.Device != 0) {
+    const bool Stopped = SDL_GetAudioDeviceStatus(Sound.Device) == SDL_AUDIO_STOPPED;
+    if (!CallbackStandsStill() && !Stopped) return;
+    LoseOutput();
+  }
+  ReopenOutput();
+}
+
 int ErrorForOpen(TMp3OpenResult Result) {
   switch (Result) {
     case TMp3OpenResult::NotFound:
@@ -146,6 +224,7 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
     return Fail(ErrInit);
   }
   Sound.Device = Opening.Device;
+  Sound.Wanted = Wanted;
   Sound.Ready = true;
   Sound.Rate = MixRate;
   Sound.LatencyFrames = LatencyOf(Opening.Obtained);
@@ -157,6 +236,8 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
 
 void FSOUND_Close() {
   if (!Sound.Ready) return;
+  // A device being opened again is not waited for.
+  Sound.Reopen.GiveUp();
   ReplaceStream(nullptr);
   // Paused, the callback is never called again, whether or not the close
   // below ends in time.
@@ -276,6 +357,7 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream) {
 bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t FilmTime) {
   TStreamPlayer *Player = StreamFor(Stream);
   if (Player == nullptr) return Fail(ErrInvalidParam);
+  WatchOutput();
   Player->FollowClock(FilmTime);
   return true;
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -52,6 +53,7 @@ TPrivateSoundServer::TPrivateSoundServer(TSoundServerKind ServerKind, const std:
       PidFile(Folder + "/server.pids"),
       LogFile(Folder + "/server.out") {
   mkdir(Runtime.c_str(), 0700);
+  std::remove(PidFile.c_str());  // a server started before in the same folder
   Socket = Kind == TSoundServerKind::PulseAudio ? Runtime + "/native" : Runtime + "/pulse/native";
   if (Kind == TSoundServerKind::PulseAudio) {
     Server = std::make_unique<TChild>(

@@ -5,7 +5,8 @@
 // initializing FMOD" box comes after the open's deadline, and the run ends
 // with status 1 once it is answered. A server stopped during the run:
 // Escape ends it within seconds with status 0 (PulseAudio's device, whose
-// close waits on the server, left behind; PipeWire's closes without it).
+// close waits on the server, left behind; PipeWire's closes without it),
+// at once or after the demo has given the silent output up as lost.
 //
 // QUILLMOOR_DEMO runs another build of the demo through the same cases, to
 // measure how an older one ends.
@@ -29,7 +30,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 enum class TServer { SilentSocket, PulseAudio, PipeWire, PipeWireWithoutSessionManager };
-enum class TFreeze { Never, BeforeOpen, DuringRun };
+// When the server is stopped: never, before the device opens, during the
+// run (then Escape at once, or once the demo has given the output up).
+enum class TFreeze { Never, BeforeOpen, DuringRun, DuringRunUntilLost };
 
 struct TDeadlineCase {
   const char *Name;
@@ -104,12 +107,20 @@ TEST_P(SoundServerDeadline, TheRunReachesItsMessageOrItsEndInTime) {
   TDemoProcess Demo;
   const std::string Errors = Scratch.Path("stderr.txt");
   Demo.SetErrorFile(Errors);
-  if (Case.Freeze == TFreeze::DuringRun) {
+  if (Case.Freeze == TFreeze::DuringRun || Case.Freeze == TFreeze::DuringRunUntilLost) {
     const unsigned long Window = StartWindowedDemo(Demo, Program(), Scratch.Path(""), Environment,
                                                    TWindowedSize::Small640x480);
     ASSERT_NE(Window, 0u);
     ASSERT_TRUE(StreamPlaying(*Server, 20)) << "the demo's stream never reached the server";
     Server->Freeze();
+    if (Case.Freeze == TFreeze::DuringRunUntilLost) {
+      const auto By = Clock::now() + std::chrono::seconds(15);
+      while (Output("cat " + Errors).find("output was lost") == std::string::npos &&
+             Clock::now() < By)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      ASSERT_NE(Output("cat " + Errors).find("output was lost"), std::string::npos)
+          << "the stopped server's output was never given up";
+    }
     const Clock::time_point Asked = Clock::now();
     const int Status = Demo.EscapeAndWait(Window, 30);
     const double Took = SecondsSince(Asked);
@@ -151,6 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
                                     TFreeze::BeforeOpen, "did not open within"},
                       TDeadlineCase{"PulseAudioStoppedDuringTheRun", TServer::PulseAudio,
                                     "pulseaudio", TFreeze::DuringRun, "did not close within"},
+                      TDeadlineCase{"PulseAudioStoppedUntilTheOutputIsLost", TServer::PulseAudio,
+                                    "pulseaudio", TFreeze::DuringRunUntilLost,
+                                    "did not close within"},
                       TDeadlineCase{"PipeWireStoppedAtStart", TServer::PipeWire, "pipewire",
                                     TFreeze::BeforeOpen, "did not open within"},
                       TDeadlineCase{"PipeWireStoppedDuringTheRun", TServer::PipeWire, "pipewire",
