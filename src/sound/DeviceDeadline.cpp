@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +15,9 @@
 namespace {
 
 std::atomic<bool> Abandoned{false};
+bool (*WaitInterrupted)() = nullptr;
+// How often a wait looks whether it is interrupted.
+constexpr int InterruptCheckMs = 50;
 
 // What the helper and its caller share; the helper keeps it alive after the
 // caller has gone.
@@ -22,6 +26,8 @@ struct THelperState {
   std::condition_variable Finished;
   bool Done = false;
 };
+
+bool Interrupted() { return WaitInterrupted != nullptr && WaitInterrupted(); }
 
 // The helper takes no stop signals: they go to the program's own thread,
 // which is the one that ends the run.
@@ -34,10 +40,11 @@ void BlockStopSignals() {
   pthread_sigmask(SIG_BLOCK, &Signals, nullptr);
 }
 
-// Runs Work on a detached thread and waits up to DeadlineMs for it. False
-// when it did not end in time (or no thread could be started): the device
-// is then abandoned and Work may still be running.
-bool FinishesWithin(int DeadlineMs, std::function<void()> Work) {
+// Runs Work on a detached thread and waits up to DeadlineMs for it (less
+// when Interruptible and the wait is interrupted). False when it did not end in time (or no
+// thread could be started): the device is then abandoned and Work may still
+// be running.
+bool FinishesWithin(int DeadlineMs, bool Interruptible, std::function<void()> Work) {
   auto State = std::make_shared<THelperState>();
   try {
     std::thread([State, Work] {
@@ -51,8 +58,14 @@ bool FinishesWithin(int DeadlineMs, std::function<void()> Work) {
     return false;
   }
   std::unique_lock<std::mutex> Guard(State->Lock);
-  const bool InTime = State->Finished.wait_for(Guard, std::chrono::milliseconds(DeadlineMs),
-                                               [&State] { return State->Done; });
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(DeadlineMs);
+  bool InTime = State->Done;
+  while (!InTime && std::chrono::steady_clock::now() < Deadline &&
+         !(Interruptible && Interrupted())) {
+    const auto Slice = std::min(
+        Deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(InterruptCheckMs));
+    InTime = State->Finished.wait_until(Guard, Slice, [&State] { return State->Done; });
+  }
   if (!InTime) Abandoned = true;
   return InTime;
 }
@@ -79,7 +92,8 @@ TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs
     bool SubsystemUp = false;
   };
   auto Result = std::make_shared<TResult>();
-  const bool InTime = FinishesWithin(DeadlineMs, [Result, Wanted] {
+  // The open is the wait a stop signal may cut short: the run ends anyway.
+  const bool InTime = FinishesWithin(DeadlineMs, true, [Result, Wanted] {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       Result->Opening.Failure = SdlFailure("SDL_InitSubSystem(SDL_INIT_AUDIO)");
       return;
@@ -90,6 +104,8 @@ TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs
     Result->Opening.Device = SDL_OpenAudioDevice(nullptr, 0, &Asked, &Result->Opening.Obtained, 0);
     if (Result->Opening.Device == 0) Result->Opening.Failure = SdlFailure("SDL_OpenAudioDevice");
   });
+  if (!InTime && Interrupted())
+    return {0, {}, "the opening of the sound device was given up: the program is asked to end"};
   if (!InTime)
     return {0,
             {},
@@ -101,7 +117,7 @@ TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs
 
 bool CloseAudioDeviceWithin(SDL_AudioDeviceID Device, int DeadlineMs, bool ReleaseAudio) {
   if (Abandoned) return false;
-  if (Device != 0 && !FinishesWithin(DeadlineMs, [Device] { SDL_CloseAudioDevice(Device); }))
+  if (Device != 0 && !FinishesWithin(DeadlineMs, false, [Device] { SDL_CloseAudioDevice(Device); }))
     return false;
   if (ReleaseAudio) ReleaseSdlAudio(true);
   return true;
@@ -154,6 +170,8 @@ void TBackgroundOpen::GiveUp() {
     CloseAudioDeviceWithin(Late.Device, CloseDeadlineMs, false);
   Under.reset();
 }
+
+void SetSoundWaitInterrupt(bool (*Asked)()) { WaitInterrupted = Asked; }
 
 bool SoundDeviceAbandoned() { return Abandoned; }
 

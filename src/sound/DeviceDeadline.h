@@ -54,6 +54,11 @@ private:
   std::shared_ptr<TState> Under;
 };
 
+// Tells the waits what asks the program to end (a stop signal): a wait looks
+// at it now and then and, when it answers true, ends at once as at its
+// deadline.
+void SetSoundWaitInterrupt(bool (*Interrupted)());
+
 // True once a wait on the device was given up.
 bool SoundDeviceAbandoned();
 

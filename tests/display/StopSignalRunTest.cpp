@@ -1,6 +1,7 @@
 // A stop signal (SIGTERM, SIGINT, SIGHUP) ends the demo at any moment: in
 // the settings dialog, under a message box (an error, or the question that
-// offers a window), during the film. Each ends within a few seconds with
+// offers a window), while the sound device is opened from a server that
+// never answers, during the film. Each ends within a few seconds with
 // status 128 + the signal, its windows gone and no process of it left.
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "DemoProcess.h"
+#include "PrivateSoundServer.h"
 #include "SoundFixtures.h"
 #include "support/WindowedDemo.h"
 
@@ -22,7 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-enum class TPhase { Dialog, ErrorBox, Question, Film };
+enum class TPhase { Dialog, ErrorBox, Question, SoundOpen, Film };
 
 struct TSignalCase {
   const char *Name;
@@ -52,6 +54,14 @@ std::vector<int> ProcessesIn(const std::string &Folder) {
   return Found;
 }
 
+// Waits until no window has the title.
+bool WaitGone(const std::string &Title, int Seconds) {
+  const auto By = Clock::now() + std::chrono::seconds(Seconds);
+  while (!NoWindow(Title))
+    if (Clock::now() > By) return false;
+  return true;
+}
+
 class StopSignalRun : public ::testing::TestWithParam<TSignalCase> {};
 
 TEST_P(StopSignalRun, EndsAtOnceWithTheSignalsStatus) {
@@ -66,7 +76,12 @@ TEST_P(StopSignalRun, EndsAtOnceWithTheSignalsStatus) {
   // A driver SDL does not have: the sound device fails, and its error box
   // comes up.
   const std::string Driver = Case.Phase == TPhase::ErrorBox ? "nonesuch" : "dummy";
-  const std::vector<std::string> Environment = {"SDL_AUDIODRIVER=" + Driver};
+  std::vector<std::string> Environment = {"SDL_AUDIODRIVER=" + Driver};
+  // A sound server that takes the connection and never answers: the open
+  // waits.
+  const TSilentSocket Silent(Scratch.Path("silent"));
+  if (Case.Phase == TPhase::SoundOpen)
+    Environment = {"SDL_AUDIODRIVER=pulseaudio", "PULSE_SERVER=unix:" + Scratch.Path("silent")};
 
   TDemoProcess Demo;
   if (Case.Phase == TPhase::Film) {
@@ -84,7 +99,11 @@ TEST_P(StopSignalRun, EndsAtOnceWithTheSignalsStatus) {
       const char *Keys =
           Case.Phase == TPhase::Question ? "Return" : "alt+f Tab Tab alt+r Up Up Return";
       ASSERT_TRUE(TypeInto(Dialog, Keys));
-      ASSERT_NE(WaitForMessageBox("^Quillmoor$", 30), 0u) << "no message box";
+      if (Case.Phase == TPhase::SoundOpen) {
+        ASSERT_TRUE(WaitGone("^Display settings$", 10)) << "the dialog stayed";
+      } else {
+        ASSERT_NE(WaitForMessageBox("^Quillmoor$", 30), 0u) << "no message box";
+      }
     }
   }
 
@@ -109,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TSignalCase{"ErrorBoxSIGHUP", TPhase::ErrorBox, SIGHUP},
                       TSignalCase{"QuestionSIGTERM", TPhase::Question, SIGTERM},
                       TSignalCase{"QuestionSIGINT", TPhase::Question, SIGINT},
+                      TSignalCase{"SoundOpenSIGTERM", TPhase::SoundOpen, SIGTERM},
                       TSignalCase{"FilmSIGTERM", TPhase::Film, SIGTERM},
                       TSignalCase{"FilmSIGINT", TPhase::Film, SIGINT},
                       TSignalCase{"FilmSIGHUP", TPhase::Film, SIGHUP}),
