@@ -169,6 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                                     TFreeze::BeforeOpen, "did not open within"},
                       TDeadlineCase{"PipeWireStoppedDuringTheRun", TServer::PipeWire, "pipewire",
                                     TFreeze::DuringRun, ""},
+                      TDeadlineCase{"PipeWireStoppedUntilTheOutputIsLost", TServer::PipeWire,
+                                    "pipewire", TFreeze::DuringRunUntilLost, ""},
                       TDeadlineCase{"PipeWireWithoutSessionManager",
                                     TServer::PipeWireWithoutSessionManager, "pipewire",
                                     TFreeze::Never, "did not open within"},
