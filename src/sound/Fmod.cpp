@@ -325,7 +325,11 @@ bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right) {
   if (Left == nullptr || Right == nullptr || Channel != MusicChannel) return Fail(ErrInvalidParam);
   TStreamPlayer *Player = StreamFor(Sound.StreamHandle);
   float NewLeft = 0.0f, NewRight = 0.0f;
-  if (Player == nullptr || !Player->CurrentLevels(NewLeft, NewRight)) return Fail(ErrInvalidParam);
+  if (Player == nullptr) return Fail(ErrInvalidParam);
+  // With the output lost nothing is heard: the levels are silence's, not
+  // those of the last music played.
+  const bool Heard = Sound.Device != 0;
+  if (Heard && !Player->CurrentLevels(NewLeft, NewRight)) return Fail(ErrInvalidParam);
   *Left = NewLeft;
   *Right = NewRight;
   return true;
