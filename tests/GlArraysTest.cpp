@@ -48,6 +48,13 @@ TEST(GlArrayCallsTest, UsedOnlyWhenAllAreFoundAndNotRefused) {
   setenv(GlCallsVariable, "immediate", 1);
   LoadGlArrayCalls(RecordingGLProcAddress);
   EXPECT_EQ(GlArrayCalls(), nullptr);
+  // Any other value is said and left out, not taken as a refusal.
+  setenv(GlCallsVariable, "imediate", 1);
+  testing::internal::CaptureStderr();
+  LoadGlArrayCalls(RecordingGLProcAddress);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("QUILLMOOR_GL_CALLS=imediate"),
+            std::string::npos);
+  EXPECT_NE(GlArrayCalls(), nullptr);
   unsetenv(GlCallsVariable);
 }
 

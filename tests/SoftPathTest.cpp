@@ -47,6 +47,14 @@ TEST(RenderPathChoice, RecordingGlTakesThePlainPath) {
   DecideRenderPath();  // the recording GL names no real driver
   if (!std::getenv(RenderPathVariable)) {
     EXPECT_EQ(RenderPath(), TRenderPath::Hardware);
+    // A value that names no path is said and left out.
+    setenv(RenderPathVariable, "sofware", 1);
+    testing::internal::CaptureStderr();
+    DecideRenderPath();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("QUILLMOOR_RENDER_PATH=sofware"),
+              std::string::npos);
+    EXPECT_EQ(RenderPath(), TRenderPath::Hardware);
+    unsetenv(RenderPathVariable);
   }
   SetRenderPath(Before);
 }

@@ -1,6 +1,6 @@
 // Opening and decoding music files: every MP3 the decoder reads plays at the
-// device rate, anything else is refused with the right reason, and damaged
-// files play what can be decoded.
+// device rate (and has its length told beforehand), anything else is refused
+// with the right reason, and damaged files play what can be decoded.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,9 +68,11 @@ TEST(SoundDecode, EveryKindOfMp3PlaysAtTheDeviceRate) {
     if (Case.Id3v1) Bytes = WithId3v1(Bytes);
 
     TDecodedTrack Track;
-    ASSERT_EQ(Track.Load(Folder.Write(Name + ".mp3", Bytes).c_str()), TMp3OpenResult::Ok);
+    const std::string Path = Folder.Write(Name + ".mp3", Bytes);
+    ASSERT_EQ(Track.Load(Path.c_str()), TMp3OpenResult::Ok);
     EXPECT_EQ(Track.Rate(), 44100);
-    EXPECT_NEAR(Seconds(Track), 1.0, 0.08);  // encoder padding only without an Info frame
+    EXPECT_NEAR(Seconds(Track), 1.0, 0.08);            // encoder padding only without an Info frame
+    EXPECT_NEAR(Mp3LengthMs(Path.c_str()), 1000, 80);  // the length told before playing
     EXPECT_NEAR(LeftFrequency(Track, 0.2, 0.8), ToneHz, 5.0);
     float Left = 0, Right = 0;
     Track.LevelsAt(500, Left, Right);

@@ -8,10 +8,13 @@
 #include "platform/SdlMessageDisplay.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
+#include "sound/DeviceDeadline.h"
 
 int main() {
   TSdlPlatform &Backend = SdlPlatform();
   SetPlatform(&Backend, &Backend);
+  // A stop signal ends a wait on the sound server at once.
+  SetSoundWaitInterrupt([] { return StopSignal() != 0; });
   // The dialog needs the display; without one say so instead of leaving it
   // to the toolkit's own exit.
   if (!FltkDisplayReady()) {

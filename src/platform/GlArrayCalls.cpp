@@ -15,9 +15,16 @@ bool Find(TGlProcLookup Lookup, const char *Name, TEntry &Entry) {
   return Entry != nullptr;
 }
 
+// Any value but "immediate" (or none) is said on standard error and left
+// out, so a typing slip is not taken silently as the automatic choice.
 bool ImmediateForced() {
   const char *Forced = std::getenv(GlCallsVariable);
-  return Forced && std::strcmp(Forced, "immediate") == 0;
+  if (!Forced || !*Forced) return false;
+  if (std::strcmp(Forced, "immediate") == 0) return true;
+  std::fprintf(stderr,
+               "Quillmoor: %s=%s is not \"immediate\"; the calls are chosen from the driver\n",
+               GlCallsVariable, Forced);
+  return false;
 }
 }  // namespace
 

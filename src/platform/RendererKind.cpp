@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -29,9 +30,25 @@ TRenderPath ChooseRenderPath(const char *Renderer, const char *Forced) {
   return TRenderPath::Hardware;
 }
 
+namespace {
+// The variable's value when it names a path; any other value is said on
+// standard error and left out, so a typing slip is not taken silently as the
+// automatic choice.
+const char *ForcedRenderPath() {
+  const char *Forced = std::getenv(RenderPathVariable);
+  if (!Forced || !*Forced) return nullptr;
+  if (std::strcmp(Forced, "software") == 0 || std::strcmp(Forced, "hardware") == 0) return Forced;
+  std::fprintf(stderr,
+               "Quillmoor: %s=%s is not \"software\" or \"hardware\"; the path is chosen from "
+               "the driver\n",
+               RenderPathVariable, Forced);
+  return nullptr;
+}
+}  // namespace
+
 void DecideRenderPath() {
   const auto *Renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
-  Current = ChooseRenderPath(Renderer, std::getenv(RenderPathVariable));
+  Current = ChooseRenderPath(Renderer, ForcedRenderPath());
 }
 
 void SetRenderPath(TRenderPath Path) { Current = Path; }

@@ -6,6 +6,7 @@
 #include "platform/SdlSession.h"
 #include "platform/SdlSignals.h"
 #include "platform/SdlWindowLoss.h"
+#include "sound/DeviceDeadline.h"
 
 namespace {
 // Set while the backend exists, for the exit-time cleanup.
@@ -124,7 +125,7 @@ void TSdlPlatform::Shutdown() {
   }
   DisplayModeChanged = false;
   StopWatchingForWindowLoss();
-  if (SDL_WasInit(0)) SDL_Quit();
+  QuitSdlWithoutWaitingForSound();
   // SDL_Quit has put back any mode still changed.
   StopModeGuardian();
 }

@@ -36,6 +36,7 @@ void InstallStopSignalHandlers() {
   sigemptyset(&Action.sa_mask);
   sigaction(SIGINT, &Action, nullptr);
   sigaction(SIGTERM, &Action, nullptr);
+  sigaction(SIGHUP, &Action, nullptr);
 }
 
 int StopSignal() { return Signals.Received; }

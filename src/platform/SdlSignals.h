@@ -1,6 +1,7 @@
-// SIGINT and SIGTERM end the run the way closing the window does, so the
-// desktop mode and the pointer come back; a second signal, while the program
-// is not polling its events, puts the desktop back at once and exits.
+// SIGINT, SIGTERM and SIGHUP (a closed terminal, a session's logout) end the
+// run the way closing the window does, so the desktop mode and the pointer
+// come back; a second signal, while the program is not polling its events,
+// puts the desktop back at once and exits.
 #pragma once
 
 // Installs the handlers (once).

@@ -2,6 +2,8 @@
 // at most one MP3 stream, played on channel 0. Calls come from the program's
 // one thread; the device's callback runs on SDL's audio thread and touches
 // only the stream player, which is swapped in and out under the device lock.
+// Opening and closing the device wait on the sound server, so they have
+// deadlines (DeviceDeadline.h).
 #include "sound/Fmod.h"
 
 #include <SDL.h>
@@ -11,9 +13,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
 
 #include "UMTypes.h"
+#include "sound/DeviceDeadline.h"
 #include "sound/StreamPlayer.h"
 
 FSOUND_HANDLE MusicStream = 0;
@@ -27,6 +31,14 @@ constexpr FSOUND_HANDLE FftUnit = 1;
 constexpr int FreeChannel = -1;  // play on any free channel
 constexpr int AllChannels = -3;  // volume of everything playing
 constexpr int MusicChannel = 0;  // the one channel a stream plays on
+// How often a lost output is tried again.
+constexpr int64_t ReopenIntervalNanos = 3000000000;
+// How long a playing device's callback may stand still, while the program
+// runs, before the output counts as lost.
+constexpr int64_t StillLimitNanos = 2000000000;
+// Looks further apart than this mean the whole process stood still (a
+// stop, a stall): its device's pause says nothing of the server.
+constexpr int64_t ProcessStallNanos = 500000000;
 
 enum TErrorCode {
   ErrNone = 0,
@@ -51,6 +63,16 @@ struct TSoundSystem {
   FSOUND_HANDLE LastHandle = 0;
   float Gain = 1.0f;
   int LastError = ErrNone;
+  // The output lost: no device (Device 0) while the film goes on, and the
+  // tries to open one again.
+  SDL_AudioSpec Wanted{};
+  TBackgroundOpen Reopen;
+  int64_t NextReopenNanos = 0;
+  // The device's callback seen at work: frames played at the last look,
+  // since when that count has stood still, and when that look was.
+  uint64_t LastPlayed = 0;
+  int64_t StillSinceNanos = 0;
+  int64_t LastLookNanos = 0;
 };
 
 TSoundSystem Sound;
@@ -64,10 +86,11 @@ void AudioCallback(void *, Uint8 *Bytes, int Length) {
     std::memset(Bytes, 0, static_cast<size_t>(Length));
 }
 
-// SDL's own account of a failed call, on standard error beside the error
-// code the caller turns into the viewer's text, so a log names the cause.
-void ReportSdlError(const char *Call) {
-  std::fprintf(stderr, "Quillmoor: %s failed: %s\n", Call, SDL_GetError());
+// SDL's own account of a failed call (or of a device that never answered),
+// on standard error beside the error code the caller turns into the
+// viewer's text, so a log names the cause.
+void ReportFailure(const std::string &Cause) {
+  std::fprintf(stderr, "Quillmoor: %s\n", Cause.c_str());
   std::fflush(stderr);
 }
 
@@ -107,12 +130,64 @@ void ReplaceStream(std::unique_ptr<TStreamPlayer> Next) {
   Next.reset();  // the old player's decoder thread is joined outside the lock
 }
 
-// Gives back SDL's audio subsystem. When audio was SDL's only user, SDL is
-// shut down entirely: initialising any subsystem also opened a session-bus
-// connection that only SDL_Quit closes.
-void ReleaseSdlAudio(bool WasInitialised = true) {
-  if (WasInitialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+// The output lost (SDL reports the device stopped when its server has gone):
+// said once, the device paused so that its callback never runs again, and
+// closed; the stream player stays, its clock running with the film's.
+void LoseOutput() {
+  ReportFailure(
+      "the sound output was lost; the film goes on, and the sound device is tried "
+      "again every " +
+      std::to_string(ReopenIntervalNanos / 1000000000) + " s");
+  SDL_PauseAudioDevice(Sound.Device, 1);
+  CloseAudioDeviceWithin(Sound.Device, CloseDeadlineMs, false);
+  Sound.Device = 0;
+  Sound.NextReopenNanos = SteadyNanos() + ReopenIntervalNanos;
+}
+
+// Every few seconds, without holding up the film, an open of the device on a
+// helper thread; once one has opened, the music goes on there at the film's
+// time (the stream player follows the film's clock and skips the gap).
+void ReopenOutput() {
+  TDeviceOpening Opening;
+  if (Sound.Reopen.Ended(Opening)) {
+    if (Opening.Device != 0) {
+      Sound.Device = Opening.Device;
+      Sound.StillSinceNanos = SteadyNanos();
+      SDL_PauseAudioDevice(Sound.Device, 0);
+      ReportFailure("the sound output is back");
+      return;
+    }
+    Sound.NextReopenNanos = SteadyNanos() + ReopenIntervalNanos;
+  }
+  if (!Sound.Reopen.UnderWay() && SteadyNanos() >= Sound.NextReopenNanos)
+    Sound.Reopen.Start(Sound.Wanted);
+}
+
+// True when the playing music's callback has not run for StillLimitNanos
+// while the program kept looking. SDL's PipeWire driver never reports a
+// server that has gone: its callback just stops being called.
+bool CallbackStandsStill() {
+  const int64_t Now = SteadyNanos();
+  const uint64_t Played = Sound.Stream ? Sound.Stream->PlayedFrames() : 0;
+  const bool Playing = Sound.Stream && Sound.Stream->Playing();
+  if (!Playing || Played != Sound.LastPlayed || Now - Sound.LastLookNanos > ProcessStallNanos)
+    Sound.StillSinceNanos = Now;
+  Sound.LastPlayed = Played;
+  Sound.LastLookNanos = Now;
+  return Now - Sound.StillSinceNanos > StillLimitNanos;
+}
+
+// Called with each follow of the film's clock, once a pass of the main
+// loop. SDL reports the device stopped when its server has gone
+// (PulseAudio); a callback that stands still says the same (PipeWire).
+void WatchOutput() {
+  if (SoundDeviceAbandoned()) return;
+  if (Sound.Device != 0) {
+    const bool Stopped = SDL_GetAudioDeviceStatus(Sound.Device) == SDL_AUDIO_STOPPED;
+    if (!CallbackStandsStill() && !Stopped) return;
+    LoseOutput();
+  }
+  ReopenOutput();
 }
 
 int ErrorForOpen(TMp3OpenResult Result) {
@@ -137,28 +212,22 @@ int FSOUND_GetError() { return Sound.LastError; }
 bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
   if (Sound.Ready) return Fail(ErrInitialised);
   if (MixRate <= 0 || MaxSoftwareChannels < 0) return Fail(ErrInvalidParam);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    ReportSdlError("SDL_InitSubSystem(SDL_INIT_AUDIO)");
-    ReleaseSdlAudio(false);
-    return Fail(ErrInit);
-  }
   SDL_AudioSpec Wanted{};
   Wanted.freq = MixRate;
   Wanted.format = AUDIO_F32SYS;
   Wanted.channels = OutputChannels;
   Wanted.samples = DeviceBufferFrames;
   Wanted.callback = AudioCallback;
-  SDL_AudioSpec Obtained{};
-  // No changes allowed: SDL converts to whatever the hardware takes.
-  Sound.Device = SDL_OpenAudioDevice(nullptr, 0, &Wanted, &Obtained, 0);
-  if (Sound.Device == 0) {
-    ReportSdlError("SDL_OpenAudioDevice");
-    ReleaseSdlAudio();
+  const TDeviceOpening Opening = OpenAudioDeviceWithin(Wanted, OpenDeadlineMs);
+  if (Opening.Device == 0) {
+    ReportFailure(Opening.Failure);
     return Fail(ErrInit);
   }
+  Sound.Device = Opening.Device;
+  Sound.Wanted = Wanted;
   Sound.Ready = true;
   Sound.Rate = MixRate;
-  Sound.LatencyFrames = LatencyOf(Obtained);
+  Sound.LatencyFrames = LatencyOf(Opening.Obtained);
   Sound.Gain = 1.0f;
   SDL_PauseAudioDevice(Sound.Device, 0);  // mixes silence until a stream plays
   Sound.LastError = ErrNone;
@@ -167,9 +236,16 @@ bool FSOUND_Init(int MixRate, int MaxSoftwareChannels, unsigned) {
 
 void FSOUND_Close() {
   if (!Sound.Ready) return;
+  // A device being opened again is not waited for.
+  Sound.Reopen.GiveUp();
   ReplaceStream(nullptr);
-  SDL_CloseAudioDevice(Sound.Device);
-  ReleaseSdlAudio();
+  // Paused, the callback is never called again, whether or not the close
+  // below ends in time.
+  SDL_PauseAudioDevice(Sound.Device, 1);
+  if (!CloseAudioDeviceWithin(Sound.Device, CloseDeadlineMs))
+    ReportFailure("the sound device did not close within " +
+                  std::to_string(CloseDeadlineMs / 1000) +
+                  " s (the sound server does not answer); the run ends without it");
   // Handles keep counting across runs so a stale one never matches, and the
   // last error stays readable after the close that follows a failure.
   TSoundSystem Closed;
@@ -249,7 +325,11 @@ bool FSOUND_GetCurrentLevels(int Channel, float *Left, float *Right) {
   if (Left == nullptr || Right == nullptr || Channel != MusicChannel) return Fail(ErrInvalidParam);
   TStreamPlayer *Player = StreamFor(Sound.StreamHandle);
   float NewLeft = 0.0f, NewRight = 0.0f;
-  if (Player == nullptr || !Player->CurrentLevels(NewLeft, NewRight)) return Fail(ErrInvalidParam);
+  if (Player == nullptr) return Fail(ErrInvalidParam);
+  // With the output lost nothing is heard: the levels are silence's, not
+  // those of the last music played.
+  const bool Heard = Sound.Device != 0;
+  if (Heard && !Player->CurrentLevels(NewLeft, NewRight)) return Fail(ErrInvalidParam);
   *Left = NewLeft;
   *Right = NewRight;
   return true;
@@ -281,6 +361,7 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream) {
 bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t FilmTime) {
   TStreamPlayer *Player = StreamFor(Stream);
   if (Player == nullptr) return Fail(ErrInvalidParam);
+  WatchOutput();
   Player->FollowClock(FilmTime);
   return true;
 }

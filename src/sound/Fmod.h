@@ -30,6 +30,10 @@ int FSOUND_Stream_GetTime(FSOUND_HANDLE Stream);
 // started). The stream keeps the music it plays within 40 ms of that clock
 // from then on: it skips ahead after a stall, an underrun or a slow device,
 // and holds silence when the device runs fast. False for a dead handle.
+// Each call also watches the output: when its sound server has gone, that
+// is said once on standard error, the stream plays on to no device, and the
+// device is opened again every few seconds in the background; once it is
+// back, the music goes on there at the film's time.
 bool FSOUND_Stream_Follow(FSOUND_HANDLE Stream, int64_t FilmTime);
 
 // Closes the device and forgets every stream, handle and error: the sound

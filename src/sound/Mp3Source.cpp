@@ -73,6 +73,19 @@ TMp3OpenResult TMp3Source::Open(const char *Path) {
   return Result;
 }
 
+int64_t TMp3Source::LengthMs() {
+  if (Handle == nullptr || mpg123_scan(Handle) != MPG123_OK) return -1;
+  const off_t Samples = mpg123_length(Handle);
+  mpg123_frameinfo Info{};
+  if (Samples < 0 || mpg123_info(Handle, &Info) != MPG123_OK || Info.rate <= 0) return -1;
+  return static_cast<int64_t>(Samples) * 1000 / Info.rate;
+}
+
+int64_t Mp3LengthMs(const char *Path) {
+  TMp3Source Source;
+  return Source.Open(Path) == TMp3OpenResult::Ok ? Source.LengthMs() : -1;
+}
+
 size_t TMp3Source::Read(float *Out, size_t MaxFrames) {
   if (Handle == nullptr || Ended) return 0;
   unsigned char *Bytes = reinterpret_cast<unsigned char *>(Out);

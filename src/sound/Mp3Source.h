@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 struct mpg123_handle_struct;
 
@@ -22,6 +23,10 @@ public:
   // only at the end of the stream or after a fault the decoder cannot pass.
   size_t Read(float *Out, size_t MaxFrames);
 
+  // The length of the whole file in milliseconds, from a scan of all its
+  // frames; -1 when it cannot be told. Call it before any Read.
+  int64_t LengthMs();
+
   // The sample rate of the frames the last Read returned (it can change
   // mid-stream when a file joins parts of different rates).
   int Rate() const { return CurrentRate; }
@@ -34,3 +39,7 @@ private:
   int CurrentRate = 0;
   bool Ended = false;
 };
+
+// The length of the MP3 file at Path in milliseconds, or -1 when it is not
+// one or its length cannot be told.
+int64_t Mp3LengthMs(const char *Path);

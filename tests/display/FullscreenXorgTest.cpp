@@ -269,7 +269,7 @@ TEST_F(FullscreenXorgTest, ARefusedModeAsksAndNeverTouchesTheDesktop) {
   }
 }
 
-enum class TEnd { Escape, CloseWindow, Signal, LoadError };
+enum class TEnd { Escape, CloseWindow, Signal, LoadError, SignalUnderBox };
 
 struct TExitCase {
   const char *Name;
@@ -297,13 +297,14 @@ TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
       {"SIGINT", TEnd::Signal, SIGINT, 128 + SIGINT, true},
       {"SIGTERM", TEnd::Signal, SIGTERM, 128 + SIGTERM, true},
       {"the load-error box", TEnd::LoadError, 0, 1, true},
+      {"SIGTERM under the load-error box", TEnd::SignalUnderBox, SIGTERM, 128 + SIGTERM, true},
       {"SIGKILL", TEnd::Signal, SIGKILL, 128 + SIGKILL, false},
       {"a crash (SIGSEGV)", TEnd::Signal, SIGSEGV, 128 + SIGSEGV, false},
       {"an abort (SIGABRT)", TEnd::Signal, SIGABRT, 128 + SIGABRT, false},
   };
   for (const TExitCase &Case : Cases) {
     SCOPED_TRACE(Case.Name);
-    if (Case.How == TEnd::LoadError)
+    if (Case.How == TEnd::LoadError || Case.How == TEnd::SignalUnderBox)
       std::remove(Scratch.Path("music.mp3").c_str());
     else
       WriteMusic();
@@ -328,6 +329,10 @@ TEST_F(FullscreenXorgTest, EveryWayOutPutsTheDesktopModeBack) {
         ASSERT_TRUE(TypeInto(Box, "Return"));
         break;
       }
+      case TEnd::SignalUnderBox:
+        ASSERT_NE(WaitForMessageBox("^Load error$", 60), 0u) << "no load-error box";
+        kill(Demo.Pid(), Case.Signal);
+        break;
     }
     if (Case.How != TEnd::Escape) ExitStatus = Demo.WaitForExit(30);
     EXPECT_EQ(ExitStatus, Case.Status);

@@ -3,12 +3,8 @@
 // or pipewire driver, and parec recording the sink's monitor for 20 s. The
 // recording must be the decoded music, at one steady lag from start to end:
 // no gap, no skip, no stretch of silence where music belongs.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,33 +13,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "../SoundFixtures.h"
 #include "DemoProcess.h"
+#include "PrivateSoundServer.h"
 #include "sound/DecodedTrack.h"
 #include "support/WindowedDemo.h"
-
-extern char **environ;
 
 namespace {
 
 constexpr int Rate = 44100;
 constexpr int WindowFrames = Rate / 20;  // 50 ms
-
-std::vector<std::string> Split(const std::vector<uint8_t> &Bytes) {
-  std::istringstream Words(std::string(Bytes.begin(), Bytes.end()));
-  std::vector<std::string> Out;
-  for (std::string Word; Words >> Word;) Out.push_back(Word);
-  return Out;
-}
-
-bool Installed(const char *Program) {
-  return std::system((std::string("command -v ") + Program + " >/dev/null").c_str()) == 0;
-}
 
 // Normalised correlation of the left side of Count frames.
 double Correlation(const float *A, const float *B, int Count) {
@@ -95,14 +78,6 @@ struct TServerCase {
   const char *SdlDriver;
 };
 
-// The servers a PipeWire session runs: pipewire, its session manager
-// wireplumber and pipewire-pulse, under a private D-Bus session. The script
-// notes their process ids so the test can end them (dbus-run-session ends
-// when they have).
-const char *PipeWireSession =
-    "pipewire & echo $! >> \"$1\"; wireplumber & echo $! >> \"$1\"; "
-    "pipewire-pulse & echo $! >> \"$1\"; wait";
-
 class SoundServerRun : public ::testing::TestWithParam<TServerCase> {};
 
 TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
@@ -110,69 +85,18 @@ TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
   ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs an X display";
   const std::string Program = BuildFolder() + "/quillmoor";
   ASSERT_EQ(access(Program.c_str(), X_OK), 0) << "the demo is not built";
-  const std::vector<const char *> Tools =
-      Case.Server == TServer::PulseAudio
-          ? std::vector<const char *>{"pulseaudio", "parec", "pactl"}
-          : std::vector<const char *>{"pipewire", "wireplumber", "pipewire-pulse",
-                                      "parec",    "pactl",       "dbus-run-session"};
-  for (const char *Tool : Tools)
-    ASSERT_TRUE(Installed(Tool)) << Tool << " is missing: scripts/deps installs it";
+  const TSoundServerKind Kind = Case.Server == TServer::PulseAudio ? TSoundServerKind::PulseAudio
+                                                                   : TSoundServerKind::PipeWire;
+  const std::string Missing = TPrivateSoundServer::MissingTool(Kind);
+  ASSERT_EQ(Missing, "") << Missing << " is missing: scripts/deps installs it";
 
   TScratchFolder Scratch;
   const std::string Music = Scratch.Write("music.mp3", ReadBytes(BuildFolder() + "/music.mp3"));
-  const std::string Runtime = Scratch.Path("run");
-  mkdir(Runtime.c_str(), 0700);
-  const std::string Socket =
-      Case.Server == TServer::PulseAudio ? Runtime + "/native" : Runtime + "/pulse/native";
-  // A private server: its own runtime folder, home and socket, so it meets
-  // no other server on the machine and none meets it.
-  const std::vector<std::string> Private = {
-      "XDG_RUNTIME_DIR=" + Runtime, "HOME=" + Scratch.Path(""), "PULSE_SERVER=unix:" + Socket};
-  const std::string ServerPids = Scratch.Path("server.pids");
-  std::unique_ptr<TChild> Server;
-  if (Case.Server == TServer::PulseAudio)
-    Server = std::make_unique<TChild>(
-        std::vector<std::string>{
-            "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--log-target=stderr",
-            "-L", "module-null-sink sink_name=quillmoor", "-L",
-            "module-native-protocol-unix socket=" + Socket + " auth-anonymous=1"},
-        Private, Scratch.Path("server.out"));
-  else {
-    Server = std::make_unique<TChild>(std::vector<std::string>{"dbus-run-session", "--", "sh", "-c",
-                                                               PipeWireSession, "sh", ServerPids},
-                                      Private, Scratch.Path("server.out"));
-  }
-  // Ends the servers however the test leaves.
-  struct TServerStop {
-    std::unique_ptr<TChild> &Server;
-    const std::string &Pids;
-    bool Done = false;
-    void operator()() {
-      if (Done) return;
-      Done = true;
-      for (const std::string &Pid : Split(ReadBytes(Pids))) kill(std::stoi(Pid), SIGTERM);
-      Server->Stop();
-    }
-    ~TServerStop() { (*this)(); }
-  } StopServer{Server, ServerPids};
-  const std::string Pactl = "XDG_RUNTIME_DIR=" + Runtime + " HOME=" + Scratch.Path("") +
-                            " PULSE_SERVER=unix:" + Socket + " pactl";
-  bool Up = false;
-  const auto UpBy = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!Up && std::chrono::steady_clock::now() < UpBy) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    Up = std::system((Pactl + " info >/dev/null 2>&1").c_str()) == 0;
-  }
-  ASSERT_TRUE(Up) << "the sound server did not start: "
-                  << Output("cat " + Scratch.Path("server.out.log"));
-  if (Case.Server == TServer::PipeWire) {
-    // The null sink, made the default one so that a stream with no target
-    // (SDL's) goes there.
-    ASSERT_EQ(std::system(
-                  (Pactl + " load-module module-null-sink sink_name=quillmoor >/dev/null").c_str()),
-              0);
-    ASSERT_EQ(std::system((Pactl + " set-default-sink quillmoor").c_str()), 0);
-  }
+  auto Server = std::make_unique<TPrivateSoundServer>(Kind, Scratch.Path(""));
+  std::string Why;
+  ASSERT_TRUE(Server->WaitUntilUp(20, Why)) << Why;
+  const std::vector<std::string> Private = Server->Environment();
+  const std::string Pactl = Server->Pactl();
 
   std::vector<std::string> DemoEnvironment(Private);
   DemoEnvironment.push_back(std::string("SDL_AUDIODRIVER=") + Case.SdlDriver);
@@ -204,7 +128,7 @@ TEST_P(SoundServerRun, TheRecordedSinkIsTheDecodedMusicWithoutGaps) {
   WaitForRecorded(20);
   Recorder.Stop();
   EXPECT_EQ(Demo.EscapeAndWait(Window, 30), 0);
-  StopServer();
+  Server.reset();
 
   // What the server says of the demo's stream while it played: its two
   // latencies and its channels and rate.
