@@ -220,8 +220,9 @@ bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &O
 }
 
 std::string CaptureUsage() {
-  return R"(Usage: quillmoor-capture [--preset NAME] [--size WxH] [--fps RATE] [--from MS] [--to MS]
-                         [--leader] [--quality CRF | --bitrate RATE] [--music FILE]
+  return R"(Usage: quillmoor-capture [--preset NAME] [--size WxH] [--fps RATE]
+                         [--from MS] [--to MS] [--leader]
+                         [--quality CRF | --bitrate RATE] [--music FILE]
                          [--jobs N] --out PATH
 
 Renders the Quillmoor film without a display, GPU or sound device. Frame k

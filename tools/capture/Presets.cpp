@@ -10,15 +10,20 @@ namespace {
 // at the film's 4:3 shape on 1080 lines.
 const TPreset Presets[] = {
     {"youtube-1080p60",
-     "1920x1080, 60 fps, H.264 High (VP9 in .webm) at 12 Mbit/s, 384 kbit/s sound", 1920, 1080, 60,
-     ".mp4 .mkv .webm", false, 12000000, false, "", true, 384000},
+     "1920x1080 at 60 fps, a key frame each 0.5 s;\n"
+     "H.264 High at 12 Mbit/s with AAC at 384 kbit/s, or in\n"
+     ".webm VP9 at 12 Mbit/s with Opus at 256 kbit/s",
+     1920, 1080, 60, ".mp4 .mkv .webm", false, 12000000, false, "", true, 384000},
     {"youtube-2160p60",
-     "3840x2160, 60 fps, H.264 High (VP9 in .webm) at 60 Mbit/s, 384 kbit/s sound", 3840, 2160, 60,
-     ".mp4 .mkv .webm", false, 60000000, false, "", true, 384000},
+     "3840x2160 at 60 fps, a key frame each 0.5 s;\n"
+     "H.264 High at 60 Mbit/s with AAC at 384 kbit/s, or in\n"
+     ".webm VP9 at 60 Mbit/s with Opus at 256 kbit/s",
+     3840, 2160, 60, ".mp4 .mkv .webm", false, 60000000, false, "", true, 384000},
     {"party-1080p",
-     "1920x1080, 30 fps, H.264 High level 4.1 at a constant 8 Mbit/s, AAC 192 kbit/s", 1920, 1080,
-     30, ".mp4 .mkv", false, 8000000, true, "4.1", false, 192000},
-    {"master", "1440x1080, 60 fps, lossless FFV1 pictures and FLAC sound in .mkv", 1440, 1080, 60,
+     "1920x1080 at 30 fps; H.264 High, level 4.1, held at 8 Mbit/s;\n"
+     "AAC at 192 kbit/s; .mp4 or .mkv",
+     1920, 1080, 30, ".mp4 .mkv", false, 8000000, true, "4.1", false, 192000},
+    {"master", "1440x1080 at 60 fps; lossless FFV1 (RGB) and FLAC; .mkv only", 1440, 1080, 60,
      ".mkv", true, 0, false, "", false, 0},
 };
 
@@ -33,9 +38,13 @@ const TPreset *FindPreset(const std::string &Name) {
 std::string PresetList() {
   std::string List;
   for (const TPreset &Preset : Presets) {
-    char Line[200];
-    std::snprintf(Line, sizeof Line, "  %-17s %s\n", Preset.Name, Preset.Sets);
-    List += Line;
+    char Name[32];
+    std::snprintf(Name, sizeof Name, "  %-17s ", Preset.Name);
+    List += Name;
+    // Continuation lines under the first line's text.
+    for (const char *C = Preset.Sets; *C; ++C)
+      List += *C == '\n' ? std::string("\n") + std::string(20, ' ') : std::string(1, *C);
+    List += '\n';
   }
   return List;
 }

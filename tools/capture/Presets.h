@@ -11,7 +11,7 @@
 
 struct TPreset {
   const char *Name;
-  const char *Sets;  // what it sets, in a few words, for --help
+  const char *Sets;  // what it sets, for --help (lines of up to 58 characters)
   int Width, Height;
   TFrameRate Fps;
   const char *Endings;  // the outputs it writes: ".mp4 .mkv .webm"

@@ -26,7 +26,7 @@ TProgress::TProgress(int64_t FrameCount)
 void TProgress::Update(int64_t Done) {
   const auto Now = std::chrono::steady_clock::now();
   if (!Terminal) {
-    if (LineWritten && Now - LastDrawn < LineInterval) return;
+    if (LineDone >= 0 && Now - LastDrawn < LineInterval) return;
     LastDrawn = Now;
     return Line(Done);
   }
@@ -36,7 +36,10 @@ void TProgress::Update(int64_t Done) {
 }
 
 void TProgress::Finish(int64_t Done) {
-  if (!Terminal) return Line(Done);
+  if (!Terminal) {
+    if (Done != LineDone) Line(Done);
+    return;
+  }
   Draw(Done);
   std::fputc('\n', stderr);
 }
@@ -46,7 +49,7 @@ double TProgress::Elapsed() const {
 }
 
 void TProgress::Line(int64_t Done) {
-  LineWritten = true;
+  LineDone = Done;
   const double Seconds = Elapsed();
   // The time left at the pace so far; unknown before the first frame.
   const std::string Left =

@@ -24,6 +24,6 @@ private:
   double Elapsed() const;
   int64_t Total;
   bool Terminal;
-  bool LineWritten = false;
+  int64_t LineDone = -1;  // the frames the last line gave; -1: none yet
   std::chrono::steady_clock::time_point Started, LastDrawn;
 };
