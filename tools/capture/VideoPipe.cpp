@@ -36,6 +36,9 @@ pid_t Spawn(const std::vector<std::string> &Args, int Stdin, std::string &Error)
     posix_spawn_file_actions_adddup2(&Actions, Stdin, STDIN_FILENO);
   else
     posix_spawn_file_actions_addopen(&Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  // ffmpeg writes its files itself: what it prints to standard output
+  // (-version's text) would land in the capture's own.
+  posix_spawn_file_actions_addopen(&Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   sigset_t Defaults, Empty;
   sigemptyset(&Empty);
   sigemptyset(&Defaults);
