@@ -654,7 +654,7 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &
     return false;
   }
   size_t Listed = 0;
-  int64_t Frames = 0;  // before this part
+  int64_t Frames = 0;  // listed so far
   for (size_t Part = 0; Part < Plan.PartCount() && Written[Part] > 0; ++Part) {
     // Named relative to the list, which ffmpeg resolves them against. The
     // part's exact length: left to itself the join would take the
@@ -680,6 +680,7 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &
   TVideoSettings Settings = Plan.Video;
   Settings.MusicPath = MusicPath.empty() ? std::string() : fs::absolute(MusicPath).string();
   Settings.LeaderFrames = static_cast<int64_t>(Plan.Leader.size());
+  Settings.Frames = Frames;
   if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) return false;
   std::error_code Failure;
   if (!(fs::file_size(Joined, Failure) > 0) || Failure) {

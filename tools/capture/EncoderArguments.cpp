@@ -17,6 +17,14 @@ std::string Seconds(int64_t Milliseconds) {
          std::to_string(1000 + Milliseconds % 1000).substr(1);
 }
 
+// Frames at Fps as seconds to the microsecond, rounded up: a bound that
+// keeps every frame and no sound after the last.
+std::string ExactSeconds(int64_t Frames, TFrameRate Fps) {
+  const int64_t Micro = (Frames * 1000000 * Fps.Seconds + Fps.Frames - 1) / Fps.Frames;
+  const std::string Fraction = std::to_string(1000000 + Micro % 1000000).substr(1);
+  return std::to_string(Micro / 1000000) + "." + Fraction;
+}
+
 bool Webm(const TVideoSettings &S) { return EndsWith(S.OutPath, ".webm"); }
 
 // BT.709 primaries and transfer on every video; YUV pictures say BT.709's
@@ -147,7 +155,8 @@ TArguments JoinArguments(const TVideoSettings &S, const std::string &ListPath,
   Append(Args, ColourTags(S));
   if (Music) {
     // The leader's frames play before the music; silence pads a short track
-    // and -shortest ends the sound with the last frame.
+    // and -t ends the sound with the last frame, to the sample (-shortest
+    // alone lets it run on by up to a few seconds of large packets).
     std::string Filter = "apad";
     if (S.LeaderFrames > 0) {
       const int64_t DelaySamples = S.LeaderFrames * 48000 * S.Fps.Seconds / S.Fps.Frames;
@@ -158,7 +167,7 @@ TArguments JoinArguments(const TVideoSettings &S, const std::string &ListPath,
     }
     Append(Args, {"-map", "1:a", "-af", Filter});
     Append(Args, Audio(S));
-    Append(Args, {"-shortest"});
+    Append(Args, {"-shortest", "-t", ExactSeconds(S.Frames, S.Fps)});
   }
   // No encoder's name or version in the file: the same frames give the same bytes.
   Append(Args, {"-fflags", "+bitexact", "-map_metadata", "-1"});

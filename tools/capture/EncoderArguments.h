@@ -21,6 +21,7 @@ struct TVideoSettings {
   std::string MusicPath;  // empty: no sound track
   int64_t MusicFromMs = 0;
   int64_t LeaderFrames = 0;  // frames before the music starts
+  int64_t Frames = 0;        // the joined video's frames: the sound ends with the last
 };
 
 // ffmpeg's arguments (without the program name) for one part of the video:
