@@ -74,6 +74,10 @@ expect_colour site.webm "$yuv709"
 expect master.mkv v:0 codec_name,pix_fmt "$(printf 'ffv1\nbgr0')"
 expect master.mkv a:0 codec_name "flac"
 expect_colour master.mkv "color_range=pc color_space=gbr color_transfer=bt709 color_primaries=bt709 "
+# Its sound ends with the last frame (FLAC's 96 ms packets would run on).
+length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 master.mkv)"
+python3 -c "import sys; sys.exit(0 if abs($length - 0.05) < 0.002 else 1)" ||
+  fail "master.mkv lasts $length s, not the 0.05 s of its 3 frames"
 "$capture" --preset master --size 64x48 --from 100000 --to 100050 --out frames/ 2>/dev/null
 ffmpeg -v error -i master.mkv -map 0:v -f rawvideo -pix_fmt rgb24 master.rgb
 ffmpeg -v error -framerate 60 -i frames/frame-%06d.png -f rawvideo -pix_fmt rgb24 frames.rgb
