@@ -11,6 +11,9 @@
 #include "CaptureOptions.h"
 #include "CaptureRun.h"
 #include "FramePlan.h"
+#include "FrameRate.h"
+#include "Presets.h"
+#include "VideoEncoding.h"
 
 namespace {
 
@@ -147,6 +150,22 @@ TEST(CaptureOptions, RefusesWhatItCannotUseWithOneLine) {
       {"--to", "110001", "--out", "d/"},
       {"--fps", "0", "--out", "d/"},
       {"--fps", "1001", "--out", "d/"},
+      {"--fps", "0.5", "--out", "d/"},
+      {"--fps", "60000/0", "--out", "d/"},
+      {"--fps", "1000.001", "--out", "d/"},
+      {"--bitrate", "5k", "--out", "f.mp4"},
+      {"--bitrate", "2000M", "--out", "f.mp4"},
+      {"--bitrate", "8G", "--out", "f.mp4"},
+      {"--quality", "20", "--bitrate", "5M", "--out", "f.mp4"},
+      {"--quality", "52", "--out", "f.mp4"},
+      {"--quality", "64", "--out", "f.webm"},
+      {"--quality", "0", "--out", "f.mkv"},
+      {"--preset", "master", "--out", "f.mp4"},
+      {"--preset", "master", "--bitrate", "50M", "--out", "f.mkv"},
+      {"--preset", "party-1080p", "--out", "f.webm"},
+      {"--preset", "party-1080p", "--fps", "60", "--out", "f.mp4"},
+      {"--preset", "youtube", "--out", "f.mp4"},
+      {"--preset", "--out", "f.mp4"},
       {"--jobs", "0", "--out", "d/"},
       {"--countdown", "-700", "--out", "a.png"},
       {"--countdown", "4294967296", "--out", "a.png"},
@@ -170,8 +189,10 @@ TEST(CaptureOptions, RefusesWhatItCannotUseWithOneLine) {
 
 TEST(CaptureOptions, HelpNamesEveryOptionAndAnExample) {
   const std::string Help = CaptureUsage();
-  for (const char *Option : {"--size", "--fps", "--from", "--to", "--leader", "--music", "--jobs",
-                             "--out", "--help", "--version", "Example"})
+  for (const char *Option :
+       {"--size", "--fps", "--from", "--to", "--leader", "--music", "--jobs", "--out", "--help",
+        "--version", "--preset", "--quality", "--bitrate", "Example", "youtube-1080p60",
+        "youtube-2160p60", "party-1080p", "master", "60000/1001"})
     EXPECT_NE(Help.find(Option), std::string::npos) << Option;
 }
 
@@ -196,14 +217,214 @@ TEST(FramePlan, FramesLeaderAndReplayOnTheGrid) {
   EXPECT_EQ(Blob.size(), 4u);  // 28600, 28700, 28750, 28850
 }
 
+TEST(FrameRate, ReadsWholeFractionAndDecimalRates) {
+  struct {
+    const char *Text;
+    bool Read;
+    TFrameRate Rate;
+  } Cases[] = {
+      {"30", true, {30, 1}},
+      {"1000", true, {1000, 1}},
+      {"60000/1001", true, {60000, 1001}},
+      {"50/2", true, {25, 1}},
+      {"2000/2", true, {1000, 1}},
+      // The broadcast rates, to two places or more, mean N * 1000/1001 ...
+      {"59.94", true, {60000, 1001}},
+      {"29.97", true, {30000, 1001}},
+      {"23.976", true, {24000, 1001}},
+      {"23.98", true, {24000, 1001}},
+      {"119.88", true, {120000, 1001}},
+      // ... other decimals, or one place, exactly what they say.
+      {"59.9", true, {599, 10}},
+      {"12.5", true, {25, 2}},
+      {"12.50", true, {25, 2}},
+      {"30.00", true, {30, 1}},
+      {"29.970001", true, {29970001, 1000000}},
+      {"0.5", false, {}},
+      {"1001", false, {}},
+      {"2001/2", false, {}},
+      {"60000/0", false, {}},
+      {"0/1", false, {}},
+      {"29.9700001", false, {}},
+      {"5.", false, {}},
+      {".5", false, {}},
+      {"59.94.1", false, {}},
+      {"1e3", false, {}},
+      {"-30", false, {}},
+      {"30/-1", false, {}},
+      {"", false, {}},
+  };
+  for (const auto &c : Cases) {
+    TFrameRate Rate{7, 3};
+    EXPECT_EQ(ParseFrameRate(c.Text, MaxFps, Rate), c.Read) << c.Text;
+    if (c.Read) {
+      EXPECT_EQ(Rate.Frames, c.Rate.Frames) << c.Text;
+      EXPECT_EQ(Rate.Seconds, c.Rate.Seconds) << c.Text;
+    } else {
+      EXPECT_EQ(Rate, TFrameRate(7, 3)) << c.Text << ": changed on a refusal";
+    }
+  }
+  EXPECT_EQ(TFrameRate(60000, 1001).Text(), "60000/1001");
+  EXPECT_EQ(TFrameRate(30).Text(), "30");
+}
+
+// Frame k at floor(k * 1000 / fps) + from, exactly, at rates of no whole
+// number of milliseconds a frame.
+TEST(FramePlan, RationalRatesPutEveryFrameAtItsExactInstant) {
+  const TFrameRate Ntsc60{60000, 1001}, Ntsc30{30000, 1001}, Film{24000, 1001};
+  struct {
+    int64_t K;
+    TFrameRate Fps;
+    int64_t From, Time;
+  } Cases[] = {
+      {1, Ntsc60, 0, 16},        {3, Ntsc60, 0, 50},      {60, Ntsc60, 0, 1001},
+      {6593, Ntsc60, 0, 109993}, {3, Ntsc30, 0, 100},     {30, Ntsc30, 500, 1501},
+      {1, Film, 0, 41},          {24, Film, 0, 1001},     {2, {25, 2}, 7, 167},
+      {3, {2997, 100}, 0, 100},  {1000, {1000}, 5, 1005}, {0, Ntsc60, 42, 42},
+  };
+  for (const auto &c : Cases)
+    EXPECT_EQ(FilmFrameTime(c.K, c.Fps, c.From), c.Time) << c.K << " at " << c.Fps.Text();
+  // The count stops at the last frame before To: 6593 lies at 109993 ms,
+  // 6594 at 110009.
+  EXPECT_EQ(FilmFrameCount(0, 110000, Ntsc60), 6594);
+  EXPECT_EQ(FilmFrameCount(0, 1001, Ntsc60), 60);
+  EXPECT_EQ(FilmFrameCount(0, 1002, Ntsc60), 61);
+  EXPECT_EQ(FilmFrameCount(0, 110000, Ntsc30), 3297);
+  const std::vector<uint32_t> Leader = LeaderTicks(Ntsc60);
+  EXPECT_EQ(Leader.front(), 700u);
+  EXPECT_EQ(Leader[1], 716u);
+  EXPECT_LE(Leader.back(), 4000u);
+  EXPECT_EQ(Leader.size(), 198u);  // 700 + floor(197 * 1001 / 60) = 3986
+}
+
+// A preset sets size and rate as --size and --fps would; the options given
+// override it wherever they stand; the encoding follows the container, then
+// the preset, then --quality or --bitrate.
+TEST(CaptureOptions, PresetsSetSizeRateAndEncodingAndTheOptionsGivenOverrideThem) {
+  struct {
+    std::vector<const char *> Args;
+    int Width, Height;
+    TFrameRate Fps;
+    TVideoCodec Codec;
+    int Quality;
+    int64_t Bitrate;
+    bool Constant;
+    const char *Level;
+    TAudioCodec Audio;
+  } Cases[] = {
+      {{"--out", "f.mp4"}, 1024, 768, 30, TVideoCodec::H264, 18, 0, false, "", TAudioCodec::Aac},
+      {{"--out", "f.webm"}, 1024, 768, 30, TVideoCodec::Vp9, 32, 0, false, "", TAudioCodec::Opus},
+      {{"--preset", "youtube-1080p60", "--out", "f.mp4"},
+       1920,
+       1080,
+       60,
+       TVideoCodec::H264,
+       18,
+       12000000,
+       false,
+       "",
+       TAudioCodec::Aac},
+      {{"--size", "1440x1080", "--preset", "youtube-1080p60", "--out", "f.webm"},
+       1440,
+       1080,
+       60,
+       TVideoCodec::Vp9,
+       32,
+       12000000,
+       false,
+       "",
+       TAudioCodec::Opus},
+      {{"--preset", "youtube-2160p60", "--quality", "20", "--fps", "60000/1001", "--out", "f.mkv"},
+       3840,
+       2160,
+       {60000, 1001},
+       TVideoCodec::H264,
+       20,
+       0,
+       false,
+       "",
+       TAudioCodec::Aac},
+      {{"--preset", "party-1080p", "--out", "f.mp4"},
+       1920,
+       1080,
+       30,
+       TVideoCodec::H264,
+       18,
+       8000000,
+       true,
+       "4.1",
+       TAudioCodec::Aac},
+      {{"--preset", "party-1080p", "--bitrate", "10M", "--fps", "60", "--size", "1280x720", "--out",
+        "f.mkv"},
+       1280,
+       720,
+       60,
+       TVideoCodec::H264,
+       18,
+       10000000,
+       true,
+       "4.1",
+       TAudioCodec::Aac},
+      {{"--preset", "master", "--out", "f.mkv"},
+       1440,
+       1080,
+       60,
+       TVideoCodec::Ffv1,
+       18,
+       0,
+       false,
+       "",
+       TAudioCodec::Flac},
+      {{"--bitrate", "2500k", "--out", "f.webm"},
+       1024,
+       768,
+       30,
+       TVideoCodec::Vp9,
+       32,
+       2500000,
+       false,
+       "",
+       TAudioCodec::Opus},
+  };
+  for (const auto &c : Cases) {
+    TCaptureOptions Options;
+    std::string Error;
+    const std::string Line = c.Args[0] + std::string(" ") + c.Args[1] + " ...";
+    ASSERT_TRUE(Parse(c.Args, Options, Error)) << Line << ": " << Error;
+    EXPECT_EQ(Options.Width, c.Width) << Line;
+    EXPECT_EQ(Options.Height, c.Height) << Line;
+    EXPECT_EQ(Options.Fps, c.Fps) << Line;
+    TVideoEncoding Encoding;
+    ASSERT_TRUE(ChooseEncoding(Options, Encoding, Error)) << Line << ": " << Error;
+    EXPECT_EQ(Encoding.Codec, c.Codec) << Line;
+    EXPECT_EQ(Encoding.Bitrate, c.Bitrate) << Line;
+    if (c.Bitrate == 0) {
+      EXPECT_EQ(Encoding.Quality, c.Quality) << Line;
+    }
+    EXPECT_EQ(Encoding.ConstantBitrate, c.Constant) << Line;
+    EXPECT_STREQ(Encoding.Level, c.Level) << Line;
+    EXPECT_EQ(Encoding.Audio, c.Audio) << Line;
+  }
+  // A preset with a PNG output sets the frames' size and rate only.
+  TCaptureOptions Options;
+  std::string Error;
+  ASSERT_TRUE(Parse({"--preset", "party-1080p", "--out", "d/"}, Options, Error)) << Error;
+  EXPECT_EQ(Options.Width, 1920);
+  EXPECT_EQ(Options.Fps, TFrameRate(30));
+}
+
 // The parts cover the capture's frames in order, none longer than 5 s unless
 // it holds a whole stateful stretch, and no cut splits a stretch.
 TEST(FramePlan, PartsCoverTheFramesAndKeepEachStretchWhole) {
   struct {
     int64_t From, To;
-    int Fps;
+    TFrameRate Fps;
     size_t AtLeast;  // parts
-  } Cases[] = {{0, 110000, 30, 10}, {40000, 60000, 24, 2}, {8000, 12000, 30, 4}, {100, 101, 30, 1}};
+  } Cases[] = {{0, 110000, 30, 10},
+               {40000, 60000, 24, 2},
+               {8000, 12000, 30, 4},
+               {100, 101, 30, 1},
+               {0, 110000, {60000, 1001}, 10}};
   for (const auto &c : Cases) {
     const int64_t Count = FilmFrameCount(c.From, c.To, c.Fps);
     const std::vector<TFilmPart> Parts = FilmParts(c.From, Count, c.Fps);
@@ -217,7 +438,7 @@ TEST(FramePlan, PartsCoverTheFramesAndKeepEachStretchWhole) {
       if (Part.Begin > 0) {
         EXPECT_TRUE(ReplayTimes(c.From, c.Fps, Part.Begin).empty()) << Part.Begin;
       }
-      if (Part.End - Part.Begin > 5 * c.Fps) {
+      if (Part.End - Part.Begin > 5 * c.Fps.PerSecondCeiling()) {
         EXPECT_FALSE(ReplayTimes(c.From, c.Fps, Part.End - 1).empty()) << Part.Begin;
       }
     }

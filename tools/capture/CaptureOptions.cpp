@@ -4,6 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
+
+#include "Presets.h"
+#include "VideoEncoding.h"
 
 namespace {
 
@@ -32,6 +37,22 @@ bool ParseSize(const char *Text, int &Width, int &Height) {
   return true;
 }
 
+// "8M", "8000k" or "8000000": bits a second, within MinBitrate..MaxBitrate.
+bool ParseBitrate(const char *Text, int64_t &Bits) {
+  std::string Digits = Text;
+  int64_t Scale = 1;
+  if (!Digits.empty() && (Digits.back() == 'k' || Digits.back() == 'M')) {
+    Scale = Digits.back() == 'k' ? 1000 : 1000000;
+    Digits.pop_back();
+  }
+  int64_t Number = 0;
+  if (!ParseCount(Digits.c_str(), MaxBitrate, Number) || Number * Scale > MaxBitrate ||
+      Number * Scale < MinBitrate)
+    return false;
+  Bits = Number * Scale;
+  return true;
+}
+
 bool KindOf(const std::string &Path, TOutputKind &Kind) {
   if (!Path.empty() && Path.back() == '/')
     Kind = TOutputKind::PngSequence;
@@ -46,7 +67,8 @@ bool KindOf(const std::string &Path, TOutputKind &Kind) {
 
 bool TakesValue(const std::string &Name) {
   return Name == "--size" || Name == "--fps" || Name == "--from" || Name == "--to" ||
-         Name == "--countdown" || Name == "--music" || Name == "--jobs" || Name == "--out";
+         Name == "--countdown" || Name == "--music" || Name == "--jobs" || Name == "--out" ||
+         Name == "--preset" || Name == "--quality" || Name == "--bitrate";
 }
 
 // One option with its value; false with the reason in Error.
@@ -58,11 +80,20 @@ bool ReadValue(const std::string &Name, const char *Value, TCaptureOptions &Opti
     if (ParseSize(Value, Options.Width, Options.Height)) return true;
     Error = "bad size '" + Text + "': expected WxH, each 1.." + std::to_string(MaxCaptureSide);
   } else if (Name == "--fps") {
-    if (ParseCount(Value, MaxFps, Number) && Number >= 1) {
-      Options.Fps = static_cast<int>(Number);
+    if (ParseFrameRate(Value, MaxFps, Options.Fps)) return true;
+    Error = "bad frame rate '" + Text + "': expected 1.." + std::to_string(MaxFps) +
+            " frames a second, as N, N/D (60000/1001) or a decimal (59.94)";
+  } else if (Name == "--quality") {
+    if (ParseCount(Value, 63, Number)) {
+      Options.Quality = static_cast<int>(Number);
       return true;
     }
-    Error = "bad frame rate '" + Text + "': expected 1.." + std::to_string(MaxFps);
+    Error = "bad quality '" + Text + "': expected a whole number, lower is better";
+  } else if (Name == "--bitrate") {
+    if (ParseBitrate(Value, Options.Bitrate)) return true;
+    Error = "bad bit rate '" + Text + "': expected bits a second like 8M or 2500k, 10k..1000M";
+  } else if (Name == "--preset") {
+    return true;  // read before the others (see ApplyPreset)
   } else if (Name == "--jobs") {
     if (ParseCount(Value, MaxJobs, Number) && Number >= 1) {
       Options.Jobs = static_cast<int>(Number);
@@ -92,6 +123,21 @@ bool ReadValue(const std::string &Name, const char *Value, TCaptureOptions &Opti
   return false;
 }
 
+// The preset's frame size and rate, as --size and --fps set them, before
+// the options given, which override them.
+bool ApplyPreset(const std::string &Name, TCaptureOptions &Options, std::string &Error) {
+  const TPreset *Preset = FindPreset(Name);
+  if (!Preset) {
+    Error = "no preset '" + Name + "' (presets: " + PresetNames() + ")";
+    return false;
+  }
+  Options.Preset = Name;
+  Options.Width = Preset->Width;
+  Options.Height = Preset->Height;
+  Options.Fps = Preset->Fps;
+  return true;
+}
+
 // The checks that need every option: the instants against the film and the
 // output against what the path asks for.
 bool CheckTogether(TCaptureOptions &Options, bool ToGiven, std::string &Error) {
@@ -104,6 +150,12 @@ bool CheckTogether(TCaptureOptions &Options, bool ToGiven, std::string &Error) {
             "': end it in .png, / (a PNG sequence), .mp4, .mkv or .webm";
     return false;
   }
+  if (Options.Quality >= 0 && Options.Bitrate > 0) {
+    Error = "--quality and --bitrate each set how the picture is encoded: give one of them";
+    return false;
+  }
+  TVideoEncoding Encoding;
+  if (Options.Kind == TOutputKind::Video && !ChooseEncoding(Options, Encoding, Error)) return false;
   if (Options.Countdown) {
     if (Options.Kind == TOutputKind::Png) return true;
     Error = "--countdown renders one leader frame: --out must end in .png";
@@ -138,6 +190,7 @@ bool EndsWith(const std::string &Path, const char *Tail) {
 bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &Options,
                          std::string &Error) {
   bool ToGiven = false;
+  std::vector<std::pair<std::string, const char *>> Given;
   for (int i = 1; i < Count; ++i) {
     const std::string Name = Args[i];
     if (Name == "--help" || Name == "-h" || Name == "--version") {
@@ -156,32 +209,50 @@ bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &O
       Error = Name + " needs a value";
       return false;
     }
-    if (!ReadValue(Name, Args[++i], Options, ToGiven, Error)) return false;
+    Given.emplace_back(Name, Args[++i]);
   }
+  // The preset first, wherever it stands: every option given overrides it.
+  for (const auto &[Name, Value] : Given)
+    if (Name == "--preset" && !ApplyPreset(Value, Options, Error)) return false;
+  for (const auto &[Name, Value] : Given)
+    if (!ReadValue(Name, Value, Options, ToGiven, Error)) return false;
   return CheckTogether(Options, ToGiven, Error);
 }
 
 std::string CaptureUsage() {
-  return R"(Usage: quillmoor-capture [--size WxH] [--fps N] [--from MS] [--to MS] [--leader]
-                         [--music FILE] [--jobs N] --out PATH
+  return R"(Usage: quillmoor-capture [--preset NAME] [--size WxH] [--fps RATE]
+                         [--from MS] [--to MS] [--leader]
+                         [--quality CRF | --bitrate RATE] [--music FILE]
+                         [--jobs N] --out PATH
 
 Renders the Quillmoor film without a display, GPU or sound device. Frame k
 shows the film at DemoTime = floor(k * 1000 / fps) + from, drawn by the
 demo's own code, so any frame comes out the same on every run.
 
+Presets (each sets what is listed; any option given overrides its part):
+)" + PresetList() +
+         R"(
   --out PATH      what to write, from how PATH ends:
                     FILE.png                  the single frame at --from
                     DIR/                      a PNG sequence, DIR/frame-000000.png onwards
                     FILE.mp4, .mkv, .webm     a video with the music in sync (needs the
-                                              ffmpeg program; H.264 for mp4 and mkv,
-                                              VP9 for webm)
+                                              ffmpeg program; H.264 and AAC in mp4 and
+                                              mkv, VP9 and Opus in webm; BT.709 colour,
+                                              limited range)
+  --preset NAME   a preset from the list above
   --size WxH      frame size in pixels, 1 to 16384 each (default 1024x768)
-  --fps N         frames per second, 1 to 1000 (default 30)
+  --fps RATE      frames per second, 1 to 1000 (default 30): N, N/D (60000/1001)
+                  or a decimal; 23.976, 29.97 and 59.94 (any N*1000/1001 to two
+                  or more places) mean 24000/1001, 30000/1001 and 60000/1001,
+                  other decimals exactly what they say (12.5 is 25/2)
   --from MS       film time of the first frame, 0 to 110000 (default 0)
   --to MS         stop before this film time, up to 110000 (default 110000)
   --leader        start with the countdown leader (3.3 s, fixed frame timing)
   --countdown MS  instead of the film: the leader's frame at MS ms of its clock
                   (with a .png output)
+  --quality CRF   constant quality, lower is better: 1 to 51 for H.264 (default
+                  18), 0 to 63 for VP9 (default 32)
+  --bitrate RATE  the picture's average bit rate instead, e.g. 8M or 2500k
   --music FILE    the music the organism pulses to and the video carries
                   (default: music.mp3 here, else the one beside this program)
   --jobs N        render in N processes at once (default 1); same output
@@ -190,7 +261,11 @@ demo's own code, so any frame comes out the same on every run.
   --help          this text
   --version       the program's version
 
-Example:
-  quillmoor-capture --size 1280x720 --fps 30 --out film.mp4
+Progress goes to stderr: a bar on a terminal, else a line every few seconds.
+
+Examples:
+  quillmoor-capture --preset youtube-1080p60 --size 1440x1080 --out film.mp4
+  quillmoor-capture --preset master --jobs 2 --out master.mkv
+  quillmoor-capture --size 1024x768 --fps 60000/1001 --quality 20 --out film.mp4
 )";
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "FrameRate.h"
 #include "scenes/FilmTiming.h"
 
 // What --out asks for, from how the path ends.
@@ -16,7 +17,7 @@ enum class TOutputKind {
 struct TCaptureOptions {
   int Width = 1024;
   int Height = 768;
-  int Fps = 30;
+  TFrameRate Fps = 30;
   int64_t From = 0;         // film time of the first frame
   int64_t To = FilmLength;  // frames up to, not including, this film time
   bool Leader = false;      // the countdown before the film
@@ -26,6 +27,9 @@ struct TCaptureOptions {
   bool Timing = false;  // where the time went, on stderr at the end
   std::string OutPath;
   TOutputKind Kind = TOutputKind::Png;
+  std::string Preset;   // empty: none (see Presets.h)
+  int Quality = -1;     // the encoder's CRF; -1: the preset's or the container's own
+  int64_t Bitrate = 0;  // the picture's bits a second; 0: the preset's or none
   bool Help = false;
   bool Version = false;
 };
@@ -36,6 +40,8 @@ constexpr int64_t FilmEnd = FilmLength;
 // rasteriser.
 constexpr int MaxCaptureSide = 16384;
 constexpr int MaxFps = 1000;  // beyond it two frames would share a millisecond
+// The picture's bit rates accepted, in bits a second.
+constexpr int64_t MinBitrate = 10000, MaxBitrate = 1000000000;
 constexpr int MaxJobs = 64;
 
 // Fills Options from the arguments (Args[0] is the program). Returns false
@@ -44,7 +50,7 @@ constexpr int MaxJobs = 64;
 bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &Options,
                          std::string &Error);
 
-// The --help text: usage, every option, an example.
+// The --help text: usage, every option, the presets, examples.
 std::string CaptureUsage();
 
 // Whether Path ends with Tail after at least one more character (".png"

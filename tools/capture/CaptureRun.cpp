@@ -21,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include "EncoderArguments.h"
 #include "FramePlan.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
@@ -60,6 +61,8 @@ struct TPlan {
   const TCaptureOptions *Options = nullptr;
   // The music the organism's levels come from; null: silence.
   const TDecodedTrack *Music = nullptr;
+  // A video's size, rate and encoding (its music is added at the join).
+  TVideoSettings Video;
   std::vector<uint32_t> Leader;
   int64_t FilmFrames = 0;
   std::vector<TFilmPart> Film;
@@ -105,11 +108,10 @@ struct TWorkFeed {
 // Where finished frames go: the PNG file(s) or one ffmpeg per part.
 class TPartWriter {
 public:
-  TPartWriter(const TCaptureOptions &Options, const std::string &Folder)
-      : O(Options), PartsFolder(Folder) {}
+  TPartWriter(const TPlan &Plan, const std::string &Folder)
+      : O(*Plan.Options), Settings(Plan.Video), PartsFolder(Folder) {}
   bool Begin(size_t Part, std::string &Error) {
     if (O.Kind != TOutputKind::Video) return true;
-    TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, {}, 0, 0};
     Current = PartPath(PartsFolder, Part);
     // A stop signal waits until the new ffmpeg is known to the handler that
     // ends it.
@@ -162,6 +164,7 @@ public:
 
 private:
   const TCaptureOptions &O;
+  const TVideoSettings &Settings;
   std::string PartsFolder;
   std::string Current;  // the part being written
   TVideoPipe Video;
@@ -308,7 +311,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
   SetPlatform(&Headless);
   bool Done = false;
   if (auto Gl = THeadlessGL::Create(O.Width, O.Height, Error)) {
-    TPartWriter Writer(O, PartsFolder);
+    TPartWriter Writer(Plan, PartsFolder);
     TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}, {}};
     auto Leader = [](void *R) { static_cast<TRenderer *>(R)->Leader(); };
     if (SetUpFilm(O.Width, O.Height, Leader, &Renderer)) {
@@ -375,7 +378,8 @@ bool LoadMusic(const TCaptureOptions &O, TDecodedTrack &Track, std::string &Path
 // What can be known before anything is rendered: the output path can be
 // written (a folder for a sequence, a file otherwise), and for a video that
 // ffmpeg runs and reads the music.
-bool PrepareOutput(const TCaptureOptions &O, const std::string &MusicPath, std::string &Error) {
+bool PrepareOutput(const TPlan &Plan, const std::string &MusicPath, std::string &Error) {
+  const TCaptureOptions &O = *Plan.Options;
   std::error_code Failure;
   const fs::path Out(O.OutPath);
   if (O.Kind == TOutputKind::PngSequence) {
@@ -399,7 +403,8 @@ bool PrepareOutput(const TCaptureOptions &O, const std::string &MusicPath, std::
     return false;
   }
   if (O.Kind != TOutputKind::Video) return true;
-  TVideoSettings Settings{O.OutPath, O.Width, O.Height, O.Fps, MusicPath, O.From, 0};
+  TVideoSettings Settings = Plan.Video;
+  Settings.MusicPath = MusicPath;
   std::string Reason;
   if (MusicPath.empty()) {
     if (RunFfmpeg({"-hide_banner", "-loglevel", "error", "-version"}, Reason)) return true;
@@ -628,6 +633,11 @@ struct TPartsFolder {
   }
 };
 
+// The time of frame Frames at Fps, to the nearest microsecond.
+int64_t MicrosecondsOf(int64_t Frames, TFrameRate Fps) {
+  return (Frames * 1000000 * Fps.Seconds * 2 + Fps.Frames) / (2 * Fps.Frames);
+}
+
 // Joins the parts into the video with its music: every part in film order as
 // far as they are complete, then the first incomplete one if it holds frames
 // (after Ctrl-C: a playable video up to the last frame of the unbroken run
@@ -644,12 +654,19 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &
     return false;
   }
   size_t Listed = 0;
+  int64_t Frames = 0;  // listed so far
   for (size_t Part = 0; Part < Plan.PartCount() && Written[Part] > 0; ++Part) {
     // Named relative to the list, which ffmpeg resolves them against. The
     // part's exact length: left to itself the join would take the
-    // container's rounded-up end and leave a frame's gap at every seam.
-    std::fprintf(List, "file '%s'\nduration %.6f\n", TPartWriter::PartName(Part).c_str(),
-                 static_cast<double>(Written[Part]) / O.Fps);
+    // container's rounded-up end and leave a frame's gap at every seam. The
+    // list holds microseconds: each part ends at its end's exact time rounded
+    // to them, so the seams never drift at a rate like 60000/1001.
+    const int64_t Start = MicrosecondsOf(Frames, O.Fps);
+    Frames += Written[Part];
+    const int64_t Length = MicrosecondsOf(Frames, O.Fps) - Start;
+    std::fprintf(List, "file '%s'\nduration %lld.%06lld\n", TPartWriter::PartName(Part).c_str(),
+                 static_cast<long long>(Length / 1000000),
+                 static_cast<long long>(Length % 1000000));
     ++Listed;
     if (Written[Part] < Plan.PartFrames(Part)) break;
   }
@@ -660,13 +677,10 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &
   if (Listed == 0) return true;
   // Absolute paths: ffmpeg never reads a name as a protocol ("a:b.mp4").
   const fs::path Joined = PartsFolder / ("joined" + fs::path(O.OutPath).extension().string());
-  TVideoSettings Settings{O.OutPath,
-                          O.Width,
-                          O.Height,
-                          O.Fps,
-                          MusicPath.empty() ? std::string() : fs::absolute(MusicPath).string(),
-                          O.From,
-                          static_cast<int64_t>(Plan.Leader.size())};
+  TVideoSettings Settings = Plan.Video;
+  Settings.MusicPath = MusicPath.empty() ? std::string() : fs::absolute(MusicPath).string();
+  Settings.LeaderFrames = static_cast<int64_t>(Plan.Leader.size());
+  Settings.Frames = Frames;
   if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) return false;
   std::error_code Failure;
   if (!(fs::file_size(Joined, Failure) > 0) || Failure) {
@@ -717,6 +731,9 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
   CaptureStop.Signal = 0;
   TPlan Plan;
   Plan.Options = &O;
+  Plan.Video = {O.OutPath, O.Width, O.Height, O.Fps, {}, {}, O.From, 0};
+  if (O.Kind == TOutputKind::Video && !ChooseEncoding(O, Plan.Video.Encoding, Error))
+    return TCaptureResult::Failed;
   const bool OneFrame = O.Kind == TOutputKind::Png;
   if (O.Countdown) {
     Plan.Leader = {static_cast<uint32_t>(O.From)};
@@ -735,7 +752,7 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
   TDecodedTrack Track;
   std::string MusicPath;
   if (!O.Countdown && !LoadMusic(O, Track, MusicPath, Error)) return TCaptureResult::Failed;
-  if (!PrepareOutput(O, MusicPath, Error)) return Outcome(false);
+  if (!PrepareOutput(Plan, MusicPath, Error)) return Outcome(false);
   Plan.Music = MusicPath.empty() ? nullptr : &Track;
 
   TPartsFolder Parts;
@@ -746,7 +763,9 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
   bool Ok = O.Jobs > 1 && Plan.Film.size() > 1
                 ? RenderInProcesses(Plan, Parts.Path.string(), Written, Progress, Error)
                 : RenderHere(Plan, Parts.Path.string(), Written, Progress, Error);
-  Progress.Finish(Plan.Total());
+  int64_t Done = 0;
+  for (int64_t Frames : Written) Done += Frames;
+  Progress.Finish(Done);
   if (Ok && !Stopping()) {
     for (size_t Part = 0; Part < Plan.PartCount(); ++Part)
       if (Written[Part] != Plan.PartFrames(Part)) {

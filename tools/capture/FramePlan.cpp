@@ -4,12 +4,17 @@
 
 #include "scenes/FilmTiming.h"
 
-int64_t FilmFrameTime(int64_t K, int Fps, int64_t From) { return K * 1000 / Fps + From; }
+// The film's 110 s at up to 1000 frames a second and a denominator up to
+// 10^6 keep every product below 2^63.
+int64_t FilmFrameTime(int64_t K, TFrameRate Fps, int64_t From) {
+  return K * 1000 * Fps.Seconds / Fps.Frames + From;
+}
 
-int64_t FilmFrameCount(int64_t From, int64_t To, int Fps) {
+int64_t FilmFrameCount(int64_t From, int64_t To, TFrameRate Fps) {
   if (To <= From) return 0;
   // floor(K * 1000 / Fps) < To - From  <=>  K < (To - From) * Fps / 1000.
-  return ((To - From) * Fps + 999) / 1000;
+  const int64_t Per = 1000 * Fps.Seconds;
+  return ((To - From) * Fps.Frames + Per - 1) / Per;
 }
 
 namespace {
@@ -23,8 +28,9 @@ bool SameStretch(int64_t A, int64_t B) {
 
 }  // namespace
 
-std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps) {
-  const int64_t Step = std::clamp<int64_t>(Count / 8, std::max(1, Fps), std::max(1, 5 * Fps));
+std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, TFrameRate Fps) {
+  const int64_t Second = Fps.PerSecondCeiling();
+  const int64_t Step = std::clamp<int64_t>(Count / 8, Second, 5 * Second);
   std::vector<TFilmPart> Parts;
   int64_t Begin = 0;
   while (Begin < Count) {
@@ -38,17 +44,17 @@ std::vector<TFilmPart> FilmParts(int64_t From, int64_t Count, int Fps) {
   return Parts;
 }
 
-std::vector<uint32_t> LeaderTicks(int Fps) {
+std::vector<uint32_t> LeaderTicks(TFrameRate Fps) {
   std::vector<uint32_t> Ticks;
   for (int64_t J = 0;; ++J) {
-    const int64_t Tick = LeaderHeadStart + J * 1000 / Fps;
+    const int64_t Tick = FilmFrameTime(J, Fps, LeaderHeadStart);
     if (Tick > LeaderLength) break;
     Ticks.push_back(static_cast<uint32_t>(Tick));
   }
   return Ticks;
 }
 
-std::vector<int64_t> ReplayTimes(int64_t From, int Fps, int64_t K) {
+std::vector<int64_t> ReplayTimes(int64_t From, TFrameRate Fps, int64_t K) {
   const int64_t Target = FilmFrameTime(K, Fps, From);
   std::vector<int64_t> Times;
   for (const TFilmStretch &Stretch : FilmStretches) {

@@ -11,18 +11,11 @@
 #include <chrono>
 #include <cstring>
 
-#include "CaptureOptions.h"
-
 extern char **environ;
 
 TCaptureStop CaptureStop;
 
 namespace {
-
-std::string Seconds(int64_t Milliseconds) {
-  return std::to_string(Milliseconds / 1000) + "." +
-         std::to_string(1000 + Milliseconds % 1000).substr(1);
-}
 
 const char *NotInstalled = "the ffmpeg program is not installed (Debian package: ffmpeg)";
 
@@ -43,6 +36,9 @@ pid_t Spawn(const std::vector<std::string> &Args, int Stdin, std::string &Error)
     posix_spawn_file_actions_adddup2(&Actions, Stdin, STDIN_FILENO);
   else
     posix_spawn_file_actions_addopen(&Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  // ffmpeg writes its files itself: what it prints to standard output
+  // (-version's text) would land in the capture's own.
+  posix_spawn_file_actions_addopen(&Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   sigset_t Defaults, Empty;
   sigemptyset(&Empty);
   sigemptyset(&Defaults);
@@ -100,82 +96,6 @@ bool Wait(pid_t &Child, std::string &Error) {
 }
 
 }  // namespace
-
-std::vector<std::string> PartArguments(const TVideoSettings &S, const std::string &PartPath) {
-  std::vector<std::string> Args = {"-nostdin",
-                                   "-hide_banner",
-                                   "-loglevel",
-                                   "error",
-                                   "-y",
-                                   "-f",
-                                   "rawvideo",
-                                   "-pix_fmt",
-                                   "rgba",
-                                   "-s",
-                                   std::to_string(S.Width) + "x" + std::to_string(S.Height),
-                                   "-framerate",
-                                   std::to_string(S.Fps),
-                                   "-i",
-                                   "pipe:0"};
-  if (EndsWith(S.OutPath, ".webm")) {
-    Args.insert(Args.end(), {"-c:v", "libvpx-vp9", "-b:v", "0", "-crf", "32", "-row-mt", "1",
-                             "-deadline", "good", "-cpu-used", "4", "-pix_fmt", "yuv420p"});
-  } else {
-    // 4:2:0 needs even sides: an odd frame gets one black row or column.
-    Args.insert(Args.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264", "-preset",
-                             "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"});
-  }
-  Args.insert(Args.end(), {"-f", "nut", PartPath});
-  return Args;
-}
-
-std::vector<std::string> JoinArguments(const TVideoSettings &S, const std::string &ListPath,
-                                       const std::string &IntoPath) {
-  const bool Webm = EndsWith(S.OutPath, ".webm");
-  std::vector<std::string> Args = {"-nostdin", "-hide_banner", "-loglevel", "error", "-y",    "-f",
-                                   "concat",   "-safe",        "0",         "-i",    ListPath};
-  const bool Music = !S.MusicPath.empty();
-  if (Music) {
-    // Seek in the music to the first film frame's instant.
-    Args.insert(Args.end(), {"-ss", Seconds(S.MusicFromMs), "-i", S.MusicPath});
-  }
-  Args.insert(Args.end(), {"-map", "0:v", "-c:v", "copy"});
-  if (Music) {
-    // The leader's frames play before the music; silence pads a short track
-    // and -shortest ends the sound with the last frame.
-    std::string Filter = "apad";
-    if (S.LeaderFrames > 0) {
-      const int64_t DelaySamples = S.LeaderFrames * 48000 / S.Fps;
-      Filter =
-          "aresample=48000,adelay=delays=" + std::to_string(DelaySamples) + "S:all=1," + Filter;
-    } else {
-      Filter = "aresample=48000," + Filter;
-    }
-    Args.insert(Args.end(), {"-map", "1:a", "-af", Filter, "-c:a", Webm ? "libopus" : "aac", "-b:a",
-                             "192k", "-shortest"});
-  }
-  // No encoder's name or version in the file: the same frames give the same bytes.
-  Args.insert(Args.end(), {"-fflags", "+bitexact", "-map_metadata", "-1"});
-  if (EndsWith(S.OutPath, ".mp4")) Args.insert(Args.end(), {"-movflags", "+faststart"});
-  // The container by name: the file being written has no telling extension.
-  Args.insert(Args.end(), {"-f", Webm ? "webm" : EndsWith(S.OutPath, ".mp4") ? "mp4" : "matroska"});
-  Args.push_back(IntoPath);
-  return Args;
-}
-
-std::vector<std::string> MusicCheckArguments(const TVideoSettings &S) {
-  const bool Webm = EndsWith(S.OutPath, ".webm");
-  return {"-nostdin",  "-hide_banner",
-          "-loglevel", "error",
-          "-ss",       Seconds(S.MusicFromMs),
-          "-i",        S.MusicPath,
-          "-t",        "0.1",
-          "-map",      "0:a",
-          "-af",       "aresample=48000",
-          "-c:a",      Webm ? "libopus" : "aac",
-          "-f",        "null",
-          "-"};
-}
 
 bool RunFfmpeg(const std::vector<std::string> &Arguments, std::string &Error) {
   pid_t Child = Spawn(Arguments, -1, Error);

@@ -1,23 +1,15 @@
-// The ffmpeg program as a video encoder: raw RGBA frames go down a pipe, the
-// music is read by ffmpeg itself from the chosen start and muxed in sync.
+// The ffmpeg program as a video encoder: raw RGBA frames go down a pipe to
+// it; other runs of it join the parts (see EncoderArguments.h for what each
+// is asked to do).
 #pragma once
 
 #include <signal.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct TVideoSettings {
-  std::string OutPath;  // .mp4 and .mkv: H.264 + AAC; .webm: VP9 + Opus
-  int Width = 0;
-  int Height = 0;
-  int Fps = 30;
-  std::string MusicPath;  // empty: no sound track
-  int64_t MusicFromMs = 0;
-  int64_t LeaderFrames = 0;  // frames before the music starts
-};
 
 // What the capture's signal handlers ask of the work under way; every wait
 // on ffmpeg looks at it.
@@ -28,22 +20,6 @@ struct TCaptureStop {
   volatile sig_atomic_t Signal = 0;
 };
 extern TCaptureStop CaptureStop;
-
-// ffmpeg's arguments (without the program name) for one part of the video:
-// raw frames from its standard input, encoded as the output's codec asks,
-// no sound, to PartPath (a NUT file, which keeps the exact 1/fps timing).
-std::vector<std::string> PartArguments(const TVideoSettings &Settings, const std::string &PartPath);
-
-// ffmpeg's arguments for the finished video: the parts named in ListPath (a
-// concat list) joined without re-encoding, and the music muxed in sync,
-// written to IntoPath in the container Settings.OutPath asks for.
-std::vector<std::string> JoinArguments(const TVideoSettings &Settings, const std::string &ListPath,
-                                       const std::string &IntoPath);
-
-// ffmpeg's arguments that read a little of the music from MusicFromMs, as the
-// join will, and write nothing: a music file ffmpeg cannot read fails here,
-// before anything is rendered.
-std::vector<std::string> MusicCheckArguments(const TVideoSettings &Settings);
 
 // Runs ffmpeg (found on PATH) with Arguments to its end. False with the
 // reason in Error: not installed, failed, or stopped by a signal.
