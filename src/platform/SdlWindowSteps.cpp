@@ -8,6 +8,7 @@
 
 #include "platform/SdlModeGuardian.h"
 #include "platform/SdlPlatform.h"
+#include "platform/SdlWindowIcon.h"
 #include "platform/SdlWindowLoss.h"
 
 namespace {
@@ -225,6 +226,7 @@ TWindowFailure TSdlPlatform::CreateWindow(const char *Title, int Width, int Heig
 }
 
 void TSdlPlatform::ShowWindow() {
+  SetRenderWindowIcon(RenderWindow);
   SDL_ShowWindow(RenderWindow);
   SDL_RaiseWindow(RenderWindow);
   SDL_DisableScreenSaver();
