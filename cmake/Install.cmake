@@ -12,6 +12,11 @@
 #   share/doc/quillmoor/copyright, changelog.gz
 include(GNUInstallDirs)
 
+# Installing and cpack take what scripts/build made (the programs and their
+# pages) and build nothing more: by default they would first build every
+# target, the tests and benchmarks included.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 set(QUILLMOOR_PROGRAM_DIR lib/quillmoor)
 set(QUILLMOOR_DATA_DIR ${CMAKE_INSTALL_DATADIR}/quillmoor)
 
