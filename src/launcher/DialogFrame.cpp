@@ -25,3 +25,11 @@ void SetDialogFrameHints(Fl_Window &Dialog) {
                   reinterpret_cast<const unsigned char *>(Hints), 5);
   XFlush(fl_display);
 }
+
+bool DialogCentreOnDesktop(const Fl_Window &Dialog, int &X, int &Y) {
+  const Window Own = fl_xid(&Dialog);
+  if (!fl_display || !Own) return false;
+  ::Window Child = 0;
+  return XTranslateCoordinates(fl_display, Own, RootWindow(fl_display, fl_screen), Dialog.w() / 2,
+                               Dialog.h() / 2, &X, &Y, &Child) != 0;
+}

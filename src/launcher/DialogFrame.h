@@ -10,3 +10,8 @@
 // manager; some (weston's, for XWayland) then draw a maximise box on a window
 // that cannot grow, and shorten the title to make room for it.
 void SetDialogFrameHints(Fl_Window &Dialog);
+
+// The shown window's centre in the desktop's coordinates, read from the X
+// server: a window manager that frames the window leaves FLTK's own
+// position relative to the frame. False when the window is not shown.
+bool DialogCentreOnDesktop(const Fl_Window &Dialog, int &X, int &Y);

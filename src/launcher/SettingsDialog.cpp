@@ -8,9 +8,11 @@
 #include "UMOgl.h"
 #include "UMTypes.h"
 #include "launcher/DialogFlags.h"
+#include "launcher/DialogFrame.h"
 #include "launcher/DialogIcon.h"
 #include "launcher/DialogScale.h"
 #include "launcher/TForm1.h"
+#include "platform/Platform.h"
 #include "platform/SdlSignals.h"
 
 namespace {
@@ -47,6 +49,10 @@ void StoreChoice(const TForm1 &Form) {
   Ogl->ModeHeight = static_cast<uint32_t>(Mode.Height);
   Ogl->ModeBits = static_cast<uint32_t>(Mode.Bits);
   RunState().Fullscreen = Form.CheckBox1->value() != 0;
+  // The run's window and boxes go to the monitor the dialog stood on.
+  int CentreX = 0, CentreY = 0;
+  if (HasPlatform() && DialogCentreOnDesktop(Form, CentreX, CentreY))
+    Platform().SetHomeScreen(CentreX, CentreY);
 }
 }  // namespace
 

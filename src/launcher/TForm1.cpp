@@ -37,9 +37,12 @@ TForm1::TForm1(int Scale) : Fl_Double_Window(ClientWidth * Scale, ClientHeight *
   end();
   for (int k = 0; k < children(); ++k) Style(child(k), Scale);
 
-  // A dialog frame: fixed size, no minimise or maximise box, centred.
+  // A dialog frame: fixed size, no minimise or maximise box, centred on
+  // the monitor that holds the pointer (not across two monitors' seam).
   size_range(w(), h(), w(), h());
-  position((Fl::w() - w()) / 2, (Fl::h() - h()) / 2);
+  int ScreenX = 0, ScreenY = 0, ScreenWidth = 0, ScreenHeight = 0;
+  Fl::screen_xywh(ScreenX, ScreenY, ScreenWidth, ScreenHeight);
+  position(ScreenX + (ScreenWidth - w()) / 2, ScreenY + (ScreenHeight - h()) / 2);
   callback(CloseRequested);
 }
 

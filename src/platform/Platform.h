@@ -57,6 +57,13 @@ public:
 
   // Presents the back buffer.
   virtual void SwapBuffers() = 0;
+  // The size in pixels of what GL draws into for the render window (on a
+  // scaled desktop more than its size in window units); false when there is
+  // no window, or the backend's drawable is the film's own size.
+  virtual bool GetDrawableSize(int &, int &) { return false; }
+  // The point of the desktop (the dialog's centre) whose monitor the run's
+  // window and message boxes go to; the first monitor until it is given.
+  virtual void SetHomeScreen(int, int) {}
   // An entry point of the current GL context beyond GL 1.1, by name; null
   // when the context or the backend has none.
   virtual void *GetProcAddress(const char *) { return nullptr; }
@@ -91,9 +98,12 @@ public:
   // True only when the display really runs the requested mode.
   virtual bool ChangeDisplayMode(int Width, int Height, int Bits) = 0;
   virtual bool RestoreDisplayMode() = 0;
-  // Creates the (hidden) window whose client area is Width x Height, at the
-  // screen's top-left corner, with a double-buffered RGBA GL context (a
-  // 16-bit depth buffer, the colour of Bits) current on it. On failure,
+  // Creates the (hidden) window with a double-buffered RGBA GL context (a
+  // 16-bit depth buffer, the colour of Bits) current on it: fullscreen, the
+  // window that ChangeDisplayMode made, or without one a window covering
+  // the home monitor at the monitor's own mode; windowed, a client area of
+  // Width x Height at the home monitor's top-left corner (shown smaller,
+  // with its shape kept, when it would not fit there). On failure,
   // what was made stays for the teardown: the window from DeviceContext on,
   // the context too on Activation.
   virtual TWindowFailure CreateWindow(const char *Title, int Width, int Height, int Bits,

@@ -71,7 +71,11 @@ void TSdlPlatform::ApplyCursor() {
     // XWayland's own warp crashes it when the compositor has no seat (and
     // with it every X program of the session). The hidden pointer is out of
     // the film's way without the move.
-    if (!WaylandSession()) SDL_WarpMouseGlobal(PendingCursorX, PendingCursorY);
+    // Positions count from the home monitor's corner, so that the pointer,
+    // and the message boxes that open beside it, stay on that monitor.
+    SDL_Rect Home = {0, 0, 0, 0};
+    SDL_GetDisplayBounds(HomeDisplay(), &Home);
+    if (!WaylandSession()) SDL_WarpMouseGlobal(Home.x + PendingCursorX, Home.y + PendingCursorY);
     CursorMovePending = false;
   }
   SDL_ShowCursor(CursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
@@ -79,6 +83,29 @@ void TSdlPlatform::ApplyCursor() {
 
 void TSdlPlatform::SwapBuffers() {
   if (RenderWindow && !WindowLost()) SDL_GL_SwapWindow(RenderWindow);
+}
+
+bool TSdlPlatform::GetDrawableSize(int &Width, int &Height) {
+  if (!RenderWindow || !RenderContext) return false;
+  SDL_GL_GetDrawableSize(RenderWindow, &Width, &Height);
+  return true;
+}
+
+void TSdlPlatform::SetHomeScreen(int X, int Y) {
+  HomeGiven = true;
+  HomeX = X;
+  HomeY = Y;
+}
+
+int TSdlPlatform::HomeDisplay() const {
+  if (!HomeGiven || !VideoReady()) return 0;
+  const SDL_Point Home = {HomeX, HomeY};
+  for (int Monitor = 0; Monitor < SDL_GetNumVideoDisplays(); ++Monitor) {
+    SDL_Rect Bounds;
+    if (SDL_GetDisplayBounds(Monitor, &Bounds) == 0 && SDL_PointInRect(&Home, &Bounds))
+      return Monitor;
+  }
+  return 0;
 }
 
 void *TSdlPlatform::GetProcAddress(const char *Name) {

@@ -16,7 +16,10 @@
 //                          X11 the mode guardian (SdlModeGuardian.h) is
 //                          started first, and no guardian means a refusal.
 //   CreateWindow           SDL_CreateWindow, hidden, or adopts the fullscreen
-//                          window made above. SDL's offscreen and dummy
+//                          window made above; fullscreen without it is
+//                          SDL's fullscreen-desktop window on the home
+//                          monitor (the one the dialog stood on), which
+//                          keeps the monitor's mode. SDL's offscreen and dummy
 //                          drivers count as failures: nobody would see the
 //                          film. If SDL finds no GL visual it retries without
 //                          GL so the failure is reported as a pixel-format
@@ -77,6 +80,8 @@ public:
 
   void SwapBuffers() override;
   void *GetProcAddress(const char *Name) override;
+  bool GetDrawableSize(int &Width, int &Height) override;
+  void SetHomeScreen(int X, int Y) override;
 
   // The render window, or null.
   SDL_Window *Window() const { return RenderWindow; }
@@ -93,6 +98,11 @@ private:
   SDL_Window *CreateGLWindow(const char *Title, int Width, int Height, Uint32 Flags,
                              int ColourBits);
   bool VideoReady() const;
+  // SDL's index of the monitor holding the home point (0 when none does).
+  int HomeDisplay() const;
+  // A windowed render window too large for the home monitor's work area
+  // is made smaller, with its shape kept, and placed at the area's corner.
+  void FitWindowToScreen();
 
   SDL_Window *RenderWindow = nullptr;
   SDL_GLContext RenderContext = nullptr;
@@ -103,6 +113,8 @@ private:
   // The Win32 display counter: the pointer shows while it is >= 0.
   int CursorCounter = 0;
   bool CursorMovePending = false;
+  bool HomeGiven = false;
+  int HomeX = 0, HomeY = 0;
   int PendingCursorX = 0, PendingCursorY = 0;
 };
 

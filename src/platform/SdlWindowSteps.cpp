@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/PictureFit.h"
 #include "platform/SdlModeGuardian.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlWindowIcon.h"
@@ -36,10 +37,11 @@ bool SameMode(const SDL_DisplayMode &Mode, int Width, int Height, int Bits) {
 }
 
 // A mode of the display's own list with exactly this size and depth.
-bool FindDisplayMode(int Width, int Height, int Bits, SDL_DisplayMode &Found) {
-  const int Count = SDL_GetNumDisplayModes(0);
+bool FindDisplayMode(int Monitor, int Width, int Height, int Bits, SDL_DisplayMode &Found) {
+  const int Count = SDL_GetNumDisplayModes(Monitor);
   for (int i = 0; i < Count; ++i) {
-    if (SDL_GetDisplayMode(0, i, &Found) == 0 && SameMode(Found, Width, Height, Bits)) return true;
+    if (SDL_GetDisplayMode(Monitor, i, &Found) == 0 && SameMode(Found, Width, Height, Bits))
+      return true;
   }
   return false;
 }
@@ -89,7 +91,9 @@ bool ModeOutlivesProcess() {
 // its fullscreen mode and in the size of what GL draws.
 bool WindowRunsMode(SDL_Window *Window, int Width, int Height, int Bits) {
   SDL_DisplayMode Current;
-  if (SDL_GetCurrentDisplayMode(0, &Current) == 0 && SameMode(Current, Width, Height, Bits))
+  const int Monitor = SDL_GetWindowDisplayIndex(Window);
+  if (SDL_GetCurrentDisplayMode(Monitor < 0 ? 0 : Monitor, &Current) == 0 &&
+      SameMode(Current, Width, Height, Bits))
     return true;
   if (ModeOutlivesProcess()) return false;
   SDL_DisplayMode OfWindow;
@@ -101,9 +105,9 @@ bool WindowRunsMode(SDL_Window *Window, int Width, int Height, int Bits) {
 }
 
 // The depth a window on the desktop gets: the desktop's own.
-int DesktopBits() {
+int DesktopBits(int Monitor) {
   SDL_DisplayMode Desktop;
-  if (SDL_GetDesktopDisplayMode(0, &Desktop) != 0) return 32;
+  if (SDL_GetDesktopDisplayMode(Monitor, &Desktop) != 0) return 32;
   return ModeBits(Desktop);
 }
 
@@ -137,15 +141,21 @@ bool TSdlPlatform::UnregisterWindowClass() {
   return true;
 }
 
+// On the home monitor: a fullscreen window covers it, a window starts at
+// its top-left corner. Drawables on a scaled desktop get their full pixels.
 SDL_Window *TSdlPlatform::CreateGLWindow(const char *Title, int Width, int Height, Uint32 Flags,
                                          int ColourBits) {
   RequestGLVisual(ColourBits);
-  return SDL_CreateWindow(Title, 0, 0, Width, Height, Flags | SDL_WINDOW_OPENGL);
+  SDL_Rect Home = {0, 0, 0, 0};
+  SDL_GetDisplayBounds(HomeDisplay(), &Home);
+  return SDL_CreateWindow(Title, Home.x, Home.y, Width, Height,
+                          Flags | SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI);
 }
 
 bool TSdlPlatform::ChangeDisplayMode(int Width, int Height, int Bits) {
   SDL_DisplayMode Mode;
-  if (UnseenVideoDriver() || RenderWindow || !FindDisplayMode(Width, Height, Bits, Mode))
+  if (UnseenVideoDriver() || RenderWindow ||
+      !FindDisplayMode(HomeDisplay(), Width, Height, Bits, Mode))
     return false;
   // A mode that could outlive a crash is only changed with the guardian
   // holding the desktop's configuration: without it the answer is a refusal
@@ -196,18 +206,27 @@ TWindowFailure TSdlPlatform::CreateWindow(const char *Title, int Width, int Heig
     SDL_SetWindowTitle(RenderWindow, Title);
   } else {
     if (RenderWindow) return TWindowFailure::WindowCreation;
+    // Fullscreen without a mode change: the monitor at its own mode, the
+    // film scaled into it by the presenter.
     const Uint32 Flags =
-        SDL_WINDOW_HIDDEN | (Fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE);
+        SDL_WINDOW_HIDDEN | (Fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
     // SDL chooses the visual when it creates the window, from the depth of
     // the desktop the window runs on, as the system picks the closest format
     // to the display's.
-    RenderWindow = CreateGLWindow(Title, Width, Height, Flags, DesktopBits());
+    // A fullscreen window is made at the monitor's size from the start: a
+    // window manager would give it that size, but without one (a bare X
+    // server, a kiosk) nothing else would.
+    SDL_Rect Monitor = {0, 0, Width, Height};
+    if (Fullscreen) SDL_GetDisplayBounds(HomeDisplay(), &Monitor);
+    RenderWindow = CreateGLWindow(Title, Monitor.w, Monitor.h, Flags, DesktopBits(HomeDisplay()));
     WindowHasGL = RenderWindow != nullptr;
     if (!RenderWindow) {
       ReportSdlError("SDL_CreateWindow with GL");
       // No GL visual is a pixel-format failure, not a window failure: a plain
       // window tells the two apart.
-      RenderWindow = SDL_CreateWindow(Title, 0, 0, Width, Height, Flags);
+      RenderWindow =
+          SDL_CreateWindow(Title, SDL_WINDOWPOS_UNDEFINED_DISPLAY(HomeDisplay()),
+                           SDL_WINDOWPOS_UNDEFINED_DISPLAY(HomeDisplay()), Width, Height, Flags);
     }
     if (!RenderWindow) return SdlFailure("SDL_CreateWindow", TWindowFailure::WindowCreation);
   }
@@ -232,11 +251,25 @@ void TSdlPlatform::ShowWindow() {
   SDL_DisableScreenSaver();
   WatchForWindowLoss(RenderWindow);
   if (SDL_GetWindowFlags(RenderWindow) & SDL_WINDOW_FULLSCREEN) return;
+  FitWindowToScreen();
+}
+
+void TSdlPlatform::FitWindowToScreen() {
+  const int Monitor = HomeDisplay();
+  SDL_Rect Room = {0, 0, 0, 0};
+  if (SDL_GetDisplayUsableBounds(Monitor, &Room) != 0) SDL_GetDisplayBounds(Monitor, &Room);
   // SDL places the client area; the frame is what belongs at the corner.
-  int Top = 0, Left = 0;
-  if (SDL_GetWindowBordersSize(RenderWindow, &Top, &Left, nullptr, nullptr) == 0 &&
-      (Top > 0 || Left > 0))
-    SDL_SetWindowPosition(RenderWindow, Left, Top);
+  int Top = 0, Left = 0, Bottom = 0, Right = 0;
+  if (SDL_GetWindowBordersSize(RenderWindow, &Top, &Left, &Bottom, &Right) != 0)
+    Top = Left = Bottom = Right = 0;
+  int Width = 0, Height = 0;
+  SDL_GetWindowSize(RenderWindow, &Width, &Height);
+  const int RoomWidth = Room.w - Left - Right, RoomHeight = Room.h - Top - Bottom;
+  if (RoomWidth > 0 && RoomHeight > 0 && (Width > RoomWidth || Height > RoomHeight)) {
+    const TPictureArea Fit = FitPicture(Width, Height, RoomWidth, RoomHeight);
+    SDL_SetWindowSize(RenderWindow, Fit.Width, Fit.Height);
+  }
+  SDL_SetWindowPosition(RenderWindow, Room.x + Left, Room.y + Top);
 }
 
 bool TSdlPlatform::ReleaseCurrent() {

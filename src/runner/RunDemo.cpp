@@ -1,5 +1,6 @@
 #include "runner/RunDemo.h"
 
+#include <cstdio>
 #include <string>
 
 #include "UMMath.h"
@@ -7,6 +8,7 @@
 #include "UMTypes.h"
 #include "film/FilmSetup.h"
 #include "platform/Platform.h"
+#include "present/FramePresenter.h"
 #include "runner/RunnerCalls.h"
 #include "scenes/FilmTiming.h"
 #include "window/RenderWindow.h"
@@ -60,6 +62,44 @@ bool OpenMusic(const TSoundCalls &Sound) {
   return true;
 }
 
+void *LookUpGlEntry(const char *Name) { return Platform().GetProcAddress(Name); }
+
+// Before a frame: the film draws into the window, or into its own
+// framebuffer when the window shows it scaled.
+void BeginFrame(TFramePresenter &Presenter) {
+  int Width = 0, Height = 0;
+  if (Platform().GetDrawableSize(Width, Height)) Presenter.BeginFrame(Width, Height);
+}
+
+// A drawn frame to the screen: the presenter scales it into the window's
+// drawable where it was drawn apart, then the buffers are swapped.
+void ShowFrame(TFramePresenter &Presenter) {
+  int Width = 0, Height = 0;
+  if (Platform().GetDrawableSize(Width, Height)) Presenter.Present(Width, Height);
+  Platform().SwapBuffers();
+}
+
+// The render window for the chosen mode, and the film's framebuffer in it.
+// A context that cannot make one draws the film straight into the window,
+// which must then have the mode's size: a fullscreen run switches the
+// display's mode for it.
+TWindowFailure OpenFilmWindow(TFramePresenter &Presenter) {
+  const int32_t Width = static_cast<int32_t>(Ogl->ModeWidth);
+  const int32_t Height = static_cast<int32_t>(Ogl->ModeHeight);
+  const int32_t Bits = static_cast<int32_t>(Ogl->ModeBits);
+  const TFullscreenWay Way = FullscreenWayFromEnvironment();
+  TWindowFailure Failure =
+      CreateRenderWindow("Quillmoor", Width, Height, Bits, RunState().Fullscreen, Way);
+  if (Failure != TWindowFailure::NoFailure) return Failure;
+  if (Presenter.Begin(&LookUpGlEntry, Width, Height, Bits)) return Failure;
+  if (!RunState().Fullscreen || Way == TFullscreenWay::ModeSwitch) return Failure;
+  std::fprintf(stderr,
+               "Quillmoor: the GL has no framebuffer objects to scale the film with; switching "
+               "the display to the mode instead\n");
+  DestroyRenderWindow();
+  return CreateRenderWindow("Quillmoor", Width, Height, Bits, true, TFullscreenWay::ModeSwitch);
+}
+
 // Escape is held, or was pressed since the run started: a quick tap whose
 // key-down and key-up both arrive between two frames must not be lost.
 bool EscapeRequested() { return RunState().Keys[VK_ESCAPE] || RunState().EscapePressed; }
@@ -72,15 +112,16 @@ uint32_t CountdownElapsed() {
 
 // The countdown leader on the tick clock, one window event or one leader
 // frame per pass, until more than 4000 ms have passed or the run is ended.
-void RunCountdown(const TFilmCalls &Film) {
+void RunCountdown(const TFilmCalls &Film, TFramePresenter &Presenter) {
   RunState().StartCounter = static_cast<uint32_t>(Platform().GetTickCount() - LeaderHeadStart);
   for (;;) {
     TWindowEvent Event;
     if (Platform().PollEvent(Event)) {
       HandleWindowEvent(Event);
     } else {
+      BeginFrame(Presenter);
       Film.DrawCountdown(CountdownElapsed());
-      Platform().SwapBuffers();
+      ShowFrame(Presenter);
     }
     if (EscapeRequested()) RunState().Done = true;
     if (CountdownElapsed() > LeaderLength || RunState().Done) return;
@@ -101,7 +142,8 @@ int64_t MillisecondsSinceStart(int64_t Frequency) {
 
 // One film frame at the clock's time with the music's output levels of the
 // moment; a failed level query leaves the previous levels (0 at the start).
-bool DrawFilmFrame(const TRunnerCalls &Calls, TFrameInputs &Frame) {
+bool DrawFilmFrame(const TRunnerCalls &Calls, TFrameInputs &Frame, TFramePresenter &Presenter) {
+  BeginFrame(Presenter);
   Frame.Time = DemoTime;
   Calls.Sound.FSOUND_GetCurrentLevels(0, &Frame.LeftLevel, &Frame.RightLevel);
   return Calls.Film.DrawScene(Frame);
@@ -112,7 +154,7 @@ bool DrawFilmFrame(const TRunnerCalls &Calls, TFrameInputs &Frame) {
 // Each pass tells the music the film's time, so that after a stall of the
 // process (or a device that drifts) what is heard catches up with what is
 // shown.
-void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency) {
+void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency, TFramePresenter &Presenter) {
   const TSoundCalls &Sound = Calls.Sound;
   TFrameInputs Frame;
   while (!RunState().Done) {
@@ -121,10 +163,10 @@ void RunMainLoop(const TRunnerCalls &Calls, int64_t Frequency) {
     TWindowEvent Event;
     if (Platform().PollEvent(Event))
       HandleWindowEvent(Event);
-    else if ((RunState().Active && !DrawFilmFrame(Calls, Frame)) || EscapeRequested())
+    else if ((RunState().Active && !DrawFilmFrame(Calls, Frame, Presenter)) || EscapeRequested())
       RunState().Done = true;
     else
-      Platform().SwapBuffers();
+      ShowFrame(Presenter);
     if (DemoTime > FilmLength) RunState().Done = true;
   }
 }
@@ -143,9 +185,8 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
   RunState().EscapePressed = false;
   SetFilmView();
   P.SetCursorPos(0, 0);
-  const TWindowFailure WindowFailure = CreateRenderWindow(
-      "Quillmoor", static_cast<int32_t>(Ogl->ModeWidth), static_cast<int32_t>(Ogl->ModeHeight),
-      static_cast<int32_t>(Ogl->ModeBits), RunState().Fullscreen);
+  TFramePresenter Presenter;
+  const TWindowFailure WindowFailure = OpenFilmWindow(Presenter);
   // The viewer who declines a window in place of a refused mode ends the run
   // as chosen; any other window failure is a failure of the run.
   if (WindowFailure == TWindowFailure::ModeDeclined) return 0;
@@ -155,17 +196,19 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
   // Precomputation; a damaged bitmap has already been reported.
   if (!Film.Precompute()) {
     Sound.FSOUND_Close();
+    Presenter.End();
     DestroyRenderWindow();
     return Failure();
   }
 
   // Music. The window stays up behind the message, then goes with the run.
   if (!OpenMusic(Sound)) {
+    Presenter.End();
     DestroyRenderWindow();
     return Failure();
   }
 
-  RunCountdown(Film);
+  RunCountdown(Film, Presenter);
 
   // Clock start: the counter is read just before playback, so DemoTime 0 is
   // the instant the music begins. Playback starts even when the countdown
@@ -177,12 +220,13 @@ int32_t RunDemo(const TRunnerCalls &Calls) {
   if (MusicStream != 0) Sound.FSOUND_Stream_Play(-1, MusicStream);
   Sound.FSOUND_SetVolume(-3, 255);
 
-  RunMainLoop(Calls, Frequency);
+  RunMainLoop(Calls, Frequency, Presenter);
 
   // Shutdown.
   Sound.FSOUND_Stream_Stop(MusicStream);
   Sound.FSOUND_Stream_Close(MusicStream);
   Sound.FSOUND_Close();
+  Presenter.End();
   DestroyRenderWindow();
   return 0;
 }

@@ -1,6 +1,5 @@
 #include "window/RenderWindow.h"
 
-#include "UMOgl.h"
 #include "UMTypes.h"
 #include "film/FilmSetup.h"
 #include "platform/Platform.h"
@@ -91,13 +90,14 @@ const char *WindowFailureText(TWindowFailure Failure) {
 }
 
 TWindowFailure CreateRenderWindow(const char *Title, int32_t Width, int32_t Height, int32_t Bits,
-                                  bool FullscreenFlag) {
+                                  bool FullscreenFlag, TFullscreenWay Way) {
   TWindowSystem &W = WindowSystem();
   RunState().Fullscreen = FullscreenFlag;
 
   if (!W.RegisterWindowClass()) return Report(TWindowFailure::ClassRegistration);
 
-  if (RunState().Fullscreen && !W.ChangeDisplayMode(Width, Height, Bits)) {
+  if (RunState().Fullscreen && Way == TFullscreenWay::ModeSwitch &&
+      !W.ChangeDisplayMode(Width, Height, Bits)) {
     if (!AcceptWindowInsteadOfFullscreen()) {
       Report(TWindowFailure::ModeDeclined);
       // Nothing but the class exists yet; release it so no window-system
@@ -156,7 +156,10 @@ void HandleWindowEvent(const TWindowEvent &Event) {
       Run.Active = !Event.Minimised;
       return;
     case TWindowEventKind::Resized:
-      Ogl->Resize(Event.Width, Event.Height);
+      // The film's viewport and projections stay those of the chosen mode:
+      // re-setting them here, in the middle of a frame sequence, would put
+      // the perspective projection where the leader and the opening expect
+      // the pixel projection, and they would draw nothing but white.
       return;
     case TWindowEventKind::Close:
     case TWindowEventKind::Quit:

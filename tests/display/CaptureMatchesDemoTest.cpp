@@ -21,6 +21,9 @@
 #include "runner/RunnerCalls.h"
 #include "sound/Fmod.h"
 
+// After gtest: Xlib's macros (None, Bool) would clash with its names.
+#include <X11/Xlib.h>
+
 namespace {
 
 constexpr int Width = 320;
@@ -32,6 +35,7 @@ constexpr int Height = 240;
 class TInstantPlatform : public TSdlPlatform {
 public:
   int64_t Instant = 0;
+  int FrameWidth = Width, FrameHeight = Height;
   std::vector<uint8_t> Frame;
 
   uint32_t GetTickCount() override { return 5000u * Ticks++; }
@@ -45,12 +49,12 @@ public:
   }
   void SwapBuffers() override {
     if (CounterReads >= 2 && Frame.empty()) {
-      std::vector<uint8_t> BottomUp(static_cast<size_t>(Width) * Height * 3);
+      std::vector<uint8_t> BottomUp(static_cast<size_t>(FrameWidth) * FrameHeight * 3);
       glReadBuffer(GL_BACK);
       glPixelStorei(GL_PACK_ALIGNMENT, 1);
-      glReadPixels(0, 0, Width, Height, GL_RGB, GL_UNSIGNED_BYTE, BottomUp.data());
-      const size_t Row = static_cast<size_t>(Width) * 3;
-      for (int Y = Height - 1; Y >= 0; --Y)
+      glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGB, GL_UNSIGNED_BYTE, BottomUp.data());
+      const size_t Row = static_cast<size_t>(FrameWidth) * 3;
+      for (int Y = FrameHeight - 1; Y >= 0; --Y)
         Frame.insert(Frame.end(), BottomUp.begin() + static_cast<long>(Y * Row),
                      BottomUp.begin() + static_cast<long>((Y + 1) * Row));
       Kept = true;
@@ -83,18 +87,22 @@ std::vector<uint8_t> ReadRgb(const std::string &Path) {
   return Rgb;
 }
 
-// The demo's frame at Instant, in a 320 x 240 window.
-std::vector<uint8_t> DemoFrame(int64_t Instant) {
+// The demo's frame at Instant, in a window of the mode FrameWidth x
+// FrameHeight, or fullscreen in that mode (the monitor keeping its own).
+std::vector<uint8_t> DemoFrame(int64_t Instant, int FrameWidth = Width, int FrameHeight = Height,
+                               bool Fullscreen = false) {
   TInstantPlatform Backend;
   Backend.Instant = Instant;
+  Backend.FrameWidth = FrameWidth;
+  Backend.FrameHeight = FrameHeight;
   TOgl View;
-  View.ModeWidth = Width;
-  View.ModeHeight = Height;
+  View.ModeWidth = static_cast<uint32_t>(FrameWidth);
+  View.ModeHeight = static_cast<uint32_t>(FrameHeight);
   View.ModeBits = 32;
   SetPlatform(&Backend, &Backend);
   Ogl = &View;
   ResetDemoState();
-  RunState().Fullscreen = false;
+  RunState().Fullscreen = Fullscreen;
   RunDemo(RealRunnerCalls());
   ResetSoundSystem();
   Ogl = nullptr;
@@ -134,5 +142,52 @@ TEST(CaptureMatchesDemo, TheSameInstantGivesTheSamePixels) {
     EXPECT_EQ(Captured.size(), Demo.size());
     EXPECT_EQ(Differing, 0u) << "bytes differing at film time " << Instant;
   }
+  ASSERT_EQ(chdir(Here), 0);
+}
+
+namespace {
+
+// The display's size, or 0 x 0 without one.
+void ScreenSize(int &ScreenWidth, int &ScreenHeight) {
+  ScreenWidth = ScreenHeight = 0;
+  if (Display *Connection = XOpenDisplay(nullptr)) {
+    ScreenWidth = DisplayWidth(Connection, DefaultScreen(Connection));
+    ScreenHeight = DisplayHeight(Connection, DefaultScreen(Connection));
+    XCloseDisplay(Connection);
+  }
+}
+
+}  // namespace
+
+// Fullscreen in a mode of the monitor's own size shows the film exactly as
+// a window of that size does, on both drawing paths: the opening's first
+// moments, the opening with its title, the strands under the attractor.
+// (The white opening came from fullscreen only.)
+TEST(FullscreenMatchesWindow, AModeOfTheMonitorsSizeGivesTheWindowsPixels) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
+  int ScreenWidth = 0, ScreenHeight = 0;
+  ScreenSize(ScreenWidth, ScreenHeight);
+  const bool DialogMode =
+      (ScreenWidth == 1280 && ScreenHeight == 1024) || (ScreenWidth == 1024 && ScreenHeight == 768);
+  if (!DialogMode) GTEST_SKIP() << "the screen is not the size of a dialog mode";
+  const std::string Folder = BuildFolder();
+  if (access((Folder + "/music.mp3").c_str(), R_OK) != 0) GTEST_SKIP() << "no music built";
+  char Here[4096];
+  ASSERT_NE(getcwd(Here, sizeof Here), nullptr);
+  ASSERT_EQ(chdir(Folder.c_str()), 0);
+  for (const char *Path : {"software", "hardware"}) {
+    setenv("QUILLMOOR_RENDER_PATH", Path, 1);
+    for (const int64_t Instant : {500, 12000, 25000}) {
+      SCOPED_TRACE(std::string(Path) + " path, film time " + std::to_string(Instant));
+      const std::vector<uint8_t> Windowed = DemoFrame(Instant, ScreenWidth, ScreenHeight, false);
+      const std::vector<uint8_t> Full = DemoFrame(Instant, ScreenWidth, ScreenHeight, true);
+      ASSERT_EQ(Windowed.size(), static_cast<size_t>(ScreenWidth) * ScreenHeight * 3);
+      ASSERT_EQ(Full.size(), Windowed.size());
+      size_t Differing = 0;
+      for (size_t i = 0; i < Full.size(); ++i) Differing += Full[i] != Windowed[i];
+      EXPECT_EQ(Differing, 0u);
+    }
+  }
+  unsetenv("QUILLMOOR_RENDER_PATH");
   ASSERT_EQ(chdir(Here), 0);
 }

@@ -1,9 +1,12 @@
 // Fullscreen on a real X server: a private X.org with the dummy driver
 // (tests/xorg/dummy.conf: a 1600x1200 desktop, 1280x1024, 1024x768, 800x600
 // and 640x480, nothing else) really switches modes, which Xvfb never does.
-// The demo runs from its dialog, and after every way its run can end the
-// server is read back: the desktop's 1600x1200 must be there again, also
-// after SIGKILL and a crash, when only the mode guardian can put it back.
+// Most tests here ask for the real mode change (QUILLMOOR_FULLSCREEN=switch)
+// and read the server back after every way a run can end: the desktop's
+// 1600x1200 must be there again, also after SIGKILL and a crash, when only
+// the mode guardian can put it back. The default way, which keeps the
+// desktop's mode, is tested in FullscreenScaledXorgTest.cpp; here only its
+// 16-bit colours on a desktop of the mode's own size.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,7 +40,8 @@ struct TRow {
   int Width, Height;
 };
 const TRow Row640{0, 640, 480}, Row800{1, 800, 600}, Row1024{2, 1024, 768}, Row1280{3, 1280, 1024},
-    Row1400{4, 1400, 1050}, Row1600{5, 1600, 1200}, Row800Bits16{7, 800, 600};
+    Row1400{4, 1400, 1050}, Row1600{5, 1600, 1200}, Row800Bits16{7, 800, 600},
+    Row1600Bits16{11, 1600, 1200};
 
 std::string Size(const TRow &Row) {
   return std::to_string(Row.Width) + "x" + std::to_string(Row.Height);
@@ -106,38 +111,21 @@ bool Ended(pid_t Pid, int Seconds) {
 class FullscreenXorgTest : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    Skip = TXorgServer::Unavailable();
-    if (!Skip.empty()) return;
-    Server = new TXorgServer;
-    const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/dummy.conf";
-    LogFile = "/tmp/quillmoor-xorg-" + std::to_string(getpid()) + ".log";
-    if (!Server->Start(Config, LogFile, 40)) {
-      StartError = "X.org did not start (see " + LogFile + ")";
-      return;
-    }
-    const char *Old = std::getenv("DISPLAY");
-    OldDisplay = Old ? Old : "";
-    setenv("DISPLAY", Server->Name().c_str(), 1);
+    Xorg.Start("dummy.conf", 40);
+    if (!Xorg.Unusable.empty() || !Xorg.Failure.empty()) return;
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     // A crash case must not leave a core file behind.
     const rlimit NoCore = {0, 0};
     setrlimit(RLIMIT_CORE, &NoCore);
   }
 
-  static void TearDownTestSuite() {
-    const bool Started = Server && StartError.empty();
-    if (Started) std::remove(LogFile.c_str());
-    delete Server;
-    Server = nullptr;
-    if (Started && OldDisplay.empty()) unsetenv("DISPLAY");
-    if (Started && !OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
-  }
+  static void TearDownTestSuite() { Xorg.Stop(); }
 
   void SetUp() override {
-    if (!Skip.empty()) GTEST_SKIP() << Skip;
+    if (!Xorg.Unusable.empty()) GTEST_SKIP() << Xorg.Unusable;
     // Everything it needs is there, so a server that will not start is a
     // failure, not a reason to skip.
-    ASSERT_TRUE(StartError.empty()) << StartError;
+    ASSERT_TRUE(Xorg.Failure.empty()) << Xorg.Failure;
     Program = BuildFolder() + "/quillmoor";
     if (access(Program.c_str(), X_OK) != 0) GTEST_SKIP() << "the demo is not built";
     ASSERT_TRUE(ScreenRuns(Desktop, 5)) << Describe(ReadScreenState());
@@ -150,9 +138,11 @@ protected:
     Scratch.Write("music.mp3", ToneMp3(Tone));
   }
 
-  // Starts the demo and picks Row in its dialog.
-  void StartAndPick(const TRow &Row) {
-    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""), {"SDL_AUDIODRIVER=dummy"}));
+  // Starts the demo and picks Row in its dialog; fullscreen switches the
+  // display's mode unless Way says otherwise.
+  void StartAndPick(const TRow &Row, const std::string &Way = "switch") {
+    ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""),
+                           {"SDL_AUDIODRIVER=dummy", "QUILLMOOR_FULLSCREEN=" + Way}));
     const unsigned long Settings = WaitForWindow(Dialog, 20);
     ASSERT_NE(Settings, 0u) << "no dialog";
     ASSERT_TRUE(TypeInto(Settings, PickRow(Row)));
@@ -184,21 +174,11 @@ protected:
     EXPECT_TRUE(NoWindow(Film));
   }
 
-  static std::string Skip;
-  static std::string StartError;
-  static std::string OldDisplay;
-  static std::string LogFile;
-  static TXorgServer *Server;
+  static inline TXorgDisplay Xorg;
   std::string Program;
   TScratchFolder Scratch;
   TDemoProcess Demo;
 };
-
-std::string FullscreenXorgTest::Skip;
-std::string FullscreenXorgTest::StartError;
-std::string FullscreenXorgTest::OldDisplay;
-std::string FullscreenXorgTest::LogFile;
-TXorgServer *FullscreenXorgTest::Server = nullptr;
 
 // The screen and CRTC run Mode at every look for Seconds: a property held
 // over a stretch of the film, not a wait.
@@ -367,7 +347,7 @@ TEST_F(FullscreenXorgTest, ALostServerEndsTheDemoAndItsGuardian) {
   const std::string Log = "/tmp/quillmoor-xorg-lost-" + std::to_string(getpid()) + ".log";
   ASSERT_TRUE(Own.Start(Config, Log, 80)) << "X.org did not start (see " << Log << ")";
   struct TBack {
-    ~TBack() { setenv("DISPLAY", FullscreenXorgTest::Server->Name().c_str(), 1); }
+    ~TBack() { setenv("DISPLAY", FullscreenXorgTest::Xorg.Server->Name().c_str(), 1); }
   } PutDisplayBack;
   setenv("DISPLAY", Own.Name().c_str(), 1);
   StartAndPick(Row800);
@@ -399,6 +379,44 @@ TEST_F(FullscreenXorgTest, TheFilmsEndPutsTheDesktopModeBack) {
   EXPECT_TRUE(ReapedByDemo(Guardian));
   ExpectDesktopBack(Guardian);
   std::printf("after the film's end: %s\n", Describe(ReadScreenState()).c_str());
+}
+
+}  // namespace
+
+namespace {
+
+size_t Levels(const TScreenPicture &Screen, int Channel) {
+  std::set<unsigned char> Seen;
+  for (size_t i = static_cast<size_t>(Channel); i < Screen.Rgb.size(); i += 3)
+    Seen.insert(Screen.Rgb[i]);
+  return Seen.size();
+}
+
+// A 16-bit mode looks like one: on a 24-bit desktop of its size, without a
+// mode change, the film shows only 5-6-5 colours (its greys in at most 32
+// levels of red and 64 of green), where the 32-bit mode shows many more.
+TEST_F(FullscreenXorgTest, ASixteenBitModeShowsSixteenBitColours) {
+  for (const TRow &Row : {Row1600Bits16, Row1600}) {
+    const bool Sixteen = Row.Index == Row1600Bits16.Index;
+    SCOPED_TRACE(Sixteen ? "16 bits" : "32 bits");
+    StartAndPick(Row, "scaled");
+    const TWindowSize Wanted{Row.Width, Row.Height};
+    const unsigned long Window = WaitForWindow(Film, 40, &Wanted);
+    ASSERT_NE(Window, 0u);
+    // The leader's and the opening's grey gradients, once frames arrive.
+    ASSERT_TRUE(ScreenAnimates(30));
+    const TScreenPicture Screen = ReadScreenPicture();
+    ASSERT_FALSE(Screen.Rgb.empty());
+    EXPECT_TRUE(ScreenRuns(Desktop, 1)) << Describe(ReadScreenState());
+    if (Sixteen) {
+      EXPECT_LE(Levels(Screen, 0), 32u);
+      EXPECT_LE(Levels(Screen, 1), 64u);
+      EXPECT_GE(Levels(Screen, 0), 8u) << "no gradient on the screen";
+    } else {
+      EXPECT_GT(Levels(Screen, 0), 64u);
+    }
+    EXPECT_EQ(Demo.EscapeAndWait(Window, 30), 0);
+  }
 }
 
 }  // namespace

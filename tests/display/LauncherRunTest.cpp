@@ -33,11 +33,13 @@ protected:
     Scratch.Write("music.mp3", ToneMp3(Tone));
   }
 
-  // Starts the demo and returns its dialog's window.
-  unsigned long StartAtDialog() {
-    const bool Started = Demo.Start(
-        Program, Scratch.Path(""),
-        {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + AudioFile(), "SDL_DISKAUDIODELAY=20"});
+  // Starts the demo and returns its dialog's window; fullscreen takes the
+  // Way given (the default keeps the display's mode).
+  unsigned long StartAtDialog(const std::string &Way = "") {
+    std::vector<std::string> Environment = {
+        "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + AudioFile(), "SDL_DISKAUDIODELAY=20"};
+    if (!Way.empty()) Environment.push_back("QUILLMOOR_FULLSCREEN=" + Way);
+    const bool Started = Demo.Start(Program, Scratch.Path(""), Environment);
     EXPECT_TRUE(Started);
     return Started ? WaitForWindow(Dialog, 20) : 0;
   }
@@ -50,8 +52,24 @@ protected:
   TDemoProcess Demo;
 };
 
-TEST_F(LauncherRunTest, EnterAtOnceAsksForAWindowWhenTheDisplayRefusesFullscreenAndYesRunsIt) {
+// Enter at once: fullscreen at the default mode covers the screen at the
+// screen's own mode, with no question, whatever modes the server offers.
+TEST_F(LauncherRunTest, EnterAtOnceRunsFullscreenAtTheScreensOwnMode) {
   const unsigned long Settings = StartAtDialog();
+  ASSERT_NE(Settings, 0u) << "no dialog";
+  const std::string Screen = Output("xdpyinfo | awk '/dimensions:/ {print $2}'");
+  ASSERT_TRUE(TypeInto(Settings, "Return"));
+  const TWindowSize Covering{std::atoi(Screen.c_str()),
+                             std::atoi(Screen.substr(Screen.find('x') + 1).c_str())};
+  const unsigned long Window = WaitForWindow(Film, 30, &Covering);
+  ASSERT_NE(Window, 0u) << "no render window covering the " << Screen << " screen";
+  EXPECT_EQ(WindowPosition(Window), "0,0");
+  EXPECT_EQ(Demo.EscapeAndWait(Window, 30), 0);
+  EXPECT_TRUE(SoundOpened());
+}
+
+TEST_F(LauncherRunTest, ASwitchTheDisplayRefusesAsksForAWindowAndYesRunsIt) {
+  const unsigned long Settings = StartAtDialog("switch");
   ASSERT_NE(Settings, 0u) << "no dialog";
   ASSERT_TRUE(TypeInto(Settings, "Return"));
   // The server runs one mode only, so 1024x768 fullscreen is refused.
@@ -69,7 +87,7 @@ TEST_F(LauncherRunTest, EnterAtOnceAsksForAWindowWhenTheDisplayRefusesFullscreen
 }
 
 TEST_F(LauncherRunTest, NoToTheWindowQuestionEndsAfterGoodBye) {
-  const unsigned long Settings = StartAtDialog();
+  const unsigned long Settings = StartAtDialog("switch");
   ASSERT_NE(Settings, 0u) << "no dialog";
   ASSERT_TRUE(TypeInto(Settings, "Return"));
   const unsigned long Question = WaitForMessageBox(Film, 30);

@@ -6,6 +6,7 @@
 // the film, windowed and fullscreen; frames must change on the compositor's
 // screen, the demo must end cleanly on Escape, and XWayland must outlive it.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,19 +51,22 @@ bool Installed(const char *Program) {
 class TScopedVariable {
 public:
   TScopedVariable(const char *Variable, const std::string &Value) : Name(Variable) {
-    if (const char *Old = std::getenv(Name)) Saved = Old, HadValue = true;
+    if (const char *Old = std::getenv(Name)) SavedValue = Old, HadValue = true;
     setenv(Name, Value.c_str(), 1);
   }
   ~TScopedVariable() {
     if (HadValue)
-      setenv(Name, Saved.c_str(), 1);
+      setenv(Name, SavedValue.c_str(), 1);
     else
       unsetenv(Name);
   }
 
+  // The value it had before.
+  const char *Saved() const { return SavedValue.c_str(); }
+
 private:
   const char *Name;
-  std::string Saved;
+  std::string SavedValue;
   bool HadValue = false;
 };
 
@@ -71,16 +75,29 @@ private:
 // listens on.
 class TWeston {
 public:
-  TWeston(const TScratchFolder &Folder, const std::string &Backend) : Scratch(Folder) {
+  // Outputs of Width x Height, side by side (more than one only with the
+  // x11 backend, the only one that takes the option).
+  TWeston(const TScratchFolder &Folder, const std::string &Backend, int Outputs = 1,
+          int Width = 1024, int Height = 768)
+      : Scratch(Folder) {
     Runtime = Scratch.Path("run");
     mkdir(Runtime.c_str(), 0700);
     Log = Scratch.Path("weston.log");
     Socket = "quillmoor-" + std::to_string(getpid());
-    Server = std::make_unique<TChild>(
-        std::vector<std::string>{"weston", "--backend=" + Backend, "--use-pixman", "--xwayland",
-                                 "--idle-time=0", "--debug", "--width=1024", "--height=768",
-                                 "--socket=" + Socket, "--log=" + Log},
-        std::vector<std::string>{"XDG_RUNTIME_DIR=" + Runtime}, Scratch.Path("weston.out"));
+    std::vector<std::string> Arguments = {"weston",
+                                          "--backend=" + Backend,
+                                          "--use-pixman",
+                                          "--xwayland",
+                                          "--idle-time=0",
+                                          "--debug",
+                                          "--width=" + std::to_string(Width),
+                                          "--height=" + std::to_string(Height),
+                                          "--socket=" + Socket,
+                                          "--log=" + Log};
+    if (Outputs > 1) Arguments.push_back("--output-count=" + std::to_string(Outputs));
+    Server =
+        std::make_unique<TChild>(Arguments, std::vector<std::string>{"XDG_RUNTIME_DIR=" + Runtime},
+                                 Scratch.Path("weston.out"));
   }
 
   // The X display of XWayland (":N"), or "" when weston did not offer one in
@@ -251,20 +268,18 @@ TEST_P(WaylandSessionTest, TheFilmRunsWindowedAndFullscreenAndXWaylandOutlivesIt
     const std::string State = Output("xprop -id " + std::to_string(Window) + " _NET_WM_STATE");
     EXPECT_EQ(State.find("_NET_WM_STATE_FULLSCREEN") != std::string::npos, Fullscreen) << State;
 
-    // Frames reach the compositor's screen: two screenshots differ. Only
-    // windowed: with the mode change XWayland fakes for a fullscreen window,
-    // weston 10's screenshots stay on one white picture while the film runs.
-    if (!Fullscreen) {
-      const std::vector<uint8_t> First = Weston.Screenshot();
-      ASSERT_FALSE(First.empty()) << "no screenshot";
-      bool Changed = false;
-      const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-      while (!Changed && std::chrono::steady_clock::now() < Deadline) {
-        const std::vector<uint8_t> Next = Weston.Screenshot();
-        Changed = !Next.empty() && Next != First;
-      }
-      EXPECT_TRUE(Changed) << "the screen did not change";
+    // Frames reach the compositor's screen: two screenshots differ, windowed
+    // and fullscreen (where the output keeps its mode and the film is
+    // scaled into it by the demo itself).
+    const std::vector<uint8_t> First = Weston.Screenshot();
+    ASSERT_FALSE(First.empty()) << "no screenshot";
+    bool Changed = false;
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!Changed && std::chrono::steady_clock::now() < Deadline) {
+      const std::vector<uint8_t> Next = Weston.Screenshot();
+      Changed = !Next.empty() && Next != First;
     }
+    EXPECT_TRUE(Changed) << "the screen did not change";
 
     ASSERT_TRUE(SendKeys(Window, "Escape"));
     EXPECT_EQ(Demo.WaitForExit(30), 0);
@@ -338,6 +353,123 @@ TEST(WaylandDriverTest, FullscreenInAModeOtherThanTheDesktopsRunsWithoutTheWindo
   // the film the way the viewer's Ctrl+C would.
   kill(Demo.Pid(), SIGTERM);
   EXPECT_EQ(Demo.WaitForExit(30), 128 + SIGTERM);
+}
+
+// A PNG's pixels as RGB, with its width (empty when it cannot be read).
+std::vector<uint8_t> DecodePng(const std::vector<uint8_t> &Bytes, int &Width) {
+  png_image Image = {};
+  Image.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> Rgb;
+  if (Bytes.empty() || !png_image_begin_read_from_memory(&Image, Bytes.data(), Bytes.size()))
+    return Rgb;
+  Image.format = PNG_FORMAT_RGB;
+  Rgb.resize(PNG_IMAGE_SIZE(Image));
+  if (!png_image_finish_read(&Image, nullptr, Rgb.data(), 0, nullptr)) Rgb.clear();
+  Width = static_cast<int>(Image.width);
+  return Rgb;
+}
+
+// Bytes that differ between two pictures of the same size in the columns
+// [Left, Right), below the desktop's panel (whose clock may turn).
+size_t Differing(const std::vector<uint8_t> &A, const std::vector<uint8_t> &B, int Width, int Left,
+                 int Right) {
+  const int Panel = 40;
+  size_t Count = 0;
+  const size_t Rows = A.size() / (static_cast<size_t>(Width) * 3);
+  for (size_t Y = Panel; Y < Rows; ++Y)
+    for (int X = Left; X < Right; ++X)
+      for (int C = 0; C < 3; ++C) {
+        const size_t At =
+            (Y * static_cast<size_t>(Width) + static_cast<size_t>(X)) * 3 + static_cast<size_t>(C);
+        Count += A[At] != B[At];
+      }
+  return Count;
+}
+
+// The share of pixels in the columns [Left, Right) that are nearly white
+// (the leader's and the opening's ground).
+double BrightPart(const std::vector<uint8_t> &Rgb, int Width, int Left, int Right) {
+  size_t Bright = 0, All = 0;
+  for (size_t At = 0; At + 2 < Rgb.size(); At += 3) {
+    const int X = static_cast<int>((At / 3) % static_cast<size_t>(Width));
+    if (X < Left || X >= Right) continue;
+    ++All;
+    Bright += Rgb[At] > 200 && Rgb[At + 1] > 200 && Rgb[At + 2] > 200;
+  }
+  return All ? static_cast<double>(Bright) / static_cast<double>(All) : 0.0;
+}
+
+// Two monitors side by side (weston's x11 backend with two outputs; the
+// demo an X client of its XWayland, where SDL sees two displays). The
+// dialog opens on the monitor that holds the pointer, and the fullscreen
+// film covers that monitor only: the other keeps its mode and its picture.
+TEST(WaylandTwoMonitorsTest, TheFilmCoversTheDialogsMonitorOnly) {
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs the test's X server (Xvfb)";
+  const std::string Program = BuildFolder() + "/quillmoor";
+  ASSERT_EQ(access(Program.c_str(), X_OK), 0) << "the demo is not built";
+  for (const char *Tool : {"weston", "Xwayland", "weston-screenshooter", "xrandr"})
+    ASSERT_TRUE(Installed(Tool)) << Tool << " is missing: scripts/deps installs it";
+
+  TScratchFolder Scratch;
+  Scratch.Write("music.mp3", ReadBytes(BuildFolder() + "/music.mp3"));
+  TWeston Weston(Scratch, "x11-backend.so", 2, 800, 600);
+  const std::string XDisplay = Weston.WaitForXDisplay();
+  ASSERT_FALSE(XDisplay.empty()) << "weston offered no XWayland display:\n" << Weston.LogText();
+  const TScopedVariable Display("DISPLAY", XDisplay);
+  const std::string Monitors = Output("xrandr --listmonitors");
+  ASSERT_NE(Monitors.find("Monitors: 2"), std::string::npos) << Monitors;
+  const std::string Modes = Output("xrandr | grep ' connected'");
+  // The viewer's pointer on the right-hand monitor: weston's second
+  // output window is moved beside the first in the test's X server, and
+  // the pointer there, so that weston and XWayland both have it there.
+  const std::string Log = Weston.LogText();
+  const std::string Mark = "x11 output 800x600, window id ";
+  const size_t Second = Log.find(Mark, Log.find(Mark) + 1);
+  ASSERT_NE(Second, std::string::npos) << Log;
+  const std::string OutputWindow =
+      Log.substr(Second + Mark.size(), Log.find('\n', Second) - Second - Mark.size());
+  const std::string Outer = "DISPLAY=" + std::string(Display.Saved()) + " xdotool ";
+  ASSERT_EQ(Output(Outer + "windowmove " + OutputWindow + " 800 0 mousemove 1200 300"), "");
+  ASSERT_EQ(Output("xdotool mousemove 1200 300"), "");
+
+  int Width = 0;
+  // The desktop once weston's fade-in is over: two looks alike.
+  std::vector<uint8_t> Before, Again = DecodePng(Weston.Screenshot(), Width);
+  const auto Settled = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  do {
+    Before = Again;
+    Again = DecodePng(Weston.Screenshot(), Width);
+  } while ((Again.empty() || Again != Before) && std::chrono::steady_clock::now() < Settled);
+  ASSERT_EQ(Width, 1600) << "a screenshot of both outputs";
+  ASSERT_EQ(Again, Before) << "the desktop never settled";
+
+  TDemoProcess Demo;
+  ASSERT_TRUE(Demo.Start(Program, Scratch.Path(""), {"SDL_AUDIODRIVER=dummy"}));
+  const unsigned long Settings = WaitForWindow("^Display settings$", 30);
+  ASSERT_NE(Settings, 0u) << "no dialog";
+  ASSERT_TRUE(WaitUntilManaged(Settings));
+  EXPECT_GE(std::atoi(WindowPosition(Settings).c_str()), 800)
+      << "the dialog is not on the pointer's monitor";
+  ASSERT_TRUE(SendKeys(Settings, "Return"));  // 1024x768, fullscreen
+
+  const TWindowSize Output2{800, 600};
+  const unsigned long Window = WaitForWindow("^Quillmoor$", 30, &Output2);
+  ASSERT_NE(Window, 0u) << "no film window covering one output";
+  EXPECT_EQ(WindowPosition(Window), "800,0");
+  // The film on the right-hand monitor, the left one as it was.
+  bool FilmShown = false;
+  std::vector<uint8_t> During;
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!FilmShown && std::chrono::steady_clock::now() < Deadline) {
+    During = DecodePng(Weston.Screenshot(), Width);
+    FilmShown = During.size() == Before.size() && BrightPart(During, Width, 800, 1600) > 0.3;
+  }
+  ASSERT_TRUE(FilmShown) << "no film on the dialog's monitor";
+  EXPECT_EQ(Differing(Before, During, Width, 0, 800), 0u) << "the other monitor's picture changed";
+  EXPECT_EQ(Output("xrandr | grep ' connected'"), Modes);
+
+  ASSERT_TRUE(SendKeys(Window, "Escape"));
+  EXPECT_EQ(Demo.WaitForExit(30), 0);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string_view>
 #include <thread>
@@ -151,4 +153,53 @@ size_t ScreenDigest() {
   }
   XCloseDisplay(Dpy);
   return Digest;
+}
+
+TScreenPicture ReadScreenPicture() {
+  TScreenPicture Shot;
+  Display *Dpy = XOpenDisplay(nullptr);
+  if (!Dpy) return Shot;
+  const int ScreenNumber = DefaultScreen(Dpy);
+  const int Width = DisplayWidth(Dpy, ScreenNumber), Height = DisplayHeight(Dpy, ScreenNumber);
+  XImage *Image = XGetImage(Dpy, RootWindow(Dpy, ScreenNumber), 0, 0, static_cast<unsigned>(Width),
+                            static_cast<unsigned>(Height), AllPlanes, ZPixmap);
+  if (Image) {
+    Shot.Width = Width;
+    Shot.Height = Height;
+    Shot.Rgb.reserve(static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3);
+    for (int Y = 0; Y < Height; ++Y)
+      for (int X = 0; X < Width; ++X) {
+        const unsigned long Value = XGetPixel(Image, X, Y);
+        Shot.Rgb.push_back(static_cast<unsigned char>((Value & Image->red_mask) >> 16));
+        Shot.Rgb.push_back(static_cast<unsigned char>((Value & Image->green_mask) >> 8));
+        Shot.Rgb.push_back(static_cast<unsigned char>(Value & Image->blue_mask));
+      }
+    XDestroyImage(Image);
+  }
+  XCloseDisplay(Dpy);
+  return Shot;
+}
+
+void TXorgDisplay::Start(const std::string &ConfigName, int First) {
+  Unusable = TXorgServer::Unavailable();
+  if (!Unusable.empty()) return;
+  Server = new TXorgServer;
+  const std::string Config = std::string(QUILLMOOR_SOURCE_DIR) + "/tests/xorg/" + ConfigName;
+  LogFile = "/tmp/quillmoor-xorg-" + std::to_string(getpid()) + "-" + ConfigName + ".log";
+  if (!Server->Start(Config, LogFile, First)) {
+    Failure = "X.org did not start (see " + LogFile + ")";
+    return;
+  }
+  const char *Old = std::getenv("DISPLAY");
+  OldDisplay = Old ? Old : "";
+  setenv("DISPLAY", Server->Name().c_str(), 1);
+}
+
+void TXorgDisplay::Stop() {
+  const bool Started = Server && Failure.empty();
+  if (Started) std::remove(LogFile.c_str());
+  delete Server;
+  Server = nullptr;
+  if (Started && OldDisplay.empty()) unsetenv("DISPLAY");
+  if (Started && !OldDisplay.empty()) setenv("DISPLAY", OldDisplay.c_str(), 1);
 }
