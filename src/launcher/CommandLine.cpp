@@ -29,10 +29,10 @@ Environment:
                calls (default: software on Mesa's llvmpipe and softpipe)
   QUILLMOOR_GL_CALLS=immediate
                hand GL plain GL 1.1 calls instead of vertex arrays
-  QUILLMOOR_FULLSCREEN=switch
-               switch the display's real mode to the chosen one; by default
-               the film is drawn at the chosen mode and scaled into the
-               monitor at its own mode, with black bars
+  QUILLMOOR_FULLSCREEN=switch|scaled
+               switch: change the display's real mode to the chosen one;
+               scaled (the default): draw the film at the chosen mode and
+               scale it into the monitor at its own mode, with black bars
   SDL_AUDIODRIVER=dummy
                play silently (for a machine with no sound device)
   SDL_VIDEODRIVER=wayland
