@@ -82,13 +82,41 @@ def owners(paths):
     return owned, unknown
 
 
+def installed_packages():
+    """{package: (its dependencies as lists of alternatives, is base)} and
+    {virtual name: packages providing it}, from dpkg's own records."""
+    fields = "${Package}\t${Depends}, ${Pre-Depends}\t${Provides}\t${Essential} ${Priority}\n"
+    out = run("dpkg-query", "-W", "-f", fields)
+    packages, provides = {}, {}
+    for line in out.splitlines():
+        name, depends, provided, base = line.split("\t")
+        alternatives = [[a.split()[0].split(":")[0] for a in group.split("|") if a.strip()]
+                        for group in depends.split(",") if group.strip()]
+        packages[name] = (alternatives, base.startswith("yes") or base.endswith("required"))
+        for virtual in provided.split(","):
+            if virtual.strip():
+                provides.setdefault(virtual.split()[0], []).append(name)
+    return packages, provides
+
+
 def run_set_closure():
+    """The run set with everything it pulls in as installed here (the first
+    installed alternative of each dependency), and the base system."""
     names = run(os.path.join(SOURCE, "scripts", "deps"), "--list", "run").split()
-    out = run("apt-cache", "depends", "--recurse", "--no-recommends", "--no-suggests",
-              "--no-conflicts", "--no-breaks", "--no-replaces", "--no-enhances", *names)
-    closure = {line.split(":")[0] for line in out.splitlines() if line and not line[0].isspace()}
-    base = run("dpkg-query", "-W", "-f", "${Package} ${Essential} ${Priority}\n")
-    closure |= {l.split()[0] for l in base.splitlines() if " yes " in l or l.endswith("required")}
+    packages, provides = installed_packages()
+    closure = set()
+    todo = list(names) + [name for name, (_, base) in packages.items() if base]
+    while todo:
+        name = todo.pop()
+        if name in closure or name not in packages:
+            continue
+        closure.add(name)
+        for group in packages[name][0]:
+            for alternative in group:
+                chosen = [alternative] if alternative in packages else provides.get(alternative, [])
+                if chosen:
+                    todo.extend(chosen)
+                    break
     return names, closure
 
 
@@ -103,7 +131,7 @@ def main():
     owned, unknown = owners(paths)
     names, closure = run_set_closure()
     if not set(names) <= closure:
-        sys.exit("FAIL: apt does not know %s (no package lists? apt-get update)" %
+        sys.exit("FAIL: run packages not installed: %s (scripts/deps run installs them)" %
                  " ".join(sorted(set(names) - closure)))
     outside = sorted({"%s (%s)" % (pkg, path) for path, pkg in owned.items() if pkg not in closure})
     if unknown:
