@@ -1,6 +1,11 @@
 # Writes a C++ source that carries the bitmaps' PNG bytes, so the program
 # reads no file beside itself. Run by CMake at build time:
-#   cmake -DOUTPUT=file.cpp -DBITMAPS="id;file.png;id;file.png..." -P EmbedBitmaps.cmake
+#   cmake -DOUTPUT=file.cpp -DBITMAPS="id;file.png;id;file.png..." [-DFUNCTION=name]
+#         -P EmbedBitmaps.cmake
+# FUNCTION names the lookup function (default EmbeddedBitmap).
+if(NOT FUNCTION)
+  set(FUNCTION EmbeddedBitmap)
+endif()
 set(body "")
 set(cases "")
 list(LENGTH BITMAPS count)
@@ -25,7 +30,7 @@ file(WRITE ${OUTPUT}.tmp
 namespace {
 ${body}}  // namespace
 
-TBitmapBytes EmbeddedBitmap(int32_t ResId) {
+TBitmapBytes ${FUNCTION}(int32_t ResId) {
   switch (ResId) {
 ${cases}    default:
       return {};

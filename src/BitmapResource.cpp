@@ -4,9 +4,12 @@
 
 #include <cstring>
 
+namespace {
+
 // libpng reports errors with longjmp. Its simplified API catches them inside
 // libpng and returns 0 with a message, so no jump ever crosses C++ frames here.
-bool DecodeGreyPng(TBitmapBytes Png, TGreyBitmap &Bitmap, std::string &Error) {
+bool DecodePng(TBitmapBytes Png, uint32_t Format, int32_t &Width, int32_t &Height,
+               std::vector<uint8_t> &Pixels, std::string &Error) {
   if (!Png.Data || Png.Size == 0) {
     Error = "no image data";
     return false;
@@ -25,15 +28,25 @@ bool DecodeGreyPng(TBitmapBytes Png, TGreyBitmap &Bitmap, std::string &Error) {
     png_image_free(&Image);
     return false;
   }
-  Image.format = PNG_FORMAT_GRAY;
-  std::vector<uint8_t> Grey(PNG_IMAGE_SIZE(Image));
-  if (!png_image_finish_read(&Image, nullptr, Grey.data(), 0, nullptr)) {
+  Image.format = Format;
+  std::vector<uint8_t> Decoded(PNG_IMAGE_SIZE(Image));
+  if (!png_image_finish_read(&Image, nullptr, Decoded.data(), 0, nullptr)) {
     Error = Image.message;
     png_image_free(&Image);
     return false;
   }
-  Bitmap.Width = static_cast<int32_t>(Image.width);
-  Bitmap.Height = static_cast<int32_t>(Image.height);
-  Bitmap.Grey = std::move(Grey);
+  Width = static_cast<int32_t>(Image.width);
+  Height = static_cast<int32_t>(Image.height);
+  Pixels = std::move(Decoded);
   return true;
+}
+
+}  // namespace
+
+bool DecodeGreyPng(TBitmapBytes Png, TGreyBitmap &Bitmap, std::string &Error) {
+  return DecodePng(Png, PNG_FORMAT_GRAY, Bitmap.Width, Bitmap.Height, Bitmap.Grey, Error);
+}
+
+bool DecodeRgbaPng(TBitmapBytes Png, TRgbaBitmap &Bitmap, std::string &Error) {
+  return DecodePng(Png, PNG_FORMAT_RGBA, Bitmap.Width, Bitmap.Height, Bitmap.Rgba, Error);
 }

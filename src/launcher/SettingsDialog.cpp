@@ -9,6 +9,7 @@
 #include "UMTypes.h"
 #include "launcher/DialogFlags.h"
 #include "launcher/DialogFrame.h"
+#include "launcher/DialogIcon.h"
 #include "launcher/DialogScale.h"
 #include "launcher/TForm1.h"
 #include "platform/Platform.h"
@@ -79,6 +80,7 @@ void ShowDisplaySettings() {
   Form1->ListBox1->SelectRow(DefaultModeRow);
   // The class name ties the dialog to the desktop entry's icon.
   Form1->xclass("quillmoor");
+  SetDialogIcon(*Form1);
   Form1->show();
   DialogClosed = false;
   OkPressed = false;

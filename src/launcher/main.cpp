@@ -1,16 +1,21 @@
-// The demo's executable: the entry's steps on the SDL backend, then the
-// exit status: 128 + the signal when a stop signal ended it, 1 when the run
+// The demo's executable: --help and --version answered at once, else the
+// entry's steps on the SDL backend, then the exit status: 2 for a bad
+// argument, 128 + the signal when a stop signal ended it, 1 when the run
 // ended on a failure (no sound device, no window, no music, ...), else 0.
 #include <cstdio>
 #include <cstdlib>
 
+#include "launcher/CommandLine.h"
 #include "launcher/Entry.h"
 #include "platform/SdlMessageDisplay.h"
 #include "platform/SdlPlatform.h"
 #include "platform/SdlSignals.h"
 #include "sound/DeviceDeadline.h"
 
-int main() {
+int main(int argc, char *argv[]) {
+  int ArgumentStatus = 0;
+  if (ReadCommandLine(argc, argv, ArgumentStatus) == TCommandLineAction::Exit)
+    return ArgumentStatus;
   TSdlPlatform &Backend = SdlPlatform();
   SetPlatform(&Backend, &Backend);
   // A stop signal ends a wait on the sound server at once.

@@ -9,6 +9,7 @@
 #include "platform/PictureFit.h"
 #include "platform/SdlModeGuardian.h"
 #include "platform/SdlPlatform.h"
+#include "platform/SdlWindowIcon.h"
 #include "platform/SdlWindowLoss.h"
 
 namespace {
@@ -244,6 +245,7 @@ TWindowFailure TSdlPlatform::CreateWindow(const char *Title, int Width, int Heig
 }
 
 void TSdlPlatform::ShowWindow() {
+  SetRenderWindowIcon(RenderWindow);
   SDL_ShowWindow(RenderWindow);
   SDL_RaiseWindow(RenderWindow);
   SDL_DisableScreenSaver();

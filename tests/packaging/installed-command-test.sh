@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix, checks what a desktop needs, and
-# starts the installed command from an unrelated folder: with the dialog
-# answered from the keyboard, the film must start (its music found in the
+# starts the installed command from an unrelated folder: the dialog and the
+# render window must carry the desktop icon, and with the dialog answered
+# from the keyboard, the film must start (its music found in the
 # data folder, so no "Load error" box) and end on Escape with status 0.
 # Usage: installed-command-test.sh BUILD_DIR
 set -euo pipefail
@@ -20,6 +21,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 prefix="$scratch/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/quillmoor lib/quillmoor/quillmoor share/quillmoor/music.mp3 \
+  bin/quillmoor-capture lib/quillmoor/music.mp3 share/man/man6/quillmoor.6.gz \
+  share/man/man1/quillmoor-capture.1.gz share/doc/quillmoor/copyright \
   share/applications/quillmoor.desktop share/icons/hicolor/128x128/apps/quillmoor.png; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
@@ -47,6 +50,19 @@ wait_window() {
   return 1
 }
 
+# The window carries the desktop entry's icon as _NET_WM_ICON: 128 x 128
+# pixels (ARGB words after the width and the height), transparent in the
+# rounded tile's corner, opaque in its middle.
+check_icon() {
+  local id=$1 what=$2 words
+  IFS=', ' read -r -a words <<<"$(xprop -id "$id" -notype -f _NET_WM_ICON 32c _NET_WM_ICON |
+    sed -n 's/^_NET_WM_ICON = //p')"
+  [ "${#words[@]}" -ge $((2 + 128 * 128)) ] || fail "$what: no icon (${words[*]:0:4})"
+  [ "${words[0]} ${words[1]}" = "128 128" ] || fail "$what: icon of ${words[0]}x${words[1]}"
+  [ $((words[2] >> 24)) -eq 0 ] || fail "$what: icon corner not transparent"
+  [ $((words[2 + 64 * 128 + 64] >> 24)) -eq 255 ] || fail "$what: icon middle not opaque"
+}
+
 # Another working directory, with no music in it. The plain C locale keeps
 # the render window's title readable for xdotool.
 mkdir "$scratch/elsewhere"
@@ -55,9 +71,11 @@ LC_ALL=C SDL_AUDIODRIVER=dummy "$prefix/bin/quillmoor" &
 demo=$!
 
 dialog=$(wait_window '^Display settings$' "" 20) || fail "no dialog"
+check_icon "$dialog" "the dialog"
 timeout 10 xdotool windowfocus --sync "$dialog"
 timeout 10 xdotool key --delay 60 alt+f Return
 film=$(wait_window '^Quillmoor$' 1024x768 30) || fail "no render window"
+check_icon "$film" "the render window"
 # The music opens right after the precomputation; a missing file would show
 # its box within moments. The leader runs about 3.3 s before the film.
 if wait_window '^Load error$' "" 6 >/dev/null; then fail "the music was not found"; fi
