@@ -66,9 +66,10 @@ bool KindOf(const std::string &Path, TOutputKind &Kind) {
 }
 
 bool TakesValue(const std::string &Name) {
-  return Name == "--size" || Name == "--fps" || Name == "--from" || Name == "--to" ||
-         Name == "--countdown" || Name == "--music" || Name == "--jobs" || Name == "--out" ||
-         Name == "--preset" || Name == "--quality" || Name == "--bitrate";
+  return Name == "--size" || Name == "--film" || Name == "--bits" || Name == "--fps" ||
+         Name == "--from" || Name == "--to" || Name == "--countdown" || Name == "--music" ||
+         Name == "--jobs" || Name == "--out" || Name == "--preset" || Name == "--quality" ||
+         Name == "--bitrate";
 }
 
 // One option with its value; false with the reason in Error.
@@ -76,9 +77,18 @@ bool ReadValue(const std::string &Name, const char *Value, TCaptureOptions &Opti
                std::string &Error) {
   int64_t Number = 0;
   const std::string Text = Value;
-  if (Name == "--size") {
-    if (ParseSize(Value, Options.Width, Options.Height)) return true;
-    Error = "bad size '" + Text + "': expected WxH, each 1.." + std::to_string(MaxCaptureSide);
+  if (Name == "--size" || Name == "--film") {
+    if (ParseSize(Value, Name == "--size" ? Options.Width : Options.FilmWidth,
+                  Name == "--size" ? Options.Height : Options.FilmHeight))
+      return true;
+    Error = "bad size '" + Text + "' for " + Name + ": expected WxH, each 1.." +
+            std::to_string(MaxCaptureSide);
+  } else if (Name == "--bits") {
+    if (Text == "16" || Text == "32") {
+      Options.Bits = Text == "16" ? 16 : 32;
+      return true;
+    }
+    Error = "bad colour depth '" + Text + "': expected 16 or 32";
   } else if (Name == "--fps") {
     if (ParseFrameRate(Value, MaxFps, Options.Fps)) return true;
     Error = "bad frame rate '" + Text + "': expected 1.." + std::to_string(MaxFps) +
@@ -219,8 +229,15 @@ bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &O
   return CheckTogether(Options, ToGiven, Error);
 }
 
+TFilmSize FilmSizeOf(const TCaptureOptions &Options) {
+  if (Options.FilmWidth > 0 && Options.FilmHeight > 0)
+    return {Options.FilmWidth, Options.FilmHeight};
+  return DefaultFilmSize(Options.Width, Options.Height);
+}
+
 std::string CaptureUsage() {
-  return R"(Usage: quillmoor-capture [--preset NAME] [--size WxH] [--fps RATE]
+  return R"(Usage: quillmoor-capture [--preset NAME] [--size WxH] [--film WxH] [--bits 16]
+                         [--fps RATE]
                          [--from MS] [--to MS] [--leader]
                          [--quality CRF | --bitrate RATE] [--music FILE]
                          [--jobs N] --out PATH
@@ -241,6 +258,13 @@ Presets (each sets what is listed; any option given overrides its part):
                                               limited range)
   --preset NAME   a preset from the list above
   --size WxH      frame size in pixels, 1 to 16384 each (default 1024x768)
+  --film WxH      the size the film is drawn at, shown in the frame with its
+                  shape kept, black bars around it; default: the frame itself
+                  when it is 4:3 or 1280x1024, else the largest 4:3 size that
+                  fits it (1440x1080 in 1920x1080). --film 1600x1200 draws it
+                  as the largest display mode does, scaled up to the frame
+  --bits 16       the film in 16-bit colours (5-6-5), as the 16-bit display
+                  modes show it (default 32)
   --fps RATE      frames per second, 1 to 1000 (default 30): N, N/D (60000/1001)
                   or a decimal; 23.976, 29.97 and 59.94 (any N*1000/1001 to two
                   or more places) mean 24000/1001, 30000/1001 and 60000/1001,
@@ -264,7 +288,8 @@ Presets (each sets what is listed; any option given overrides its part):
 Progress goes to stderr: a bar on a terminal, else a line every few seconds.
 
 Examples:
-  quillmoor-capture --preset youtube-1080p60 --size 1440x1080 --out film.mp4
+  quillmoor-capture --preset youtube-1080p60 --out film.mp4
+  quillmoor-capture --preset youtube-2160p60 --film 1600x1200 --jobs 2 --out film-4k.mp4
   quillmoor-capture --preset master --jobs 2 --out master.mkv
   quillmoor-capture --size 1024x768 --fps 60000/1001 --quality 20 --out film.mp4
 )";

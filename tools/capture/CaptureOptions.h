@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "FilmShape.h"
 #include "FrameRate.h"
 #include "scenes/FilmTiming.h"
 
@@ -15,8 +16,13 @@ enum class TOutputKind {
 };
 
 struct TCaptureOptions {
-  int Width = 1024;
+  int Width = 1024;  // the frame (--size)
   int Height = 768;
+  // The size the film is drawn at (--film), shown in the frame with its
+  // shape kept; 0: FilmShape.h's default for the frame (see FilmSizeOf).
+  int FilmWidth = 0;
+  int FilmHeight = 0;
+  int Bits = 32;  // the colour of the mode the film is drawn as (--bits 16: 5-6-5)
   TFrameRate Fps = 30;
   int64_t From = 0;         // film time of the first frame
   int64_t To = FilmLength;  // frames up to, not including, this film time
@@ -49,6 +55,10 @@ constexpr int MaxJobs = 64;
 // --version succeed with only their flag set.
 bool ParseCaptureOptions(int Count, const char *const Args[], TCaptureOptions &Options,
                          std::string &Error);
+
+// The size the film is drawn at for these options: --film's, else the
+// default for the frame.
+TFilmSize FilmSizeOf(const TCaptureOptions &Options);
 
 // The --help text: usage, every option, the presets, examples.
 std::string CaptureUsage();

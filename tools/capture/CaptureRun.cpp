@@ -29,6 +29,7 @@
 #include "Progress.h"
 #include "VideoPipe.h"
 #include "film/FilmSetup.h"
+#include "present/FramePresenter.h"
 #include "scenes/CarriedState.h"
 #include "scenes/Countdown.h"
 #include "scenes/FilmTiming.h"
@@ -174,6 +175,9 @@ struct TRenderer {
   const TPlan &Plan;
   THeadlessPlatform &Headless;
   THeadlessGL &Gl;
+  // Shows the film in a frame of another size or colour; null when the
+  // film is drawn straight into the frame, as the demo draws it.
+  TFramePresenter *Presenter;
   TPartWriter &Writer;
   const TWorkFeed &Feed;
   bool DrawsLeader;  // this renderer writes the leader's part
@@ -185,7 +189,14 @@ struct TRenderer {
 
   void DrawLeaderFrame(uint32_t Tick) {
     Headless.TickCount = Tick;
-    DrawCountdown(Tick);
+    Shown([&] { DrawCountdown(Tick); });
+  }
+  // One drawing, shown in the frame as the demo's fullscreen shows it.
+  template <typename TDraw>
+  void Shown(TDraw Draw) {
+    if (Presenter) Presenter->BeginFrame(Gl.Width(), Gl.Height());
+    Draw();
+    if (Presenter) Presenter->Present(Gl.Width(), Gl.Height());
     Headless.SwapBuffers();
   }
   // The frame the demo draws at film time T, with the levels its music has
@@ -195,8 +206,7 @@ struct TRenderer {
     TFrameInputs Frame;
     Frame.Time = T;
     if (Plan.Music) Plan.Music->LevelsAt(T, Frame.LeftLevel, Frame.RightLevel);
-    DrawScene(Frame);
-    Headless.SwapBuffers();
+    Shown([&] { DrawScene(Frame); });
   }
   void Fail() { Failed = true; }
   // Reads the frame back and writes it as output frame Frame of part Part.
@@ -303,6 +313,15 @@ struct TRenderer {
   }
 };
 
+void *LookUpGlEntry(const char *Name) { return Platform().GetProcAddress(Name); }
+
+// Whether the film is drawn apart and shown in the frame: a frame of
+// another size than the film's, or the film in 16-bit colours.
+bool Shaped(const TCaptureOptions &O) {
+  const TFilmSize Film = FilmSizeOf(O);
+  return Film.Width != O.Width || Film.Height != O.Height || O.Bits <= 16;
+}
+
 // Sets up a headless context and the film, renders the parts Feed hands out.
 bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
             const std::string &PartsFolder, const char *Who, std::string &Error) {
@@ -310,11 +329,23 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
   THeadlessPlatform Headless;
   SetPlatform(&Headless);
   bool Done = false;
-  if (auto Gl = THeadlessGL::Create(O.Width, O.Height, Error)) {
+  TFramePresenter Presenter;
+  const TFilmSize Film = FilmSizeOf(O);
+  auto Gl = THeadlessGL::Create(O.Width, O.Height, Error);
+  if (Gl && Shaped(O) && !Presenter.Begin(&LookUpGlEntry, Film.Width, Film.Height, O.Bits)) {
+    Error = "the renderer cannot draw the film at " + std::to_string(Film.Width) + "x" +
+            std::to_string(Film.Height) + " apart from the frame (no framebuffer objects)";
+    Gl.reset();
+    SetPlatform(nullptr);
+    return false;
+  }
+  if (Gl) {
     TPartWriter Writer(Plan, PartsFolder);
-    TRenderer Renderer{Plan, Headless, *Gl, Writer, Feed, DrawsLeader, {}, {}, false, {}, {}};
+    TRenderer Renderer{Plan,   Headless, *Gl,         Shaped(O) ? &Presenter : nullptr,
+                       Writer, Feed,     DrawsLeader, {},
+                       {},     false,    {},          {}};
     auto Leader = [](void *R) { static_cast<TRenderer *>(R)->Leader(); };
-    if (SetUpFilm(O.Width, O.Height, Leader, &Renderer)) {
+    if (SetUpFilm(Film.Width, Film.Height, Leader, &Renderer)) {
       Renderer.Film();
       Done = !Renderer.Failed;
       if (Renderer.Failed) Error = Renderer.Error;
@@ -323,6 +354,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
       Error = "the film could not be set up" +
               (Headless.Messages.empty() ? std::string() : ": " + Headless.Messages.back());
     }
+    Presenter.End();
     TearDownFilm();
   } else {
     Error = (O.Width > 8192 || O.Height > 8192 ? "the renderer cannot make a frame of this size: "
