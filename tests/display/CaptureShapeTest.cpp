@@ -47,7 +47,8 @@ TPicture Frame(int Width, int Height, int64_t From, TFilmSize Film = {}, int Bit
     Picture.Rgb.resize(PNG_IMAGE_SIZE(Image));
     Picture.Width = static_cast<int>(Image.width);
     Picture.Height = static_cast<int>(Image.height);
-    if (!png_image_finish_read(&Image, nullptr, Picture.Rgb.data(), 0, nullptr)) Picture.Rgb.clear();
+    if (!png_image_finish_read(&Image, nullptr, Picture.Rgb.data(), 0, nullptr))
+      Picture.Rgb.clear();
   }
   std::remove(Options.OutPath.c_str());
   return Picture;
@@ -71,11 +72,17 @@ TEST(FilmShape, TheFilmsOwnShapeInAnyFrame) {
     TFilmSize Expected;
   } Cases[] = {
       // The dialog's modes and any 4:3 frame: drawn as they always were.
-      {1024, 768, {1024, 768}},   {1280, 1024, {1280, 1024}}, {640, 480, {640, 480}},
-      {320, 240, {320, 240}},     {2880, 2160, {2880, 2160}},
+      {1024, 768, {1024, 768}},
+      {1280, 1024, {1280, 1024}},
+      {640, 480, {640, 480}},
+      {320, 240, {320, 240}},
+      {2880, 2160, {2880, 2160}},
       // Any other shape: the largest 4:3 size that fits.
-      {1920, 1080, {1440, 1080}}, {3840, 2160, {2880, 2160}}, {1280, 720, {960, 720}},
-      {1366, 768, {1024, 768}},   {1000, 1000, {1000, 750}},
+      {1920, 1080, {1440, 1080}},
+      {3840, 2160, {2880, 2160}},
+      {1280, 720, {960, 720}},
+      {1366, 768, {1024, 768}},
+      {1000, 1000, {1000, 750}},
   };
   for (const auto &Case : Cases) {
     const TFilmSize Film = DefaultFilmSize(Case.Width, Case.Height);
@@ -130,7 +137,8 @@ TEST(CaptureShape, ALargerFrameScalesTheFilmUp) {
           Flat = std::memcmp(Mode.At(FilmX + Dx, FilmY + Dy), Mode.At(FilmX, FilmY), 3) == 0;
       if (!Flat) continue;
       ++Checked;
-      for (int C = 0; C < 3; ++C) Wrong += std::abs(Large.At(X, Y)[C] - Mode.At(FilmX, FilmY)[C]) > 2;
+      for (int C = 0; C < 3; ++C)
+        Wrong += std::abs(Large.At(X, Y)[C] - Mode.At(FilmX, FilmY)[C]) > 2;
     }
   EXPECT_GT(Checked, 20000u);
   EXPECT_EQ(Wrong, 0u) << "of " << Checked << " flat points";
