@@ -82,6 +82,15 @@ std::string SdlFailure(const char *Call) {
   return std::string(Call) + " failed: " + SDL_GetError();
 }
 
+// A device that would not open, in plain words: the driver SDL tried, what
+// it said, and the way to run without sound.
+std::string NoOutput() {
+  const char *Driver = SDL_GetCurrentAudioDriver();
+  return std::string("no sound output: SDL's audio driver \"") + (Driver ? Driver : "?") +
+         "\" could not open a device (" + SDL_GetError() +
+         "); without a sound device, SDL_AUDIODRIVER=dummy plays the film silently";
+}
+
 }  // namespace
 
 TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs) {
@@ -102,7 +111,7 @@ TDeviceOpening OpenAudioDeviceWithin(const SDL_AudioSpec &Wanted, int DeadlineMs
     SDL_AudioSpec Asked = Wanted;
     // No changes allowed: SDL converts to whatever the hardware takes.
     Result->Opening.Device = SDL_OpenAudioDevice(nullptr, 0, &Asked, &Result->Opening.Obtained, 0);
-    if (Result->Opening.Device == 0) Result->Opening.Failure = SdlFailure("SDL_OpenAudioDevice");
+    if (Result->Opening.Device == 0) Result->Opening.Failure = NoOutput();
   });
   if (!InTime && Interrupted())
     return {0, {}, "the opening of the sound device was given up: the program is asked to end"};
