@@ -110,12 +110,33 @@ bool TFramePresenter::MakeTarget(GLenum ColourFormat, GLenum DepthFormat) {
 }
 
 void TFramePresenter::ClearBars(int DrawableWidth, int DrawableHeight) {
-  if (Area.Width == DrawableWidth && Area.Height == DrawableHeight) return;
-  // The clear colour is the film's: borrowed for the bars, then given back.
+  // Beside the picture, or above and below it; empty where it fills the
+  // drawable. Only the bars are cleared: on a software rasteriser a clear
+  // of the whole drawable costs as much as a good part of the scaling.
+  const TPictureArea Bars[2] = {
+      Area.X > 0 ? TPictureArea{0, 0, Area.X, DrawableHeight}
+                 : TPictureArea{0, 0, DrawableWidth, Area.Y},
+      Area.X > 0 ? TPictureArea{Area.X + Area.Width, 0, DrawableWidth - Area.X - Area.Width,
+                                DrawableHeight}
+                 : TPictureArea{0, Area.Y + Area.Height, DrawableWidth,
+                                DrawableHeight - Area.Y - Area.Height},
+  };
+  // The clear colour and the scissor are the film's (or the capture's):
+  // borrowed for the bars, then given back.
   GLfloat FilmClear[4];
+  GLint FilmScissor[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, FilmClear);
+  glGetIntegerv(GL_SCISSOR_BOX, FilmScissor);
+  const GLboolean Scissored = glIsEnabled(GL_SCISSOR_TEST);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  for (const TPictureArea &Bar : Bars) {
+    if (Bar.Width <= 0 || Bar.Height <= 0) continue;
+    glScissor(Bar.X, Bar.Y, Bar.Width, Bar.Height);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glScissor(FilmScissor[0], FilmScissor[1], FilmScissor[2], FilmScissor[3]);
+  if (!Scissored) glDisable(GL_SCISSOR_TEST);
   glClearColor(FilmClear[0], FilmClear[1], FilmClear[2], FilmClear[3]);
 }
 
