@@ -50,6 +50,9 @@ bool FinishesWithin(int DeadlineMs, bool Interruptible, std::function<void()> Wo
     std::thread([State, Work] {
       BlockStopSignals();
       Work();
+      // SDL keeps a record (its error text among others) for every thread
+      // that calls it; a thread SDL did not make gives it back itself.
+      SDL_TLSCleanup();
       const std::lock_guard<std::mutex> Guard(State->Lock);
       State->Done = true;
       State->Finished.notify_all();

@@ -175,6 +175,9 @@ void glDisable(GLenum cap) {
 GLboolean glIsEnabled(GLenum cap) { return G().Enabled.count(cap) ? GL_TRUE : GL_FALSE; }
 
 void glClear(GLbitfield mask) { G().Record("glClear", {double(mask)}); }
+void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+  G().Record("glScissor", {double(x), double(y), double(width), double(height)});
+}
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
   G().Record("glClearColor", {r, g, b, a});
   G().ClearColor[0] = r;
