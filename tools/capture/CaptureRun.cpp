@@ -699,7 +699,10 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &
   Settings.MusicPath = MusicPath.empty() ? std::string() : fs::absolute(MusicPath).string();
   Settings.LeaderFrames = static_cast<int64_t>(Plan.Leader.size());
   Settings.Frames = Frames;
-  if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) return false;
+  if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) {
+    Error = "cannot join the parts into " + Target + ": " + Error;
+    return false;
+  }
   std::error_code Failure;
   if (!(fs::file_size(Joined, Failure) > 0) || Failure) {
     Error = "ffmpeg ended without writing the video";
