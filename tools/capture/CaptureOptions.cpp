@@ -279,8 +279,7 @@ Presets (each sets what is listed; any option given overrides its part):
                   or a decimal; 23.976, 29.97 and 59.94 (any N*1000/1001 to two
                   or more places) mean 24000/1001, 30000/1001 and 60000/1001,
                   other decimals exactly what they say (12.5 is 25/2)
-  --from MS       film time of the first frame, 0 to 110000 (default 0; a
-                  sequence or a video needs a frame before 110000)
+  --from MS       film time of the first frame, 0 to 110000 (default 0)
   --to MS         stop before this film time, up to 110000 (default 110000)
   --leader        start with the countdown leader (3.3 s, fixed frame timing)
   --countdown MS  instead of the film: the leader's frame at MS ms of its clock,
