@@ -732,11 +732,14 @@ bool Occupied(const std::string &Path) {
 }
 
 // What an interrupted capture says it left: the file that holds the frames,
-// or that there is none; and that an older file is as it was.
+// that there is none, or why the join failed (JoinError); and that an older
+// file is as it was.
 std::string InterruptedMessage(const TCaptureOptions &O, const std::string &Kept, int64_t Frames,
-                               bool OlderFile) {
+                               bool OlderFile, const std::string &JoinError) {
   std::string Text = "interrupted; ";
-  if (O.Kind != TOutputKind::Video && Frames > 0)
+  if (!JoinError.empty())
+    Text += "the frames could not be joined (" + JoinError + ")";
+  else if (O.Kind != TOutputKind::Video && Frames > 0)
     Text += O.OutPath + " holds the frames rendered so far";
   else if (!Kept.empty())
     Text += Kept + " holds the frames rendered so far";
@@ -744,8 +747,10 @@ std::string InterruptedMessage(const TCaptureOptions &O, const std::string &Kept
     Text += "no frame was rendered, nothing was written";
   else
     Text += "no frame from the start was finished, nothing was written";
-  // An older file is kept in every case but a finished video.
-  if (O.Kind == TOutputKind::Video && OlderFile) Text += "; " + O.OutPath + " is as it was";
+  // An older file is kept unless the join had finished the whole video
+  // before the Ctrl-C came.
+  if (O.Kind == TOutputKind::Video && OlderFile && Kept != O.OutPath)
+    Text += "; " + O.OutPath + " is as it was";
   return Text;
 }
 
@@ -852,10 +857,8 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
     else
       Error += "; " + RemoveError;
   }
-  if (CaptureStop.Interrupt && !CaptureStop.Signal) {
-    Error = InterruptedMessage(O, Kept, Done, OlderFile);
-    if (!Joined) Error = "interrupted; the frames could not be joined (" + JoinError + ")";
-  }
+  if (CaptureStop.Interrupt && !CaptureStop.Signal)
+    Error = InterruptedMessage(O, Kept, Done, OlderFile, Joined ? std::string() : JoinError);
   return Outcome(Ok);
 }
 
