@@ -23,7 +23,8 @@ if not REAL_FFMPEG or not shutil.which("ffprobe"):
     print("no ffmpeg")
     sys.exit(77)
 
-# The wrapper: logs what each ffmpeg is for ("part N", "join", "check") and
+# The wrapper: logs what each ffmpeg is for ("part N", "join", "version",
+# "check" of the music) and
 # which descriptors it inherited beyond 0..2, then plays the role that
 # FAKE_<ROLE> names, or execs the real ffmpeg.
 WRAPPER = r'''#!/usr/bin/env python3
@@ -31,6 +32,7 @@ import os, select, sys
 args = sys.argv[1:]
 if "concat" in args: role = "join"
 elif "nut" in args: role = "part " + os.path.basename(args[-1])
+elif "-version" in args: role = "version"
 else: role = "check"
 extra = []
 for fd in os.listdir("/proc/self/fd"):
@@ -53,6 +55,12 @@ if play == "nothing":  # takes every frame, writes nothing, succeeds
     sys.exit(0)
 if play == "reject":
     sys.stderr.write("fake: Invalid data found when processing input\n"); sys.exit(1)
+if play == "broken":  # an ffmpeg that cannot run at all (a missing library)
+    sys.stderr.write("fake: error while loading shared libraries\n"); sys.exit(3)
+if play == "hang":  # never ends by itself
+    while True: select.select([], [], [])
+if play == "hold":  # waits for the test's go-ahead, then is the real ffmpeg
+    while not os.path.exists(os.environ["FAKE_GO"]): select.select([], [], [], 0.02)
 os.execv(os.environ["REAL_FFMPEG"], ["ffmpeg"] + args)
 '''
 
@@ -125,8 +133,9 @@ class Run:
         # short run.
         subprocess.run([REAL_FFMPEG, "-v", "error", "-f", "lavfi", "-i", "sine=duration=1",
                         os.path.join(self.dir, "music.mp3")], check=True)
+        self.go = os.path.join(self.dir, "go")
         self.env = dict(os.environ, PATH=bin_dir + ":" + os.environ["PATH"],
-                        FAKE_LOG=self.log, REAL_FFMPEG=REAL_FFMPEG)
+                        FAKE_LOG=self.log, REAL_FFMPEG=REAL_FFMPEG, FAKE_GO=self.go)
         print("--", name, flush=True)
 
     def start(self, *args, **fake):
@@ -241,21 +250,27 @@ if wait_for(lambda: len(r.lines("part")) >= 1, 60):
     check(wait_for(lambda: not r.left_running(), 3), "no ffmpeg left running")
 r.close()
 
-# Failures found before anything is rendered, or when ffmpeg fails quietly.
+# Failures found before anything is rendered, or when ffmpeg fails quietly:
+# bad options end with status 2, failures with 1, each saying what failed.
 SHORT = ["--size", "32x24", "--fps", "10", "--from", "62000", "--to", "62300",
          "--music", "music.mp3"]
 cases = [
-    # name, arguments, fake roles, what stderr must say
-    ("the output is a folder", SHORT + ["--out", "taken.mp4"], {}, "folder"),
-    ("ffmpeg rejects the music", SHORT + ["--out", "m.mp4"], {"check": "reject"}, "music"),
-    ("--from the film's end", ["--size", "32x24", "--from", "110000", "--out", "seq/"], {},
-     "no frame"),
+    # name, arguments, fake roles, exit status, what stderr must say, must not say
+    ("the output is a folder", SHORT + ["--out", "taken.mp4"], {}, 1, "folder", None),
+    ("ffmpeg rejects the music", SHORT + ["--out", "m.mp4"], {"check": "reject"}, 1,
+     "cannot read the music music.mp3 (ffmpeg exits with status 1)", None),
+    ("a broken ffmpeg", SHORT + ["--out", "m.mp4"], {"version": "broken"}, 1,
+     "ffmpeg does not run: ffmpeg exits with status 3", "music"),
+    ("--from the film's end", ["--size", "32x24", "--from", "110000", "--out", "seq/"], {}, 2,
+     "no frame", None),
+    ("--countdown past the leader's clock", ["--countdown", "4294967296", "--out", "c.png"], {},
+     2, "0..4294967295", "or more"),
 ]
-for name, args, fake, says in cases:
+for name, args, fake, expected, says, never in cases:
     r = Run(name)
     os.mkdir(os.path.join(r.dir, "taken.mp4"))
     status = r.run(*args, **fake)
-    check(status == 1 and says in r.stderr(),
+    check(status == expected and says in r.stderr() and not (never and never in r.stderr()),
           "%s: status %s, says %r: %s" % (name, status, says, r.stderr().strip()))
     check(not r.lines("part") and not os.path.exists(os.path.join(r.dir, "seq")),
           "%s: nothing rendered" % name)
@@ -268,15 +283,146 @@ for name, fake in [("a part's ffmpeg writes nothing and exits 0", {"part": "noth
     check(status == 1, "%s: status %s: %s" % (name, status, r.stderr().strip()))
     r.close()
 
-# A failed join leaves an older video at the output as it was.
-r = Run("a join that fails over an existing video")
-old = os.path.join(r.dir, "b.mp4")
-with open(old, "wb") as f:
-    f.write(b"an older, good video")
-status = r.run(*SHORT, "--out", old, join="garbage")
-check(status == 1, "the failed join fails (status %s)" % status)
-check(open(old, "rb").read() == b"an older, good video", "the older video is untouched")
-check(not r.parts_folders(), "no parts folder left")
+# The capture's endings, over an empty output and over an older finished
+# file: that file's bytes never change; Ctrl-C keeps the frames rendered
+# (beside an older file as film.partial.mp4) and says truly where they are;
+# no ending leaves an ffmpeg running, and the next run to the same output
+# leaves no parts folder (SIGKILL's included).
+OLDER = b"an older, finished video"
+BY_PARTS = ["--size", "64x48", "--fps", "10", "--jobs", "1", "--out", "film.mp4"]
+JOINED = SHORT + ["--out", "film.mp4"]
+ENDINGS = [
+    # name, arguments, fake roles, the log line to wait for, how many, the signal, status
+    ("Ctrl-C before the first frame", BY_PARTS, {"version": "hold"}, "version", 1,
+     signal.SIGINT, 130),
+    ("Ctrl-C after some frames", BY_PARTS, {}, "part", 2, signal.SIGINT, 130),
+    ("SIGTERM", BY_PARTS, {}, "part", 2, signal.SIGTERM, -signal.SIGTERM),
+    ("SIGKILL", BY_PARTS, {}, "part", 2, signal.SIGKILL, -signal.SIGKILL),
+    ("SIGKILL in the join", JOINED, {"join": "hang"}, "join", 1, signal.SIGKILL,
+     -signal.SIGKILL),
+    ("a failed join", JOINED, {"join": "garbage"}, None, 0, None, 1),
+]
+
+
+def frames_in(path):
+    text = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0",
+                           "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", path],
+                          capture_output=True, text=True).stdout.strip()
+    return int(text) if text.isdigit() else 0
+
+
+for older in (False, True):
+    for ending, args, fake, line, count, sig, expected in ENDINGS:
+        name = "%s, %s" % (ending, "over an older file" if older else "no older file")
+        r = Run(name)
+        out = os.path.join(r.dir, "film.mp4")
+        partial = os.path.join(r.dir, "film.partial.mp4")
+        if older:
+            with open(out, "wb") as f:
+                f.write(OLDER)
+        p = r.start(*args, **fake)
+        if sig is not None:
+            if not wait_for(lambda: len(r.lines(line)) >= count, 60):
+                check(False, "%s: the capture got under way" % name)
+                r.close()
+                continue
+            p.send_signal(sig)
+            open(r.go, "w").close()
+        status = r.finish(60)
+        message = r.stderr().strip()
+        check(status == expected, "%s: status %s" % (name, status))
+        check(wait_for(lambda: not r.left_running(), 5), "%s: no ffmpeg left running" % name)
+        if older:
+            check(open(out, "rb").read() == OLDER, "%s: the older file is untouched" % name)
+        kept = (partial if older else out) if ending == "Ctrl-C after some frames" else None
+        if kept:
+            # Every part is 1 s of film or more: the first one is whole.
+            frames = frames_in(kept)
+            check(frames >= 10, "%s: %s holds %d frames" % (name, os.path.basename(kept), frames))
+            check(os.path.basename(kept) + " holds the frames" in message,
+                  "%s: the message names it: %s" % (name, message))
+        else:
+            check(not os.path.exists(partial) and (older or not os.path.exists(out)),
+                  "%s: no video written" % name)
+        if ending == "Ctrl-C before the first frame":
+            check("no frame was rendered" in message and "holds" not in message,
+                  "%s: says no frame was rendered: %s" % (name, message))
+        if ending == "a failed join":
+            check("ffmpeg exits with status 1" in message, "%s: says why: %s" % (name, message))
+        # Only SIGKILL leaves its parts folder, for the next run to remove.
+        check(bool(r.parts_folders()) == (sig == signal.SIGKILL),
+              "%s: parts folders left: %s" % (name, r.parts_folders()))
+        status = r.run(*SHORT, "--out", "film.mp4")
+        check(status == 0 and not r.parts_folders(),
+              "%s: the next run leaves no parts folder (status %s, %s)" %
+              (name, status, r.parts_folders()))
+        r.close()
+
+# A run removes the parts folders of its output whose owner is gone, and
+# keeps those of a capture still running and of other outputs.
+r = Run("parts folders of gone and running captures")
+running = subprocess.Popen(["sleep", "120"])
+gone = subprocess.Popen(["true"])
+gone.wait()
+folders = {"film.mp4.parts-%d-aaaaaa" % running.pid: True,
+           "film.mp4.parts-%d-bbbbbb" % gone.pid: False,
+           "other.mp4.parts-%d-cccccc" % gone.pid: True}
+for folder in folders:
+    os.makedirs(os.path.join(r.dir, folder, "sub"))
+status = r.run(*SHORT, "--out", "film.mp4")
+for folder, stays in folders.items():
+    check(os.path.isdir(os.path.join(r.dir, folder)) == stays,
+          "%s %s (status %s)" % (folder, "stays" if stays else "is removed", status))
+running.kill()
+running.wait()
+r.close()
+
+
+def read_only(path, on):
+    """Makes a folder read-only (for root too: immutable); False when the
+    file system cannot."""
+    if os.geteuid() != 0:
+        os.chmod(path, 0o555 if on else 0o755)
+        return True
+    return subprocess.run(["chattr", "+i" if on else "-i", path],
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
+# A read-only output folder: from the start, nothing is made there and the
+# message says so; made read-only before the parts folder, the message says
+# where it could not be made; made read-only during the join, the folder
+# that cannot be removed is named, and the next run removes it.
+r = Run("a read-only output folder")
+ro = os.path.join(r.dir, "ro")
+os.mkdir(ro)
+if read_only(ro, True):
+    status = r.run(*SHORT, "--out", "ro/film.mp4")
+    check(status == 1 and "cannot write ro/film.mp4" in r.stderr() and not os.listdir(ro),
+          "read-only from the start: status %s, nothing left: %s" % (status, r.stderr().strip()))
+    read_only(ro, False)
+    for role, says in (("version", "cannot make its parts folder in " + ro),
+                       ("join", "cannot remove the parts folder " + ro)):
+        open(r.log, "w").close()
+        if os.path.exists(r.go):
+            os.remove(r.go)
+        p = r.start(*SHORT, "--out", "ro/film.mp4", **{role: "hold"})
+        if not wait_for(lambda: r.lines(role), 60):
+            check(False, "read-only from the %s on: the capture got under way" % role)
+            continue
+        read_only(ro, True)
+        open(r.go, "w").close()
+        status = r.finish(60)
+        left = os.listdir(ro)
+        read_only(ro, False)
+        check(status == 1 and says in r.stderr() and all(n in r.stderr() for n in left),
+              "read-only from the %s on: status %s, says where (%s left): %s" %
+              (role, status, left, r.stderr().strip()))
+    status = r.run(*SHORT, "--out", "ro/film.mp4")
+    check(status == 0 and os.listdir(ro) == ["film.mp4"],
+          "the next run removes what was left (status %s, %s)" % (status, os.listdir(ro)))
+else:
+    print("skip read-only folders: this file system has no immutable folders")
+read_only(ro, False)
 r.close()
 
 # No ffmpeg inherits one of the capture's own pipes.

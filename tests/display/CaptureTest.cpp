@@ -145,6 +145,8 @@ TEST(CaptureOptions, RefusesWhatItCannotUseWithOneLine) {
       {"--from", "12ms", "--out", "a.png"},
       {"--from", "", "--out", "a.png"},
       {"--from", "110001", "--out", "a.png"},
+      {"--from", "110000", "--out", "d/"},
+      {"--from", "110000", "--out", "f.mp4"},
       {"--from", "5000", "--to", "4000", "--out", "d/"},
       {"--from", "5000", "--to", "5000", "--out", "d/"},
       {"--to", "110001", "--out", "d/"},

@@ -29,8 +29,8 @@ int main(int Count, char **Args) {
     case TCaptureResult::Done:
       return 0;
     case TCaptureResult::Interrupted:
-      std::fprintf(stderr, "quillmoor-capture: interrupted; %s holds the frames rendered so far\n",
-                   Options.OutPath.c_str());
+      // What was kept, and where (see Capture()).
+      std::fprintf(stderr, "quillmoor-capture: %s\n", Error.c_str());
       return 130;
     case TCaptureResult::Stopped:
       // Ended as the signal asked, now that nothing is left behind.

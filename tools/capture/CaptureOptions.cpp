@@ -128,7 +128,9 @@ bool ReadValue(const std::string &Name, const char *Value, TCaptureOptions &Opti
       ToGiven = ToGiven || Name == "--to";
       return true;
     }
-    Error = "bad instant '" + Text + "' for " + Name + ": expected whole milliseconds, 0 or more";
+    // The range the option takes: the leader's clock, or the film.
+    Error = "bad instant '" + Text + "' for " + Name + ": expected whole milliseconds, 0.." +
+            std::to_string(Name == "--countdown" ? Max : static_cast<int64_t>(FilmEnd));
   }
   return false;
 }
@@ -174,6 +176,14 @@ bool CheckTogether(TCaptureOptions &Options, bool ToGiven, std::string &Error) {
   if (Options.From > FilmEnd) {
     Error = "--from " + std::to_string(Options.From) + " is outside the film (0.." +
             std::to_string(FilmEnd) + " ms)";
+    return false;
+  }
+  // A sequence or a video from the film's end would hold no frame (a
+  // leader alone still has its own).
+  if (Options.Kind != TOutputKind::Png && Options.From == FilmEnd && !Options.Leader) {
+    Error = "--from " + std::to_string(Options.From) + " leaves no frame to capture: the film " +
+            "ends at " + std::to_string(FilmEnd) + " ms (for " + Options.OutPath + ": 0.." +
+            std::to_string(FilmEnd - 1) + ")";
     return false;
   }
   if (!ToGiven) return true;
@@ -272,8 +282,8 @@ Presets (each sets what is listed; any option given overrides its part):
   --from MS       film time of the first frame, 0 to 110000 (default 0)
   --to MS         stop before this film time, up to 110000 (default 110000)
   --leader        start with the countdown leader (3.3 s, fixed frame timing)
-  --countdown MS  instead of the film: the leader's frame at MS ms of its clock
-                  (with a .png output)
+  --countdown MS  instead of the film: the leader's frame at MS ms of its clock,
+                  0 to 4294967295 (with a .png output)
   --quality CRF   constant quality, lower is better: 1 to 51 for H.264 (default
                   18), 0 to 63 for VP9 (default 32)
   --bitrate RATE  the picture's average bit rate instead, e.g. 8M or 2500k

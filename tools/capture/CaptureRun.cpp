@@ -25,6 +25,7 @@
 #include "FramePlan.h"
 #include "HeadlessGL.h"
 #include "HeadlessPlatform.h"
+#include "PartsFolder.h"
 #include "PngFile.h"
 #include "Progress.h"
 #include "VideoPipe.h"
@@ -437,16 +438,18 @@ bool PrepareOutput(const TPlan &Plan, const std::string &MusicPath, std::string 
   if (O.Kind != TOutputKind::Video) return true;
   TVideoSettings Settings = Plan.Video;
   Settings.MusicPath = MusicPath;
+  // First whether ffmpeg runs at all, so that a broken one is not taken for
+  // music it cannot read.
   std::string Reason;
-  if (MusicPath.empty()) {
-    if (RunFfmpeg({"-hide_banner", "-loglevel", "error", "-version"}, Reason)) return true;
-    Error = Reason;
+  if (!RunFfmpeg({"-hide_banner", "-loglevel", "error", "-version"}, Reason)) {
+    Error = Reason.find("not installed") != std::string::npos ||
+                    Reason.find("does not run") != std::string::npos || CaptureStop.Signal
+                ? Reason
+                : "ffmpeg does not run: " + Reason;
     return false;
   }
-  if (RunFfmpeg(MusicCheckArguments(Settings), Reason)) return true;
-  Error = Reason.find("not installed") != std::string::npos
-              ? Reason
-              : "ffmpeg cannot read the music " + MusicPath + " (" + Reason + ")";
+  if (MusicPath.empty() || RunFfmpeg(MusicCheckArguments(Settings), Reason)) return true;
+  Error = "ffmpeg cannot read the music " + MusicPath + " (" + Reason + ")";
   return false;
 }
 
@@ -646,25 +649,6 @@ bool RenderHere(const TPlan &Plan, const std::string &PartsFolder, std::vector<i
   return Render(Plan, Feed, true, PartsFolder, "renderer", Error);
 }
 
-// A folder beside the video for its parts and the joined file, removed with
-// everything in it at the end.
-struct TPartsFolder {
-  fs::path Path;
-  bool Make(const std::string &OutPath, std::string &Error) {
-    std::string Pattern = fs::absolute(OutPath).string() + ".parts-XXXXXX";
-    if (!mkdtemp(&Pattern[0])) {
-      Error = "cannot write " + OutPath + ": " + std::strerror(errno);
-      return false;
-    }
-    Path = Pattern;
-    return true;
-  }
-  ~TPartsFolder() {
-    std::error_code Ignored;
-    if (!Path.empty()) fs::remove_all(Path, Ignored);
-  }
-};
-
 // The time of frame Frames at Fps, to the nearest microsecond.
 int64_t MicrosecondsOf(int64_t Frames, TFrameRate Fps) {
   return (Frames * 1000000 * Fps.Seconds * 2 + Fps.Frames) / (2 * Fps.Frames);
@@ -674,10 +658,12 @@ int64_t MicrosecondsOf(int64_t Frames, TFrameRate Fps) {
 // far as they are complete, then the first incomplete one if it holds frames
 // (after Ctrl-C: a playable video up to the last frame of the unbroken run
 // from the start). The video is written inside the parts folder and renamed
-// over the output only once ffmpeg has finished it, so a failed join leaves
-// an older file at the output as it was.
+// to Target only once ffmpeg has finished it, so a failed join leaves an
+// older file there as it was. Kept: Target, or empty when no part had a
+// frame from the start.
 bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &PartsFolder,
-               const std::vector<int64_t> &Written, std::string &Error) {
+               const std::vector<int64_t> &Written, const std::string &Target, std::string &Kept,
+               std::string &Error) {
   const TCaptureOptions &O = *Plan.Options;
   const fs::path ListPath = PartsFolder / "parts.txt";
   std::FILE *List = std::fopen(ListPath.c_str(), "w");
@@ -713,18 +699,59 @@ bool JoinParts(const TPlan &Plan, const std::string &MusicPath, const fs::path &
   Settings.MusicPath = MusicPath.empty() ? std::string() : fs::absolute(MusicPath).string();
   Settings.LeaderFrames = static_cast<int64_t>(Plan.Leader.size());
   Settings.Frames = Frames;
-  if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) return false;
+  if (!RunFfmpeg(JoinArguments(Settings, ListPath.string(), Joined.string()), Error)) {
+    Error = "cannot join the parts into " + Target + ": " + Error;
+    return false;
+  }
   std::error_code Failure;
   if (!(fs::file_size(Joined, Failure) > 0) || Failure) {
     Error = "ffmpeg ended without writing the video";
     return false;
   }
-  fs::rename(Joined, O.OutPath, Failure);
+  fs::rename(Joined, Target, Failure);
   if (Failure) {
-    Error = "cannot write " + O.OutPath + ": " + Failure.message();
+    Error = "cannot write " + Target + ": " + Failure.message();
     return false;
   }
+  Kept = Target;
   return true;
+}
+
+// Where an interrupted video goes: beside an older file at the output
+// (NAME.partial.EXT), never over it.
+std::string PartialPath(const std::string &OutPath) {
+  const fs::path Out(OutPath);
+  return (Out.parent_path() / (Out.stem().string() + ".partial" + Out.extension().string()))
+      .string();
+}
+
+// Something (a file, a link, anything) is at the path.
+bool Occupied(const std::string &Path) {
+  struct stat Info {};
+  return lstat(Path.c_str(), &Info) == 0;
+}
+
+// What an interrupted capture says it left: the file that holds the frames,
+// that there is none, or why the join failed (JoinError); and that an older
+// file is as it was.
+std::string InterruptedMessage(const TCaptureOptions &O, const std::string &Kept, int64_t Frames,
+                               bool OlderFile, const std::string &JoinError) {
+  std::string Text = "interrupted; ";
+  if (!JoinError.empty())
+    Text += "the frames could not be joined (" + JoinError + ")";
+  else if (O.Kind != TOutputKind::Video && Frames > 0)
+    Text += O.OutPath + " holds the frames rendered so far";
+  else if (!Kept.empty())
+    Text += Kept + " holds the frames rendered so far";
+  else if (Frames == 0)
+    Text += "no frame was rendered, nothing was written";
+  else
+    Text += "no frame from the start was finished, nothing was written";
+  // An older file is kept unless the join had finished the whole video
+  // before the Ctrl-C came.
+  if (O.Kind == TOutputKind::Video && OlderFile && Kept != O.OutPath)
+    Text += "; " + O.OutPath + " is as it was";
+  return Text;
 }
 
 TCaptureResult Outcome(bool Ok) {
@@ -787,14 +814,21 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
   if (!PrepareOutput(Plan, MusicPath, Error)) return Outcome(false);
   Plan.Music = MusicPath.empty() ? nullptr : &Track;
 
+  // Anything at the output now is an older file that only a finished video
+  // replaces.
+  const bool OlderFile = Occupied(O.OutPath);
   TPartsFolder Parts;
-  if (O.Kind == TOutputKind::Video && !Parts.Make(O.OutPath, Error)) return TCaptureResult::Failed;
+  if (O.Kind == TOutputKind::Video) {
+    RemoveAbandonedPartsFolders(O.OutPath);
+    if (!Parts.Make(O.OutPath, Error)) return TCaptureResult::Failed;
+  }
 
   TProgress Progress(Plan.Total());
   std::vector<int64_t> Written(Plan.PartCount(), 0);
+  const std::string Folder = Parts.Path().string();
   bool Ok = O.Jobs > 1 && Plan.Film.size() > 1
-                ? RenderInProcesses(Plan, Parts.Path.string(), Written, Progress, Error)
-                : RenderHere(Plan, Parts.Path.string(), Written, Progress, Error);
+                ? RenderInProcesses(Plan, Folder, Written, Progress, Error)
+                : RenderHere(Plan, Folder, Written, Progress, Error);
   int64_t Done = 0;
   for (int64_t Frames : Written) Done += Frames;
   Progress.Finish(Done);
@@ -805,13 +839,26 @@ TCaptureResult Capture(const TCaptureOptions &O, std::string &Error) {
         Ok = false;
       }
   }
+  std::string Kept, JoinError;
+  bool Joined = true;
   if (O.Kind == TOutputKind::Video && !CaptureStop.Signal && (Ok || CaptureStop.Interrupt)) {
-    std::string JoinError;
-    if (!JoinParts(Plan, MusicPath, Parts.Path, Written, JoinError)) {
+    const std::string Target =
+        CaptureStop.Interrupt && OlderFile ? PartialPath(O.OutPath) : O.OutPath;
+    Joined = JoinParts(Plan, MusicPath, Parts.Path(), Written, Target, Kept, JoinError);
+    if (!Joined) {
       Error = JoinError;
       Ok = false;
     }
   }
+  std::string RemoveError;
+  if (!Parts.Remove(RemoveError)) {
+    if (Ok || Stopping())
+      std::fprintf(stderr, "quillmoor-capture: %s\n", RemoveError.c_str());
+    else
+      Error += "; " + RemoveError;
+  }
+  if (CaptureStop.Interrupt && !CaptureStop.Signal)
+    Error = InterruptedMessage(O, Kept, Done, OlderFile, Joined ? std::string() : JoinError);
   return Outcome(Ok);
 }
 

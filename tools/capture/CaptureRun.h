@@ -12,7 +12,9 @@ enum class TCaptureResult { Done, Failed, Interrupted, Stopped };
 
 // Renders what Options asks for. Uses its own headless platform while it runs
 // and leaves no backend set afterwards. Failed comes with a one-line reason in
-// Error; Interrupted (Ctrl-C) has written every frame rendered until then;
+// Error; Interrupted (Ctrl-C) has written every frame rendered until then
+// (a video over an older file goes beside it as NAME.partial.EXT) and says
+// in Error which file holds them, or that none does;
 // Stopped (SIGTERM, SIGHUP) has ended its renderers and ffmpegs and removed
 // its unfinished files.
 TCaptureResult Capture(const TCaptureOptions &Options, std::string &Error);

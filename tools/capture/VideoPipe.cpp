@@ -2,16 +2,17 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
-
-extern char **environ;
 
 TCaptureStop CaptureStop;
 
@@ -19,42 +20,90 @@ namespace {
 
 const char *NotInstalled = "the ffmpeg program is not installed (Debian package: ffmpeg)";
 
-// Starts ffmpeg with Args; Stdin is its standard input (-1: /dev/null). It
-// runs in its own process group with the default signal actions and an
-// empty mask; descriptors marked close-on-exec stay behind.
+// The ffmpeg program on PATH, found before the fork: the child only execs.
+std::string FindFfmpeg() {
+  const char *Path = std::getenv("PATH");
+  std::string Folders = Path ? Path : "/usr/local/bin:/usr/bin:/bin";
+  size_t Begin = 0;
+  for (;;) {
+    const size_t End = std::min(Folders.find(':', Begin), Folders.size());
+    const std::string Folder = End > Begin ? Folders.substr(Begin, End - Begin) : ".";
+    const std::string Candidate = Folder + "/ffmpeg";
+    struct stat Info {};
+    if (stat(Candidate.c_str(), &Info) == 0 && S_ISREG(Info.st_mode) &&
+        access(Candidate.c_str(), X_OK) == 0)
+      return Candidate;
+    if (End >= Folders.size()) return {};
+    Begin = End + 1;
+  }
+}
+
+// In the forked child, before the exec: only calls that are safe after a
+// fork. The default signal actions and an empty mask; death with the
+// parent (also when it is killed outright), checked once more in case the
+// parent died before the request was made.
+[[noreturn]] void BecomeFfmpeg(const std::string &Program, char *const Argv[], int Stdin,
+                               pid_t Parent, int Report) {
+  for (int Signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(Signal, SIG_DFL);
+  sigset_t Empty;
+  sigemptyset(&Empty);
+  sigprocmask(SIG_SETMASK, &Empty, nullptr);
+  // Its own process group: a Ctrl-C at the terminal reaches only the
+  // capture, which then lets ffmpeg finish a playable file.
+  setpgid(0, 0);
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != Parent) _exit(127);
+  const int Input = Stdin >= 0 ? Stdin : open("/dev/null", O_RDONLY);
+  // ffmpeg writes its files itself: what it prints to standard output
+  // (-version's text) would land in the capture's own.
+  const int Output = open("/dev/null", O_WRONLY);
+  if (Input < 0 || Output < 0 || dup2(Input, STDIN_FILENO) < 0 || dup2(Output, STDOUT_FILENO) < 0) {
+    const int Failure = errno;
+    (void)!write(Report, &Failure, sizeof Failure);
+    _exit(127);
+  }
+  execv(Program.c_str(), Argv);
+  const int Failure = errno;
+  (void)!write(Report, &Failure, sizeof Failure);
+  _exit(127);
+}
+
+// Starts ffmpeg with Args; Stdin is its standard input (-1: /dev/null).
+// Descriptors marked close-on-exec stay behind. A failed exec comes back
+// through a close-on-exec pipe as its errno.
 pid_t Spawn(const std::vector<std::string> &Args, int Stdin, std::string &Error) {
+  const std::string Program = FindFfmpeg();
+  if (Program.empty()) {
+    Error = NotInstalled;
+    return -1;
+  }
   std::vector<char *> Argv;
   Argv.push_back(const_cast<char *>("ffmpeg"));
   for (const std::string &Arg : Args) Argv.push_back(const_cast<char *>(Arg.c_str()));
   Argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t Actions;
-  posix_spawnattr_t Attributes;
-  posix_spawn_file_actions_init(&Actions);
-  posix_spawnattr_init(&Attributes);
-  if (Stdin >= 0)
-    posix_spawn_file_actions_adddup2(&Actions, Stdin, STDIN_FILENO);
-  else
-    posix_spawn_file_actions_addopen(&Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  // ffmpeg writes its files itself: what it prints to standard output
-  // (-version's text) would land in the capture's own.
-  posix_spawn_file_actions_addopen(&Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  sigset_t Defaults, Empty;
-  sigemptyset(&Empty);
-  sigemptyset(&Defaults);
-  for (int Signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&Defaults, Signal);
-  posix_spawnattr_setsigdefault(&Attributes, &Defaults);
-  posix_spawnattr_setsigmask(&Attributes, &Empty);
-  posix_spawnattr_setpgroup(&Attributes, 0);
-  posix_spawnattr_setflags(&Attributes,
-                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  pid_t Child = -1;
-  const int Result = posix_spawnp(&Child, "ffmpeg", &Actions, &Attributes, Argv.data(), environ);
-  posix_spawn_file_actions_destroy(&Actions);
-  posix_spawnattr_destroy(&Attributes);
-  if (Result == 0) return Child;
-  Error = Result == ENOENT ? std::string(NotInstalled)
-                           : std::string("cannot start ffmpeg: ") + std::strerror(Result);
+  int Report[2];
+  if (pipe2(Report, O_CLOEXEC) != 0) {
+    Error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+    return -1;
+  }
+  const pid_t Parent = getpid();
+  const pid_t Child = fork();
+  if (Child == 0) BecomeFfmpeg(Program, Argv.data(), Stdin, Parent, Report[1]);
+  close(Report[1]);
+  if (Child < 0) {
+    Error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+    close(Report[0]);
+    return -1;
+  }
+  int Failure = 0;
+  ssize_t Got;
+  while ((Got = read(Report[0], &Failure, sizeof Failure)) < 0 && errno == EINTR) {
+  }
+  close(Report[0]);
+  if (Got <= 0) return Child;
+  while (waitpid(Child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  Error = "ffmpeg does not run: cannot start " + Program + ": " + std::strerror(Failure);
   return -1;
 }
 
@@ -86,11 +135,7 @@ bool Wait(pid_t &Child, std::string &Error) {
   }
   Child = -1;
   if (WIFEXITED(Status) && WEXITSTATUS(Status) == 0) return true;
-  if (WIFEXITED(Status) && WEXITSTATUS(Status) == 127) {
-    Error = NotInstalled;
-    return false;
-  }
-  Error = WIFEXITED(Status) ? "ffmpeg failed (status " + std::to_string(WEXITSTATUS(Status)) + ")"
+  Error = WIFEXITED(Status) ? "ffmpeg exits with status " + std::to_string(WEXITSTATUS(Status))
                             : "ffmpeg was ended by signal " + std::to_string(WTERMSIG(Status));
   return false;
 }

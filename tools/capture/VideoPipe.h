@@ -22,7 +22,10 @@ struct TCaptureStop {
 extern TCaptureStop CaptureStop;
 
 // Runs ffmpeg (found on PATH) with Arguments to its end. False with the
-// reason in Error: not installed, failed, or stopped by a signal.
+// reason in Error: not installed, does not start, exits with a failure, or
+// stopped by a signal. Every ffmpeg started here runs in its own process
+// group and is killed when the process that started it dies, however it
+// dies.
 bool RunFfmpeg(const std::vector<std::string> &Arguments, std::string &Error);
 
 class TVideoPipe {
@@ -32,7 +35,8 @@ public:
   TVideoPipe &operator=(const TVideoPipe &) = delete;
   // Starts ffmpeg from PATH in its own process group, so a Ctrl-C at the
   // terminal reaches only the capture, which then closes the pipe and lets
-  // ffmpeg finish a playable file. Only the pipe's reading end is passed on.
+  // ffmpeg finish a playable file; it dies with the capture all the same.
+  // Only the pipe's reading end is passed on.
   // False with the reason in Error.
   bool Start(const std::vector<std::string> &Arguments, std::string &Error);
   // One frame, Width x Height RGBA, top row first. False when ffmpeg stopped
