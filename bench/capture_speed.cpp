@@ -47,7 +47,6 @@ struct TStretch {
   int64_t SlowestAt = 0;
 };
 
-void *LookUp(const char *Name) { return Platform().GetProcAddress(Name); }
 }  // namespace
 
 int main(int Count, char **Args) {
@@ -83,7 +82,7 @@ int main(int Count, char **Args) {
     return 1;
   }
   TFramePresenter Presenter;
-  if (Shown && !Presenter.Begin(&LookUp, Width, Height, 32)) {
+  if (Shown && !Presenter.Begin(&PlatformGlEntry, Width, Height, 32)) {
     std::fprintf(stderr, "capture_speed: no framebuffer objects to show the film scaled\n");
     return 1;
   }

@@ -16,8 +16,7 @@
 
 bool Precompute() {
   DecideRenderPath();
-  LoadGlArrayCalls(
-      [](const char *Name) { return HasPlatform() ? Platform().GetProcAddress(Name) : nullptr; });
+  LoadGlArrayCalls(&PlatformGlEntry);
   TViewPicture::ForgetAll();
   // Every run starts from the record the steps below fill, whatever a run
   // before it left.

@@ -25,6 +25,10 @@ TWindowSystem &WindowSystem() {
 
 bool HasPlatform() { return CurrentBackend != nullptr; }
 
+void *PlatformGlEntry(const char *Name) {
+  return CurrentBackend ? CurrentBackend->GetProcAddress(Name) : nullptr;
+}
+
 void SetPlatform(TPlatform *Backend, TWindowSystem *Windows) {
   CurrentBackend = Backend;
   CurrentWindows = Windows;

@@ -121,3 +121,6 @@ TWindowSystem &WindowSystem();
 void SetPlatform(TPlatform *Backend, TWindowSystem *Windows = nullptr);
 // Whether a backend is set (the scene tests draw without one).
 bool HasPlatform();
+// An entry point of the current GL context by name, through the backend in
+// use; null without a backend or an entry point of that name.
+void *PlatformGlEntry(const char *Name);

@@ -62,8 +62,6 @@ bool OpenMusic(const TSoundCalls &Sound) {
   return true;
 }
 
-void *LookUpGlEntry(const char *Name) { return Platform().GetProcAddress(Name); }
-
 // Before a frame: the film draws into the window, or into its own
 // framebuffer when the window shows it scaled.
 void BeginFrame(TFramePresenter &Presenter) {
@@ -91,7 +89,7 @@ TWindowFailure OpenFilmWindow(TFramePresenter &Presenter) {
   TWindowFailure Failure =
       CreateRenderWindow("Quillmoor", Width, Height, Bits, RunState().Fullscreen, Way);
   if (Failure != TWindowFailure::NoFailure) return Failure;
-  if (Presenter.Begin(&LookUpGlEntry, Width, Height, Bits)) return Failure;
+  if (Presenter.Begin(&PlatformGlEntry, Width, Height, Bits)) return Failure;
   if (!RunState().Fullscreen || Way == TFullscreenWay::ModeSwitch) return Failure;
   std::fprintf(stderr,
                "Quillmoor: the GL has no framebuffer objects to scale the film with; switching "

@@ -24,8 +24,6 @@ namespace {
 constexpr int FilmWidth = 1024, FilmHeight = 768;
 constexpr int ScreenWidth = 1920, ScreenHeight = 1080;
 
-void *LookUp(const char *Name) { return Platform().GetProcAddress(Name); }
-
 class PresenterHeadless : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -89,7 +87,7 @@ long FlatColour(const std::vector<uint8_t> &Film, int X, int Y) {
 // the bars left and right of it are black.
 TEST_F(PresenterHeadless, TheFilmFillsTheCentredAreaOfItsShapeWithBlackBars) {
   TFramePresenter Presenter;
-  ASSERT_TRUE(Presenter.Begin(&LookUp, FilmWidth, FilmHeight, 32));
+  ASSERT_TRUE(Presenter.Begin(&PlatformGlEntry, FilmWidth, FilmHeight, 32));
   for (const int64_t Instant : {8000, 25000, 63500}) {
     SCOPED_TRACE("film time " + std::to_string(Instant));
     Presenter.BeginFrame(ScreenWidth, ScreenHeight);
@@ -137,7 +135,7 @@ TEST_F(PresenterHeadless, TheFilmFillsTheCentredAreaOfItsShapeWithBlackBars) {
 // level apart.
 TEST_F(PresenterHeadless, AtTheFilmsOwnSizeTheFilmDrawsStraightIntoTheWindow) {
   TFramePresenter Presenter;
-  ASSERT_TRUE(Presenter.Begin(&LookUp, FilmWidth, FilmHeight, 32));
+  ASSERT_TRUE(Presenter.Begin(&PlatformGlEntry, FilmWidth, FilmHeight, 32));
   for (const int64_t Instant : {8000, 25000}) {
     SCOPED_TRACE("film time " + std::to_string(Instant));
     Presenter.BeginFrame(ScreenWidth, ScreenHeight);
@@ -172,7 +170,7 @@ TEST_F(PresenterHeadless, ASixteenBitModeDrawsInFiveSixFiveColours) {
   for (const int Bits : {16, 32}) {
     SCOPED_TRACE(std::to_string(Bits) + " bits");
     TFramePresenter Presenter;
-    ASSERT_TRUE(Presenter.Begin(&LookUp, FilmWidth, FilmHeight, Bits));
+    ASSERT_TRUE(Presenter.Begin(&PlatformGlEntry, FilmWidth, FilmHeight, Bits));
     // At the film's own size: a 16-bit mode still draws apart, in its own
     // colours, as a 24-bit window cannot show it.
     Presenter.BeginFrame(FilmWidth, FilmHeight);

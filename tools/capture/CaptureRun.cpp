@@ -314,8 +314,6 @@ struct TRenderer {
   }
 };
 
-void *LookUpGlEntry(const char *Name) { return Platform().GetProcAddress(Name); }
-
 // Whether the film is drawn apart and shown in the frame: a frame of
 // another size than the film's, or the film in 16-bit colours.
 bool Shaped(const TCaptureOptions &O) {
@@ -333,7 +331,7 @@ bool Render(const TPlan &Plan, const TWorkFeed &Feed, bool DrawsLeader,
   TFramePresenter Presenter;
   const TFilmSize Film = FilmSizeOf(O);
   auto Gl = THeadlessGL::Create(O.Width, O.Height, Error);
-  if (Gl && Shaped(O) && !Presenter.Begin(&LookUpGlEntry, Film.Width, Film.Height, O.Bits)) {
+  if (Gl && Shaped(O) && !Presenter.Begin(&PlatformGlEntry, Film.Width, Film.Height, O.Bits)) {
     Error = "the renderer cannot draw the film at " + std::to_string(Film.Width) + "x" +
             std::to_string(Film.Height) + " apart from the frame (no framebuffer objects)";
     Gl.reset();
